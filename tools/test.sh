@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test under Wine on a private Xvfb display,
+# in a Wine prefix made fresh for this run (so the registry starts empty).
+# Extra arguments go to ctest (for example -R Camera).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${Q7_BUILD_DIR:-$root/build}"
+"$root/tools/install-packages.sh"
+"$root/tools/build.sh"
+. "$root/tools/wine-session.sh"
+trap q7_stop_session EXIT
+q7_start_xvfb 1920x1080
+q7_fresh_prefix "$build/wineprefix"
+q7_start_wineserver
+set +e
+ctest --test-dir "$build" --output-on-failure --timeout 120 -j2 "$@"
+rc=$?
+exit $rc

@@ -1,0 +1,72 @@
+# Sourced by the scripts that run Windows programs: sets up Wine and an X display.
+# q7_wine_env PREFIX        exports the Wine variables for PREFIX
+# q7_fresh_prefix PREFIX    makes PREFIX anew (empty registry, fonts, unmanaged windows)
+# q7_ensure_prefix PREFIX   makes PREFIX only when it does not exist yet
+# q7_start_xvfb [WxH]       starts a private Xvfb and exports DISPLAY
+# q7_start_wineserver       one persistent wineserver for the session, output sent away
+# q7_stop_session           stops what the two above started
+
+q7_wine_env() {
+  export WINEPREFIX="$1"
+  export WINEDEBUG=-all
+  # No Mono/Gecko install prompts; a crash prints two lines and exits with code 5.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+  export WINEARCH=win64
+}
+
+q7_fresh_prefix() {
+  q7_wine_env "$1"
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$1"
+  mkdir -p "$1"
+  wineboot --init >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  # Without a window manager, hiding a visible captioned window otherwise stalls 2 s each time.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+  mkdir -p "$1/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/*.ttf "$1/drive_c/windows/Fonts/" 2>/dev/null || true
+  wineserver -w >/dev/null 2>&1 || true
+}
+
+q7_ensure_prefix() {
+  if [ -f "$1/system.reg" ]; then q7_wine_env "$1"; else q7_fresh_prefix "$1"; fi
+}
+
+q7_xvfb_pid=""
+q7_start_xvfb() {
+  local size="${1:-1920x1080}" n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    q7_xvfb_pid=$!
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$q7_xvfb_pid" 2>/dev/null || true
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+q7_start_wineserver() {
+  # A server started without DISPLAY makes window creation fail with error 1400.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -p </dev/null >/dev/null 2>&1
+  # Start Wine's own services now, with their output sent away: started by a test, they would
+  # inherit its output pipe and CTest would wait for them to close it.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+q7_stop_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$q7_xvfb_pid" ]; then
+    kill "$q7_xvfb_pid" 2>/dev/null || true
+    wait "$q7_xvfb_pid" 2>/dev/null || true
+  fi
+}
