@@ -1,0 +1,44 @@
+#pragma once
+// Starts the real program as a user would and finds its top-level windows, for end-to-end tests.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/handles.h"
+
+namespace testing_support {
+
+// The folder of the running test program (the build's bin folder).
+std::wstring ModuleFolder();
+
+class ProgramUnderTest {
+ public:
+  // Starts `exePath` with `workingDir` as its current folder; extra environment entries
+  // ("NAME=value") are added to this process's environment for the child.
+  ProgramUnderTest(const std::wstring& exePath, const std::wstring& workingDir,
+                   const std::vector<std::wstring>& environment = {});
+  ~ProgramUnderTest();  // ends the process if it still runs
+
+  bool Started() const { return static_cast<bool>(process_); }
+  DWORD ProcessId() const { return processId_; }
+  // Waits for the process to end; returns its exit code, or STILL_ACTIVE on time-out.
+  DWORD WaitForExit(std::chrono::milliseconds timeout);
+  // Visible top-level windows of the process whose class matches (empty: any).
+  std::vector<HWND> TopLevelWindows(const std::wstring& className = L"") const;
+  // Polls until a window of the process satisfies `match`; null on time-out.
+  HWND WaitForWindow(const std::function<bool(HWND)>& match, std::chrono::milliseconds timeout) const;
+
+ private:
+  fw::UniqueKernelHandle process_;
+  DWORD processId_ = 0;
+};
+
+std::wstring WindowText(HWND hwnd);
+std::wstring ClassName(HWND hwnd);
+// The text of a message box (its static control 0xFFFF).
+std::wstring MessageBoxText(HWND box);
+
+}  // namespace testing_support
