@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test under Wine on a private Xvfb display,
 # in a Wine prefix made fresh for this run (so the registry starts empty).
-# Extra arguments go to ctest (for example -R Camera).
+# Extra arguments go to ctest (for example -R Camera); Q7_TARGETS="a b" builds only those targets.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${Q7_BUILD_DIR:-$root/build}"
 "$root/tools/install-packages.sh"
-"$root/tools/build.sh"
+if [ -n "${Q7_TARGETS:-}" ]; then
+  # shellcheck disable=SC2086
+  "$root/tools/build.sh" --target $Q7_TARGETS
+else
+  "$root/tools/build.sh"
+fi
 . "$root/tools/wine-session.sh"
 trap q7_stop_session EXIT
 q7_start_xvfb 1920x1080
