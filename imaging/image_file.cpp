@@ -1,0 +1,107 @@
+#include "imaging/image_file.h"
+
+#include <algorithm>
+
+#include "imaging/bmp_file.h"
+#include "imaging/ico_encoder.h"
+#include "imaging/jpeg2000_encoder.h"
+#include "imaging/simple_formats.h"
+#include "imaging/wic_encoder.h"
+#include "imaging/win_handles.h"
+#include "imaging/wmf_encoder.h"
+
+namespace q7::imaging {
+namespace {
+
+HRESULT LastError() {
+  const DWORD error = GetLastError();
+  return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
+
+constexpr DWORD kMaxChunk = 1u << 30;
+
+}  // namespace
+
+HRESULT ReadFileBytes(const wchar_t* path, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return LastError();
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.Get(), &size)) return LastError();
+  if (size.QuadPart > 0x7FFFFFFF) return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD read = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kMaxChunk));
+    if (!ReadFile(file.Get(), bytes.data() + done, chunk, &read, nullptr)) return LastError();
+    if (read == 0) return HRESULT_FROM_WIN32(ERROR_HANDLE_EOF);
+    done += read;
+  }
+  return S_OK;
+}
+
+HRESULT WriteFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes) {
+  UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return LastError();
+  HRESULT hr = S_OK;
+  std::size_t done = 0;
+  while (done < bytes.size() && SUCCEEDED(hr)) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kMaxChunk));
+    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr)) {
+      hr = LastError();
+    } else if (written != chunk) {
+      hr = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+    }
+    done += written;
+  }
+  // Closing can be the moment a deferred write fails.
+  if (!file.Close() && SUCCEEDED(hr)) hr = LastError();
+  if (FAILED(hr)) DeleteFileW(path);  // a truncated picture is worse than none
+  return hr;
+}
+
+HRESULT LoadBmpFile(const wchar_t* path, Image& image) {
+  std::vector<std::uint8_t> bytes;
+  const HRESULT hr = ReadFileBytes(path, bytes);
+  if (FAILED(hr)) return hr;
+  std::optional<Image> parsed = ParseBmp(bytes);
+  if (!parsed) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  image = std::move(*parsed);
+  return S_OK;
+}
+
+HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  if (!image.IsValid() || format == ImageFormat::Unknown) return E_INVALIDARG;
+  if (IsWicFormat(format)) {
+    const ComApartment com;
+    if (FAILED(com.Result())) return com.Result();
+    return EncodeWithWic(image, format, bytes);
+  }
+  switch (format) {
+    case ImageFormat::Bmp: bytes = EncodeBmp(image); break;
+    case ImageFormat::Ico: bytes = EncodeIco(image); break;
+    case ImageFormat::Tga: bytes = EncodeTga(image); break;
+    case ImageFormat::Pcx: bytes = EncodePcx(image); break;
+    case ImageFormat::Wbmp: bytes = EncodeWbmp(image); break;
+    case ImageFormat::Wmf: bytes = EncodeWmf(image); break;
+    case ImageFormat::Jp2: bytes = EncodeJp2(image); break;
+    case ImageFormat::Jpc: bytes = EncodeJpc(image); break;
+    case ImageFormat::Pgx: bytes = EncodePgx(image); break;
+    case ImageFormat::Pnm: bytes = EncodePnm(image); break;
+    case ImageFormat::SunRaster: bytes = EncodeSunRaster(image); break;
+    default: return E_INVALIDARG;
+  }
+  return bytes.empty() ? HRESULT_FROM_WIN32(ERROR_INVALID_DATA) : S_OK;
+}
+
+HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format) {
+  std::vector<std::uint8_t> bytes;
+  const HRESULT hr = EncodeImage(image, format, bytes);
+  if (FAILED(hr)) return hr;
+  return WriteFileBytes(path, bytes);
+}
+
+}  // namespace q7::imaging

@@ -1,0 +1,31 @@
+#pragma once
+// The module's entry points: load the snapshot's BMP, save a picture in a chosen format.
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "imaging/image.h"
+#include "imaging/image_format.h"
+
+namespace q7::imaging {
+
+// Whole-file helpers; a failure carries the Win32 error as an HRESULT.
+HRESULT ReadFileBytes(const wchar_t* path, std::vector<std::uint8_t>& bytes);
+// Creates or replaces the file. A failed write or close deletes the partial file.
+HRESULT WriteFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes);
+
+// Loads a 24-bit BMP (see ParseBmp). A file that is not such a BMP gives
+// HRESULT_FROM_WIN32(ERROR_INVALID_DATA).
+HRESULT LoadBmpFile(const wchar_t* path, Image& image);
+
+// Encodes the picture in memory (COM is initialised here for the WIC formats if the thread
+// has not done so). E_INVALIDARG for ImageFormat::Unknown or an invalid picture,
+// HRESULT_FROM_WIN32(ERROR_INVALID_DATA) when the format cannot hold the picture.
+HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes);
+
+// EncodeImage, then WriteFileBytes. S_OK only when the whole file was written.
+HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format);
+
+}  // namespace q7::imaging

@@ -1,0 +1,122 @@
+#include "imaging/wic_encoder.h"
+
+#include <objbase.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <cstring>
+
+namespace q7::imaging {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+const GUID* ContainerFor(ImageFormat format) {
+  switch (format) {
+    case ImageFormat::Gif: return &GUID_ContainerFormatGif;
+    case ImageFormat::Jpeg: return &GUID_ContainerFormatJpeg;
+    case ImageFormat::Png: return &GUID_ContainerFormatPng;
+    case ImageFormat::Tiff: return &GUID_ContainerFormatTiff;
+    default: return nullptr;
+  }
+}
+
+HRESULT Convert(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPixelFormatGUID to,
+                IWICPalette* palette, ComPtr<IWICBitmapSource>& result) {
+  ComPtr<IWICFormatConverter> converter;
+  HRESULT hr = factory->CreateFormatConverter(&converter);
+  if (SUCCEEDED(hr)) {
+    hr = converter->Initialize(source, to, WICBitmapDitherTypeNone, palette, 0.0,
+                               palette != nullptr ? WICBitmapPaletteTypeCustom : WICBitmapPaletteTypeMedianCut);
+  }
+  if (SUCCEEDED(hr)) result = converter;
+  return hr;
+}
+
+// GIF frames take 8-bit indexed pixels only: an optimised 256-colour palette of the picture,
+// and the pixels mapped onto it.
+HRESULT MakeIndexed(IWICImagingFactory* factory, IWICBitmap* bitmap, IWICBitmapFrameEncode* frame,
+                    ComPtr<IWICBitmapSource>& result) {
+  ComPtr<IWICPalette> palette;
+  HRESULT hr = factory->CreatePalette(&palette);
+  if (SUCCEEDED(hr)) hr = palette->InitializeFromBitmap(bitmap, 256, FALSE);
+  if (SUCCEEDED(hr)) hr = frame->SetPalette(palette.Get());
+  if (SUCCEEDED(hr)) hr = Convert(factory, bitmap, GUID_WICPixelFormat8bppIndexed, palette.Get(), result);
+  return hr;
+}
+
+HRESULT CopyStream(IStream* stream, std::vector<std::uint8_t>& out) {
+  STATSTG stat{};
+  HRESULT hr = stream->Stat(&stat, STATFLAG_NONAME);
+  if (FAILED(hr)) return hr;
+  HGLOBAL memory = nullptr;  // owned by the stream
+  hr = GetHGlobalFromStream(stream, &memory);
+  if (FAILED(hr)) return hr;
+  const auto size = static_cast<std::size_t>(stat.cbSize.QuadPart);
+  if (size == 0 || GlobalSize(memory) < size) return E_FAIL;
+  const void* data = GlobalLock(memory);
+  if (data == nullptr) return HRESULT_FROM_WIN32(GetLastError());
+  out.assign(static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
+  GlobalUnlock(memory);
+  return S_OK;
+}
+
+}  // namespace
+
+bool IsWicFormat(ImageFormat format) { return ContainerFor(format) != nullptr; }
+
+HRESULT EncodeWithWic(const Image& image, ImageFormat format, std::vector<std::uint8_t>& out) {
+  out.clear();
+  const GUID* container = ContainerFor(format);
+  if (container == nullptr || !image.IsValid()) return E_INVALIDARG;
+  const auto width = static_cast<UINT>(image.width);
+  const auto height = static_cast<UINT>(image.height);
+
+  ComPtr<IWICImagingFactory> factory;
+  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
+  ComPtr<IWICBitmap> bitmap;
+  if (SUCCEEDED(hr)) {
+    // WIC only reads the pixels, but the signature takes a non-const buffer.
+    hr = factory->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat24bppBGR,
+                                         static_cast<UINT>(image.RowBytes()), static_cast<UINT>(image.bgr.size()),
+                                         const_cast<BYTE*>(image.bgr.data()), &bitmap);
+  }
+  ComPtr<IStream> stream;
+  if (SUCCEEDED(hr)) hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+  ComPtr<IWICBitmapEncoder> encoder;
+  if (SUCCEEDED(hr)) hr = factory->CreateEncoder(*container, nullptr, &encoder);
+  if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
+  ComPtr<IWICBitmapFrameEncode> frame;
+  ComPtr<IPropertyBag2> options;
+  if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, &options);
+  if (SUCCEEDED(hr)) hr = frame->Initialize(options.Get());
+  if (SUCCEEDED(hr)) hr = frame->SetSize(width, height);
+
+  ComPtr<IWICBitmapSource> source;
+  WICPixelFormatGUID sourceFormat = GUID_WICPixelFormat24bppBGR;
+  if (SUCCEEDED(hr)) {
+    if (format == ImageFormat::Gif) {
+      hr = MakeIndexed(factory.Get(), bitmap.Get(), frame.Get(), source);
+      sourceFormat = GUID_WICPixelFormat8bppIndexed;
+    } else {
+      source = bitmap;
+    }
+  }
+  WICPixelFormatGUID frameFormat = sourceFormat;
+  if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&frameFormat);
+  // The encoder may ask for another layout (TIFF and PNG may prefer RGB order).
+  if (SUCCEEDED(hr) && !IsEqualGUID(frameFormat, sourceFormat)) {
+    ComPtr<IWICBitmapSource> converted;
+    hr = Convert(factory.Get(), source.Get(), frameFormat, nullptr, converted);
+    if (SUCCEEDED(hr)) source = converted;
+  }
+  if (SUCCEEDED(hr)) hr = frame->WriteSource(source.Get(), nullptr);
+  // The frame has to be committed before the encoder, or the file lacks its pixels.
+  if (SUCCEEDED(hr)) hr = frame->Commit();
+  if (SUCCEEDED(hr)) hr = encoder->Commit();
+  if (SUCCEEDED(hr)) hr = CopyStream(stream.Get(), out);
+  if (FAILED(hr)) out.clear();
+  return hr;
+}
+
+}  // namespace q7::imaging

@@ -1,0 +1,19 @@
+#pragma once
+// GIF, JPEG, PNG and TIFF through the Windows Imaging Component's encoders.
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "imaging/image.h"
+#include "imaging/image_format.h"
+
+namespace q7::imaging {
+
+bool IsWicFormat(ImageFormat format);
+
+// Encodes into memory with the format's default settings. The calling thread must have COM
+// initialised. On failure returns WIC's HRESULT and leaves `out` empty.
+HRESULT EncodeWithWic(const Image& image, ImageFormat format, std::vector<std::uint8_t>& out);
+
+}  // namespace q7::imaging
