@@ -1,0 +1,101 @@
+#pragma once
+// The camera session: the SDK objects, the capture path into the application's frame buffer
+// and the settings record that persists in the registry.
+//
+// Threads: Open, Close, ApplyProperties and OnePushWhiteBalance run on the user-interface
+// thread (or, for Open, the panel's initialisation thread); the acquisition thread copies
+// each good image into the staging buffer; the hand-off routine (frame_hand_off.h) copies it
+// on into the frame buffer with GrabFrame.
+// Locks: whoever needs both takes the buffer lock (AppState) first, the frame lock second.
+#include <windows.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/app_state.h"
+#include "camera/property_record.h"
+#include "framework/critical_section.h"
+#include "framework/handles.h"
+
+namespace mvIMPACT::acquire {
+class Device;
+class DeviceManager;
+}  // namespace mvIMPACT::acquire
+
+// Shows a failure to the user: text, caption and MessageBox style. Called on whichever
+// thread ran into the failure.
+using CameraNotifier = std::function<void(const std::wstring& text, const std::wstring& caption, UINT style)>;
+// MessageBoxW with no owner window.
+CameraNotifier MessageBoxNotifier();
+
+class CCamera {
+ public:
+  static constexpr DWORD kGrabTimeoutMs = 1000;
+  static constexpr int kRequestWaitMs = 2000;
+  static constexpr int kRequestCount = 4;
+  static constexpr int kOnePushFrames = 5;
+
+  explicit CCamera(AppState& state, CameraNotifier notifier = MessageBoxNotifier());
+  ~CCamera();
+  CCamera(const CCamera&) = delete;
+  CCamera& operator=(const CCamera&) = delete;
+
+  // Loads the stored settings, opens device 0 and applies the settings with force.
+  // Reports a missing camera or a failed open to the user and returns false.
+  bool Open();
+  void Close() noexcept;
+  bool IsOpen() const noexcept { return device_ != nullptr; }
+
+  bool StartAcquisition();
+  bool StopAcquisition();
+  bool IsAcquiring() const noexcept { return !stopped_; }
+  // Waits up to kGrabTimeoutMs for an image stored after the call began and copies it into
+  // `destination` when that block is exactly the current resolution's stride x height bytes.
+  bool GrabFrame(std::uint8_t* destination, std::size_t destinationBytes) noexcept;
+
+  // Writes the fields of `record` that differ from the current record (all when `force`),
+  // then makes it current and saves it. Values the camera refuses are reported and replaced
+  // by what the camera has, so the saved record always holds values the camera took.
+  void ApplyProperties(const PropertyRecord& record, bool force);
+  // Runs one white-balance calibration; when `record` is given, reads the colour gains back
+  // into it, makes it current and saves it.
+  void OnePushWhiteBalance(PropertyRecord* record);
+
+  const PropertyRecord& CurrentRecord() const noexcept { return current_; }
+  int Width() const noexcept { return width_; }
+  int Height() const noexcept { return height_; }
+  // Guards the staging buffer and the frame buffer's pixels; renderers hold it while reading.
+  CCriticalSection& FrameLock() noexcept { return frameLock_; }
+
+ private:
+  class SettingWriter;
+
+  static DWORD WINAPI AcquisitionThreadEntry(LPVOID self) noexcept;
+  void AcquisitionLoop();
+  void StoreFrame(const void* data, std::size_t size);
+  void ChangeResolution(PropertyRecord& record, const PropertyRecord& previous, SettingWriter& writer);
+  void LoadRecord() noexcept;
+  void SaveRecord() noexcept;
+  void ReportRefusals(const SettingWriter& writer);
+  std::wstring CantFindCameraText() const;
+
+  AppState& state_;  // not owned
+  CameraNotifier notify_;
+  std::unique_ptr<std::uint8_t[]> staging_;  // guarded by frameLock_
+  std::size_t stagingSize_ = 0;
+  fw::UniqueKernelHandle frameEvent_;  // auto-reset: set per stored image
+  fw::UniqueKernelHandle stopEvent_;   // manual-reset: set while stopped, so a grab ends at once
+  CCriticalSection frameLock_;
+  std::atomic<int> width_{2592};
+  std::atomic<int> height_{1944};
+  std::unique_ptr<mvIMPACT::acquire::DeviceManager> manager_;
+  mvIMPACT::acquire::Device* device_ = nullptr;  // not owned: belongs to manager_
+  DWORD threadId_ = 0;
+  fw::UniqueKernelHandle thread_;
+  std::atomic<bool> stopped_{true};
+  PropertyRecord current_{};
+};

@@ -1,0 +1,38 @@
+#pragma once
+// The hand-off thread: brings each new image from the camera's staging buffer into the
+// application's frame buffer and records the outcome in the frame-ready flag.
+#include <windows.h>
+
+#include <atomic>
+
+#include "app/app_state.h"
+#include "framework/handles.h"
+
+class CCamera;
+
+// The hand-off loop: while `stop` is clear, one pass holds the buffer lock, grabs into the
+// current frame block and stores the result in state.frameReady. While the camera is not
+// acquiring, the loop pauses briefly between passes instead of spinning.
+void RunFrameHandOff(AppState& state, CCamera& camera, const std::atomic<bool>& stop) noexcept;
+
+// Owns one hand-off thread, run at time-critical priority so a new image reaches the frame
+// buffer at once.
+class FrameHandOffThread {
+ public:
+  FrameHandOffThread(AppState& state, CCamera& camera) noexcept : state_(state), camera_(camera) {}
+  ~FrameHandOffThread() { Stop(); }
+  FrameHandOffThread(const FrameHandOffThread&) = delete;
+  FrameHandOffThread& operator=(const FrameHandOffThread&) = delete;
+
+  bool Start() noexcept;  // false when it already runs or cannot be created
+  void Stop() noexcept;   // sets the stop flag and waits for the thread's end
+  bool IsRunning() const noexcept { return static_cast<bool>(thread_); }
+
+ private:
+  static DWORD WINAPI Entry(LPVOID self) noexcept;
+
+  AppState& state_;  // not owned
+  CCamera& camera_;  // not owned
+  std::atomic<bool> stop_{false};
+  fw::UniqueKernelHandle thread_;
+};

@@ -1,0 +1,86 @@
+#pragma once
+// The camera settings record. Its 136 bytes are stored whole in the registry value
+// "Property", so the layout is a file format: little-endian, doubles IEEE 754 binary64,
+// every offset fixed (checked below).
+#include <cstddef>
+#include <cstdint>
+
+struct PropertyRecord {
+  std::uint32_t header;          // no setting; ignored when read
+  std::uint32_t reserved4;
+  std::int32_t version;          // mirrored in the registry value "Version"
+  std::int32_t resolutionIndex;  // 0 to 9, see kResolutions
+  std::int32_t autoExposure;     // 0 or 1
+  std::int32_t exposureLowerLimit;  // microseconds
+  std::int32_t exposureUpperLimit;  // microseconds
+  std::int32_t exposureTime;        // microseconds
+  std::int32_t autoGain;            // 0 or 1
+  std::uint32_t reserved36;
+  double gainLowerLimit;  // dB
+  double gainUpperLimit;  // dB
+  double gain;            // dB
+  double totalGain;       // white balance factors
+  double redGain;
+  double greenGain;
+  double blueGain;
+  std::int32_t mono;  // 0 or 1
+  std::int32_t reserved100;
+  std::int32_t flipVertical;    // 0 or 1
+  std::int32_t flipHorizontal;  // 0 or 1
+  double gainOffset;            // percent
+  std::int32_t reserved120;
+  std::uint32_t reserved124;
+  double reserved128;
+};
+
+static_assert(sizeof(PropertyRecord) == 136);
+static_assert(offsetof(PropertyRecord, header) == 0);
+static_assert(offsetof(PropertyRecord, reserved4) == 4);
+static_assert(offsetof(PropertyRecord, version) == 8);
+static_assert(offsetof(PropertyRecord, resolutionIndex) == 12);
+static_assert(offsetof(PropertyRecord, autoExposure) == 16);
+static_assert(offsetof(PropertyRecord, exposureLowerLimit) == 20);
+static_assert(offsetof(PropertyRecord, exposureUpperLimit) == 24);
+static_assert(offsetof(PropertyRecord, exposureTime) == 28);
+static_assert(offsetof(PropertyRecord, autoGain) == 32);
+static_assert(offsetof(PropertyRecord, reserved36) == 36);
+static_assert(offsetof(PropertyRecord, gainLowerLimit) == 40);
+static_assert(offsetof(PropertyRecord, gainUpperLimit) == 48);
+static_assert(offsetof(PropertyRecord, gain) == 56);
+static_assert(offsetof(PropertyRecord, totalGain) == 64);
+static_assert(offsetof(PropertyRecord, redGain) == 72);
+static_assert(offsetof(PropertyRecord, greenGain) == 80);
+static_assert(offsetof(PropertyRecord, blueGain) == 88);
+static_assert(offsetof(PropertyRecord, mono) == 96);
+static_assert(offsetof(PropertyRecord, reserved100) == 100);
+static_assert(offsetof(PropertyRecord, flipVertical) == 104);
+static_assert(offsetof(PropertyRecord, flipHorizontal) == 108);
+static_assert(offsetof(PropertyRecord, gainOffset) == 112);
+static_assert(offsetof(PropertyRecord, reserved120) == 120);
+static_assert(offsetof(PropertyRecord, reserved124) == 124);
+static_assert(offsetof(PropertyRecord, reserved128) == 128);
+
+// Writes every defaulted field; the header, bytes 4 to 7 and the version stay as they are.
+void SetDefaults(PropertyRecord& record) noexcept;
+
+// The resolutions the camera offers, by resolution index. The area of interest is centred
+// on the 2592 x 1944 sensor.
+struct Resolution {
+  int width;
+  int height;
+};
+inline constexpr int kSensorWidth = 2592;
+inline constexpr int kSensorHeight = 1944;
+inline constexpr Resolution kResolutions[] = {{2592, 1944}, {2320, 1744}, {2048, 1536}, {1920, 1080}, {1600, 1200},
+                                              {1408, 1048}, {1280, 1024}, {1280, 960},  {1024, 768},  {640, 480}};
+inline constexpr int kResolutionCount = static_cast<int>(sizeof kResolutions / sizeof kResolutions[0]);
+
+struct AreaOfInterest {
+  int x, y, width, height;
+};
+// floor((sensor - size) / 2) on each axis.
+constexpr AreaOfInterest CentredAoi(int width, int height) {
+  return {(kSensorWidth - width) / 2, (kSensorHeight - height) / 2, width, height};
+}
+// The index of a width and height in kResolutions, or -1.
+int ResolutionIndexOf(int width, int height) noexcept;

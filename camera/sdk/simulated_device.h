@@ -1,0 +1,130 @@
+#pragma once
+// Inside the stand-in SDK: the driver (device list and configuration) and one simulated
+// camera (its properties, request queue and sensor thread). Not part of the SDK interface.
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "camera/sdk/sensor_image.h"
+
+namespace mvIMPACT::acquire::detail {
+
+// Read from the environment when a device manager is created (camera/sdk/README.md).
+struct SimulatorConfig {
+  int cameras = 1;
+  bool initFails = false;
+  bool openFails = false;
+  double framesPerSecond = 15.0;
+  int badResultEvery = 0;         // 0: never
+  std::int64_t unplugAfter = -1;  // frames; -1: never
+  std::set<std::string> rejected;  // property names whose writes throw
+};
+SimulatorConfig ReadSimulatorConfig();
+
+struct PropertyValue {
+  bool isDouble = false;
+  int i = 0;
+  double f = 0.0;
+  double min = 0.0, max = 0.0;
+  int step = 1;                 // ints: value - min must be a multiple
+  std::vector<int> enumValues;  // ints: when not empty, the only values taken
+};
+
+class DeviceState {
+ public:
+  DeviceState(unsigned int index, const SimulatorConfig& config);
+  ~DeviceState();
+  DeviceState(const DeviceState&) = delete;
+  DeviceState& operator=(const DeviceState&) = delete;
+
+  unsigned int Index() const { return index_; }
+  const std::string& Serial() const { return serial_; }
+  void Open();
+  void Close() noexcept;
+  bool IsOpen() const;
+
+  bool HasList(const std::string& path) const;
+  bool HasProperty(const std::string& path) const;
+  PropertyValue Read(const std::string& path) const;  // throws
+  void Write(const std::string& path, const std::string& name, int value);     // throws
+  void Write(const std::string& path, const std::string& name, double value);  // throws
+
+  int QueueRequest();
+  int WaitForRequest(int timeoutMs);
+  int UnlockRequest(int number);
+  int ResetQueue();
+  int RequestCount() const;
+  struct RequestView {
+    int result;
+    std::size_t size;
+    const void* data;
+  };
+  bool ViewRequest(int number, RequestView& view) const;
+  std::uint64_t FramesDelivered() const;
+
+ private:
+  enum class SlotState { Idle, Queued, Capturing, Ready, Locked };
+  struct Slot {
+    SlotState state = SlotState::Idle;
+    int result = 0;
+    std::size_t size = 0;
+    std::vector<std::uint8_t> buffer;
+  };
+  struct FrameParameters;
+
+  void AddLists();
+  void AddInt(const std::string& path, int value, int min, int max, int step = 1);
+  void AddEnum(const std::string& path, int value, std::vector<int> values);
+  void AddDouble(const std::string& path, double value, double min, double max);
+  void WriteChecked(const std::string& path, const std::string& name, bool isDouble, int i, double f);
+  int IntAt(const std::string& path) const;
+  double DoubleAt(const std::string& path) const;
+  FrameParameters SnapshotLocked() const;
+  void SensorLoop();
+  void CaptureOne(std::unique_lock<std::mutex>& lock);
+
+  const unsigned int index_;
+  const SimulatorConfig config_;
+  const std::string serial_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;  // results, captures finished, stop requests
+  bool open_ = false;
+  bool stopSensor_ = false;
+  std::map<std::string, PropertyValue> properties_;
+  std::set<std::string> lists_;
+  std::vector<Slot> slots_;
+  std::deque<int> queued_;
+  std::deque<int> results_;
+  std::uint64_t delivered_ = 0;  // frames handed out, good or bad
+  int controllerCountdown_ = 0;
+  std::thread sensor_;
+};
+
+class DriverState {
+ public:
+  explicit DriverState(const SimulatorConfig& config);
+  ~DriverState();
+  const std::vector<std::shared_ptr<DeviceState>>& Devices() const { return devices_; }
+
+ private:
+  std::vector<std::shared_ptr<DeviceState>> devices_;
+};
+
+// The driver of the device manager that exists now, if any (for the simulator's test hook).
+std::shared_ptr<DriverState> CurrentDriver();
+void SetCurrentDriver(const std::shared_ptr<DriverState>& driver);
+
+// Records an accepted write when recording is on (simulator_control.h).
+void RecordWrite(const std::string& path, const std::string& name, bool isDouble, int i, double f);
+
+// The chart every simulated camera shows, made on first use.
+const q7sim::Picture& SharedChart();
+
+}  // namespace mvIMPACT::acquire::detail
