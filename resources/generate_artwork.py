@@ -870,6 +870,10 @@ def bmp_pixel(b, x, y):
 
 def verify(out_dir):
     errors = []
+    # The nudge itself: a picture made only of the key colour keeps it at the corners alone.
+    probe = finish(Image.new("RGB", (274, 178), KEY), 9300)
+    if sum(1 for p in probe.getdata() if p == KEY) != 12:
+        errors.append("finish() leaves the key colour outside the corners")
     for i, (name, w, h, states, _) in sorted(BITMAPS.items()):
         b = read_bmp(os.path.join(out_dir, name))
         if (b["magic"], b["header"], b["bpp"], b["compression"], b["planes"]) != (b"BM", 40, 24, 0, 1):

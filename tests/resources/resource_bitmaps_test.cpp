@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -56,6 +57,8 @@ const BitmapSpec kBitmaps[] = {
     {IDB_FRAME_TOP_LEFT, 4, 4, 1},       {IDB_FRAME_TOP_RIGHT, 4, 4, 1},
 };
 
+void PrintTo(const BitmapSpec& spec, std::ostream* os) { *os << "bitmap " << spec.id; }
+
 class ResourceBitmap : public ::testing::TestWithParam<BitmapSpec> {};
 
 TEST_P(ResourceBitmap, IsAnUncompressedBottomUp24BitDib) {
@@ -86,8 +89,9 @@ TEST_P(ResourceBitmap, LoadsThroughGdiWithItsSize) {
   DeleteObject(bitmap);
 }
 
-TEST_P(ResourceBitmap, StripsSplitIntoFourWholeStates) {
-  if (GetParam().states != 4) GTEST_SKIP() << "not a button strip";
+class ResourceStrip : public ::testing::TestWithParam<BitmapSpec> {};
+
+TEST_P(ResourceStrip, SplitsIntoFourWholeDistinctStates) {
   const Dib dib(GetParam().id);
   ASSERT_TRUE(dib.ok);
   EXPECT_EQ(dib.Width() % 4, 0);
@@ -103,10 +107,19 @@ TEST_P(ResourceBitmap, StripsSplitIntoFourWholeStates) {
   EXPECT_EQ(states.size(), 4u);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, ResourceBitmap, ::testing::ValuesIn(kBitmaps),
-                         [](const ::testing::TestParamInfo<BitmapSpec>& info) {
-                           return "Bitmap" + std::to_string(info.param.id);
-                         });
+std::string BitmapName(const ::testing::TestParamInfo<BitmapSpec>& info) {
+  return "Bitmap" + std::to_string(info.param.id);
+}
+
+std::vector<BitmapSpec> Strips() {
+  std::vector<BitmapSpec> strips;
+  for (const auto& spec : kBitmaps)
+    if (spec.states == 4) strips.push_back(spec);
+  return strips;
+}
+
+INSTANTIATE_TEST_SUITE_P(All, ResourceBitmap, ::testing::ValuesIn(kBitmaps), BitmapName);
+INSTANTIATE_TEST_SUITE_P(All, ResourceStrip, ::testing::ValuesIn(Strips()), BitmapName);
 
 // Grey levels row by row; -1 is the key colour.
 struct Piece {

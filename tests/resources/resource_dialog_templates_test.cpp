@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,8 @@ struct ExpectedDialog {
   const wchar_t* typeface;
   const std::vector<ExpectedControl>* controls;
 };
+
+void PrintTo(const ExpectedDialog& dialog, std::ostream* os) { *os << "template " << dialog.id; }
 
 const std::vector<ExpectedControl> kNoControls;
 
