@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -70,7 +71,7 @@ class ResourceVersion : public ::testing::Test {
 TEST_F(ResourceVersion, FixedInfoNamesVersion130AndAnApplication) {
   ASSERT_EQ(root_.value.size(), sizeof(VS_FIXEDFILEINFO));
   VS_FIXEDFILEINFO f{};
-  memcpy(&f, root_.value.data(), sizeof f);
+  std::memcpy(&f, root_.value.data(), sizeof f);
   EXPECT_EQ(f.dwSignature, 0xFEEF04BDu);
   EXPECT_EQ(f.dwFileVersionMS, 0x00010003u);
   EXPECT_EQ(f.dwFileVersionLS, 0u);
