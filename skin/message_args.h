@@ -1,12 +1,14 @@
 #pragma once
 // Unpacking of mouse message arguments, shared by the skin windows' message switches.
 #include <windows.h>
-#include <windowsx.h>
 
 namespace skin {
 
 // The signed point of a mouse message (client coordinates for client-area messages).
-inline POINT PointFromLParam(LPARAM lp) noexcept { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
+// (windowsx.h would do it, but its macros clash with member names such as SubclassWindow.)
+inline POINT PointFromLParam(LPARAM lp) noexcept {
+  return {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+}
 
 // The point of WM_NCLBUTTONDOWN, which is in screen coordinates.
 inline LPARAM LParamFromPoint(POINT pt) noexcept { return MAKELPARAM(pt.x, pt.y); }
