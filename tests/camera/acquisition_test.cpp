@@ -1,0 +1,218 @@
+// The capture path: starting and stopping, grabbing into the frame buffer, resolution
+// changes while frames flow, and an SDK that fails or stops delivering.
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "camera/frame_hand_off.h"
+#include "camera_test_support.h"
+
+namespace {
+
+class Acquisition : public CameraTest {
+ protected:
+  void OpenAt(int resolutionIndex) {
+    ASSERT_TRUE(camera->Open());
+    PropertyRecord r = camera->CurrentRecord();
+    r.resolutionIndex = resolutionIndex;
+    camera->ApplyProperties(r, false);
+  }
+  bool Grab() {
+    const auto block = state.frameBuffer.Current();
+    return camera->GrabFrame(block->Pixels(), block->PixelBytes());
+  }
+  bool GrabsWithin(int attempts) {
+    for (int i = 0; i < attempts; ++i) {
+      if (Grab()) return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(Acquisition, GrabReturnsAtOnceWhileStopped) {
+  const auto block = state.frameBuffer.Current();
+  EXPECT_FALSE(camera->GrabFrame(block->Pixels(), block->PixelBytes()));  // no device at all
+  OpenAt(9);
+  EXPECT_FALSE(camera->IsAcquiring());
+  EXPECT_FALSE(Grab());
+  EXPECT_FALSE(camera->GrabFrame(nullptr, 0));
+}
+
+TEST_F(Acquisition, StartAndStopTwice) {
+  OpenAt(9);
+  EXPECT_FALSE(camera->StopAcquisition());
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(camera->StartAcquisition());
+    EXPECT_FALSE(camera->StartAcquisition());  // one thread at a time
+    EXPECT_TRUE(camera->IsAcquiring());
+    EXPECT_TRUE(GrabsWithin(3));
+    EXPECT_TRUE(camera->StopAcquisition());
+    EXPECT_FALSE(camera->StopAcquisition());
+    EXPECT_FALSE(camera->IsAcquiring());
+    EXPECT_FALSE(Grab());
+  }
+}
+
+TEST_F(Acquisition, GrabbedFrameIsTheCamerasPicture) {
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartAcquisition());
+  ASSERT_TRUE(GrabsWithin(3));
+  const auto block = state.frameBuffer.Current();
+  const std::uint8_t* p = block->Pixels();
+  const std::size_t bytes = block->PixelBytes();
+  EXPECT_EQ(bytes, 640u * 480u * 3u);
+  // Not black, and not one flat colour: the chart arrived.
+  EXPECT_NE(std::count(p, p + bytes, 0), static_cast<std::ptrdiff_t>(bytes));
+  EXPECT_GT(*std::max_element(p, p + bytes) - *std::min_element(p, p + bytes), 100);
+}
+
+TEST_F(Acquisition, GrabNeverWritesIntoABlockOfAnotherSize) {
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartAcquisition());
+  std::vector<std::uint8_t> small(1024 * 768 * 3 / 2 + 16, 0x5A);
+  std::vector<std::uint8_t> large(2592u * 1944u * 3u, 0x5A);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(camera->GrabFrame(small.data(), small.size() - 16));
+    EXPECT_FALSE(camera->GrabFrame(large.data(), large.size()));
+  }
+  EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](std::uint8_t b) { return b == 0x5A; }));
+  EXPECT_TRUE(std::all_of(large.begin(), large.end(), [](std::uint8_t b) { return b == 0x5A; }));
+  EXPECT_TRUE(GrabsWithin(3));
+}
+
+TEST_F(Acquisition, GrabGivesUpWithinItsTimeoutWhenFramesStop) {
+  SetSim("Q7SIM_UNPLUG_AFTER", "4");
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartAcquisition());
+  EXPECT_TRUE(GrabsWithin(3));
+  // After the fourth frame nothing comes; each grab ends by its timeout.
+  ASSERT_TRUE(Eventually([&] { return q7sim::FramesDelivered(0) >= 4; }));
+  int failed = 0;
+  for (int i = 0; i < 3; ++i) failed += Grab() ? 0 : 1;
+  EXPECT_GE(failed, 2);
+  EXPECT_TRUE(camera->IsAcquiring());  // a lost camera is not detected as such
+  EXPECT_TRUE(camera->StopAcquisition());
+}
+
+TEST_F(Acquisition, BadResultsAreDroppedAndGoodFramesStillFlow) {
+  SetSim("Q7SIM_BAD_RESULT_EVERY", "2");
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartAcquisition());
+  int good = 0;
+  for (int i = 0; i < 6; ++i) good += Grab() ? 1 : 0;
+  EXPECT_GE(good, 4);
+  EXPECT_TRUE(camera->StopAcquisition());
+}
+
+TEST_F(Acquisition, SdkFailureEndsTheThreadButNotTheSession) {
+  SetSim("Q7SIM_REJECT_PROPERTY", "RequestCount");
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartAcquisition());
+  ASSERT_TRUE(Eventually([&] { return !camera->IsAcquiring(); }));
+  EXPECT_FALSE(Grab());
+  // Play again works without a stop in between, and so does a stop.
+  EXPECT_TRUE(camera->StartAcquisition());
+  ASSERT_TRUE(Eventually([&] { return !camera->IsAcquiring(); }));
+  EXPECT_TRUE(camera->StopAcquisition());
+  EXPECT_TRUE(camera->IsOpen());
+  PropertyRecord r = camera->CurrentRecord();
+  r.exposureTime = 30000;
+  camera->ApplyProperties(r, false);
+  EXPECT_EQ(q7sim::ReadProperty(0, "Base/Camera/Expose_us"), 30000.0);
+}
+
+TEST_F(Acquisition, ResolutionChangeRestartsARunningAcquisition) {
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartAcquisition());
+  ASSERT_TRUE(GrabsWithin(3));
+  PropertyRecord r = camera->CurrentRecord();
+  r.resolutionIndex = 8;
+  camera->ApplyProperties(r, false);
+  EXPECT_TRUE(camera->IsAcquiring());
+  EXPECT_EQ(camera->Width(), 1024);
+  EXPECT_EQ(state.frameBuffer.Current()->Width(), 1024);
+  EXPECT_EQ(state.frameBuffer.Current()->Height(), 768);
+  EXPECT_TRUE(GrabsWithin(3));
+  EXPECT_TRUE(camera->StopAcquisition());
+  // Stopped, the change leaves it stopped.
+  r.resolutionIndex = 9;
+  camera->ApplyProperties(r, false);
+  EXPECT_FALSE(camera->IsAcquiring());
+  EXPECT_EQ(state.frameBuffer.Current()->Width(), 640);
+}
+
+// The hand-off thread holds the buffer lock around each grab while the user-interface
+// thread changes the resolution, which takes the buffer lock and then the frame lock.
+// A lock-order fault deadlocks here (the test's timeout), a size fault writes out of bounds.
+TEST_F(Acquisition, RepeatedResolutionChangesWhileFramesFlowToTheFrameBuffer) {
+  SetSim("Q7SIM_FPS", "60");
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartAcquisition());
+  FrameHandOffThread handOff(state, *camera);
+  ASSERT_TRUE(handOff.Start());
+  EXPECT_FALSE(handOff.Start());
+  ASSERT_TRUE(Eventually([&] { return state.frameReady == 1; }));
+  PropertyRecord r = camera->CurrentRecord();
+  for (const int index : {8, 9, 3, 9, 0, 9, 7, 5, 9, 8, 9, 2}) {
+    r.resolutionIndex = index;
+    camera->ApplyProperties(r, false);
+    ASSERT_TRUE(camera->IsAcquiring());
+    const auto block = state.frameBuffer.Current();
+    ASSERT_EQ(block->Width(), kResolutions[index].width);
+    ASSERT_EQ(block->Height(), kResolutions[index].height);
+    // Frames of the new size reach the new block.
+    state.frameReady = 0;
+    ASSERT_TRUE(Eventually([&] { return state.frameReady == 1; })) << "index " << index;
+  }
+  handOff.Stop();
+  EXPECT_TRUE(camera->StopAcquisition());
+}
+
+TEST_F(Acquisition, HandOffKeepsTheFlagDownWhileStopped) {
+  OpenAt(9);
+  state.frameReady = 1;
+  FrameHandOffThread handOff(state, *camera);
+  ASSERT_TRUE(handOff.Start());
+  ASSERT_TRUE(Eventually([&] { return state.frameReady == 0; }));
+  ASSERT_TRUE(camera->StartAcquisition());
+  ASSERT_TRUE(Eventually([&] { return state.frameReady == 1; }));
+  EXPECT_TRUE(camera->StopAcquisition());
+  ASSERT_TRUE(Eventually([&] { return state.frameReady == 0; }));
+  handOff.Stop();
+  EXPECT_FALSE(handOff.IsRunning());
+}
+
+TEST_F(Acquisition, OnePushWhiteBalanceReadsTheNeutralGainsBack) {
+  OpenAt(9);
+  PropertyRecord r = camera->CurrentRecord();
+  // Stopped: the waits run out and nothing changes.
+  camera->OnePushWhiteBalance(&r);
+  EXPECT_EQ(r.redGain, 1.0);
+  EXPECT_EQ(r.blueGain, 1.0);
+  ASSERT_TRUE(camera->StartAcquisition());
+  r.totalGain = 1.5;  // not read back
+  camera->OnePushWhiteBalance(&r);
+  EXPECT_LT(r.redGain, 0.95);   // the light is warm
+  EXPECT_GT(r.blueGain, 1.05);
+  EXPECT_EQ(r.greenGain, 1.0);
+  EXPECT_EQ(r.totalGain, 1.5);
+  EXPECT_EQ(0, std::memcmp(&camera->CurrentRecord(), &r, sizeof r));
+  DWORD type;
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadStoredValue(L"Property", type, bytes));
+  EXPECT_EQ(0, std::memcmp(bytes.data(), &r, sizeof r));
+  EXPECT_TRUE(camera->StopAcquisition());
+}
+
+TEST_F(Acquisition, CloseStopsARunningAcquisition) {
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartAcquisition());
+  camera->Close();
+  EXPECT_FALSE(camera->IsAcquiring());
+  EXPECT_FALSE(camera->IsOpen());
+  EXPECT_FALSE(q7sim::IsDeviceOpen(0));
+  EXPECT_FALSE(camera->StartAcquisition());
+}
+
+}  // namespace

@@ -1,0 +1,217 @@
+#include "camera/sdk/sensor_image.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using namespace q7sim;
+
+// A chart whose every pixel tells where it came from: blue = x, green = y, red = 7.
+Picture PositionChart(int width, int height) {
+  Picture p;
+  p.width = width;
+  p.height = height;
+  p.pixels.resize(p.Stride() * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t* px = &p.pixels[y * p.Stride() + 3 * x];
+      px[0] = static_cast<std::uint8_t>(x), px[1] = static_cast<std::uint8_t>(y), px[2] = 7;
+    }
+  }
+  return p;
+}
+
+struct Px {
+  int b, g, r;
+};
+Px At(const std::vector<std::uint8_t>& out, int width, int x, int y) {
+  const std::uint8_t* p = &out[(y * width + x) * 3];
+  return {p[0], p[1], p[2]};
+}
+
+ImageSettings Aoi(int x, int y, int w, int h) {
+  ImageSettings s;
+  s.x = x, s.y = y, s.width = w, s.height = h;
+  return s;
+}
+
+TEST(SensorImageGeometry, AreaOfInterestCropsTheChart) {
+  const Picture chart = PositionChart(40, 30);
+  const ImageSettings s = Aoi(8, 6, 16, 10);
+  std::vector<std::uint8_t> out(16 * 10 * 3);
+  RenderFrame(chart, s, out.data());
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const Px p = At(out, 16, x, y);
+      ASSERT_EQ(p.b, 8 + x);
+      ASSERT_EQ(p.g, 6 + y);
+    }
+  }
+}
+
+TEST(SensorImageGeometry, MirroringFlipsWithinTheArea) {
+  const Picture chart = PositionChart(40, 30);
+  ImageSettings s = Aoi(8, 6, 16, 10);
+  std::vector<std::uint8_t> out(16 * 10 * 3);
+  s.flipHorizontal = true;
+  RenderFrame(chart, s, out.data());
+  EXPECT_EQ(At(out, 16, 0, 0).b, 8 + 15);
+  EXPECT_EQ(At(out, 16, 15, 9).b, 8);
+  EXPECT_EQ(At(out, 16, 0, 0).g, 6);
+  s.flipHorizontal = false;
+  s.flipVertical = true;
+  RenderFrame(chart, s, out.data());
+  EXPECT_EQ(At(out, 16, 0, 0).g, 6 + 9);
+  EXPECT_EQ(At(out, 16, 0, 0).b, 8);
+  s.flipHorizontal = true;
+  RenderFrame(chart, s, out.data());
+  EXPECT_EQ(At(out, 16, 3, 2).b, 8 + 12);
+  EXPECT_EQ(At(out, 16, 3, 2).g, 6 + 7);
+}
+
+TEST(SensorImageGeometry, AoiMustLieOnTheSensor) {
+  EXPECT_TRUE(AoiFits(Aoi(0, 0, 2592, 1944), kSensorWidth, kSensorHeight));
+  EXPECT_TRUE(AoiFits(Aoi(976, 732, 640, 480), kSensorWidth, kSensorHeight));
+  // Position of a small area written before the size shrank from full sensor.
+  EXPECT_FALSE(AoiFits(Aoi(976, 732, 2592, 1944), kSensorWidth, kSensorHeight));
+  EXPECT_FALSE(AoiFits(Aoi(-8, 0, 640, 480), kSensorWidth, kSensorHeight));
+}
+
+TEST(SensorImageTone, ExposureAndGainScaleBrightness) {
+  EXPECT_DOUBLE_EQ(Brightness(kNominalExposeUs, 0.0), 1.0);
+  EXPECT_DOUBLE_EQ(Brightness(2 * kNominalExposeUs, 0.0), 2.0);
+  EXPECT_NEAR(Brightness(kNominalExposeUs, 20.0), 10.0, 1e-9);
+  ImageSettings s;
+  s.brightness = 2.0;
+  const ChannelTables t = MakeChannelTables(s);
+  EXPECT_EQ(t.green[50], 100);
+  EXPECT_EQ(t.green[200], 255);  // clipped
+  EXPECT_EQ(t.green[0], 0);
+}
+
+TEST(SensorImageTone, ColourGainsTintAndOffsetLifts) {
+  ImageSettings s;
+  s.redGain = 2.0;
+  s.blueGain = 0.5;
+  ChannelTables t = MakeChannelTables(s);
+  EXPECT_EQ(t.red[60], 120);
+  EXPECT_EQ(t.green[60], 60);
+  EXPECT_EQ(t.blue[60], 30);
+  s = ImageSettings{};
+  s.offset = 25.5;  // 10 percent
+  t = MakeChannelTables(s);
+  EXPECT_EQ(t.green[0], 26);
+  EXPECT_EQ(t.green[250], 255);
+  s.offset = -255.0;
+  t = MakeChannelTables(s);
+  EXPECT_EQ(t.red[255], 0);
+}
+
+TEST(SensorImageTone, MonoGivesEqualChannels) {
+  Picture chart = PositionChart(8, 4);
+  ImageSettings s = Aoi(0, 0, 8, 4);
+  s.mono = true;
+  std::vector<std::uint8_t> out(8 * 4 * 3);
+  RenderFrame(chart, s, out.data());
+  for (int i = 0; i < 8 * 4; ++i) {
+    EXPECT_EQ(out[3 * i], out[3 * i + 1]);
+    EXPECT_EQ(out[3 * i], out[3 * i + 2]);
+  }
+  // Pixel (5, 3): (29 * 5 + 150 * 3 + 77 * 7) / 256.
+  EXPECT_EQ(At(out, 8, 5, 3).g, (29 * 5 + 150 * 3 + 77 * 7) >> 8);
+}
+
+TEST(SensorImageScene, TheChartIsWarmUntilBalanced) {
+  const Picture chart = MakeTestChart(kSensorWidth / 4, kSensorHeight / 4);
+  const ChannelMeans raw = MeasureMeans(chart.pixels.data(), chart.width, chart.height, chart.Stride(), 4);
+  EXPECT_GT(raw.red, raw.green * 1.1);
+  EXPECT_LT(raw.blue, raw.green * 0.9);
+  const ColourGains g = NeutralisingGains(raw, 0.0, 10.0);
+  EXPECT_EQ(g.green, 1.0);
+  EXPECT_NEAR(raw.red * g.red, raw.green, 1e-9);
+  EXPECT_NEAR(raw.blue * g.blue, raw.green, 1e-9);
+  // A channel with no light asks for the most gain there is, not a division by zero.
+  EXPECT_EQ(NeutralisingGains({0.0, 100.0, 100.0}, 0.0, 4.0).blue, 4.0);
+}
+
+TEST(SensorImageScene, MovingObjectsChangeFromFrameToFrameInsideTheCentre) {
+  const int w = kSensorWidth / 4, h = kSensorHeight / 4;
+  const Picture chart = MakeTestChart(w, h);
+  const ImageSettings s = Aoi(0, 0, w, h);
+  std::vector<std::uint8_t> a(chart.pixels.size()), b(chart.pixels.size());
+  RenderFrame(chart, s, a.data());
+  RenderFrame(chart, s, b.data());
+  DrawMovingObjects(s, w, h, 10, a.data());
+  DrawMovingObjects(s, w, h, 11, b.data());
+  int changed = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (std::memcmp(&a[(y * w + x) * 3], &b[(y * w + x) * 3], 3) == 0) continue;
+      ++changed;
+      // The central 640 x 480 of the sensor holds everything that moves.
+      ASSERT_GE(x, (w - w * 640 / kSensorWidth) / 2);
+      ASSERT_GE(y, (h - h * 480 / kSensorHeight) / 2);
+    }
+  }
+  EXPECT_GT(changed, 50);
+}
+
+// A scene whose grey grows with the brightness and clips at white, like the chart.
+double SceneGrey(const ExposureState& e) { return std::min(255.0, 90.0 * Brightness(e.exposeUs, e.gainDb)); }
+
+TEST(SensorAutoControl, AutoExposureSettlesOnTheDesiredGrey) {
+  AutoControl c;
+  c.autoExpose = true;
+  c.exposeLowerUs = 10, c.exposeUpperUs = 500000;
+  c.desiredGrey = 128;
+  c.speed = 2;
+  ExposureState e;
+  for (int i = 0; i < 30; ++i) e = AutoControlStep(e, SceneGrey(e), c);
+  EXPECT_NEAR(SceneGrey(e), 128.0, 2.0);
+  EXPECT_EQ(e.gainDb, 0.0);
+}
+
+TEST(SensorAutoControl, LimitsHoldAndGainTakesOverWhenExposureIsAtItsTop) {
+  AutoControl c;
+  c.autoExpose = true;
+  c.exposeLowerUs = 10, c.exposeUpperUs = 25000;
+  c.gainLowerDb = 0.0, c.gainUpperDb = 32.0;
+  c.desiredGrey = 200;
+  c.speed = 1;
+  ExposureState e;
+  for (int i = 0; i < 60; ++i) e = AutoControlStep(e, SceneGrey(e), c);
+  EXPECT_EQ(e.exposeUs, 25000);  // at its upper limit, still too dark
+  EXPECT_EQ(e.gainDb, 0.0);      // auto gain is off
+  c.autoGain = true;
+  for (int i = 0; i < 60; ++i) e = AutoControlStep(e, SceneGrey(e), c);
+  EXPECT_EQ(e.exposeUs, 25000);
+  EXPECT_GT(e.gainDb, 0.0);
+  EXPECT_NEAR(SceneGrey(e), 200.0, 3.0);
+  // Darkening takes the gain back first.
+  c.desiredGrey = 60;
+  for (int i = 0; i < 60; ++i) e = AutoControlStep(e, SceneGrey(e), c);
+  EXPECT_EQ(e.gainDb, 0.0);
+  EXPECT_LT(e.exposeUs, 25000);
+  EXPECT_NEAR(SceneGrey(e), 60.0, 2.0);
+}
+
+TEST(SensorAutoControl, AutoGainAloneStaysWithinItsLimits) {
+  AutoControl c;
+  c.autoGain = true;
+  c.gainLowerDb = 1.0, c.gainUpperDb = 3.0;
+  c.desiredGrey = 250;
+  ExposureState e;
+  for (int i = 0; i < 40; ++i) e = AutoControlStep(e, SceneGrey(e), c);
+  EXPECT_EQ(e.gainDb, 3.0);
+  EXPECT_EQ(e.exposeUs, kNominalExposeUs);
+  c.desiredGrey = 1;
+  for (int i = 0; i < 40; ++i) e = AutoControlStep(e, SceneGrey(e), c);
+  EXPECT_EQ(e.gainDb, 1.0);
+}
+
+}  // namespace
