@@ -15,26 +15,60 @@ Size IcoEntrySize(int width, int height) {
   return {scaled(width), scaled(height)};
 }
 
+namespace {
+
+// How much of each source sample falls into each target sample along one axis, in units of
+// 1/target of a source sample: target t covers [t * source, (t + 1) * source).
+struct Coverage {
+  int first;                        // first source sample touched
+  std::vector<std::uint32_t> weights;  // one per source sample from `first`; they sum to `source`
+};
+
+std::vector<Coverage> AxisCoverage(int source, int target) {
+  std::vector<Coverage> result(target);
+  for (int t = 0; t < target; ++t) {
+    const std::int64_t begin = std::int64_t{t} * source, end = begin + source;
+    Coverage& c = result[t];
+    c.first = static_cast<int>(begin / target);
+    for (std::int64_t s = c.first; s * target < end; ++s) {
+      const std::int64_t overlap = std::min(end, (s + 1) * target) - std::max(begin, s * target);
+      c.weights.push_back(static_cast<std::uint32_t>(overlap));
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
 Image ShrinkToSize(const Image& image, int width, int height) {
-  Image out(width, height);
-  for (int ty = 0; ty < height; ++ty) {
-    const int y0 = static_cast<int>(std::int64_t{ty} * image.height / height);
-    const int y1 = std::max(y0 + 1, static_cast<int>(std::int64_t{ty + 1} * image.height / height));
+  // Separable area average: rows first into sums scaled by image.width, then columns.
+  const std::vector<Coverage> across = AxisCoverage(image.width, width);
+  const std::vector<Coverage> down = AxisCoverage(image.height, height);
+  std::vector<std::uint32_t> rows(static_cast<std::size_t>(width) * 3 * image.height);
+  for (int y = 0; y < image.height; ++y) {
+    const std::uint8_t* source = image.Row(y);
+    std::uint32_t* target = rows.data() + static_cast<std::size_t>(y) * width * 3;
     for (int tx = 0; tx < width; ++tx) {
-      const int x0 = static_cast<int>(std::int64_t{tx} * image.width / width);
-      const int x1 = std::max(x0 + 1, static_cast<int>(std::int64_t{tx + 1} * image.width / width));
-      std::uint64_t sum[3] = {0, 0, 0};
-      for (int y = y0; y < y1; ++y) {
-        const std::uint8_t* p = image.Row(y) + x0 * 3;
-        for (int x = x0; x < x1; ++x, p += 3) {
-          sum[0] += p[0];
-          sum[1] += p[1];
-          sum[2] += p[2];
-        }
+      const Coverage& c = across[tx];
+      std::uint32_t sum[3] = {0, 0, 0};
+      for (std::size_t k = 0; k < c.weights.size(); ++k) {
+        const std::uint8_t* p = source + (c.first + k) * 3;
+        for (int ch = 0; ch < 3; ++ch) sum[ch] += c.weights[k] * p[ch];
       }
-      const std::uint64_t count = static_cast<std::uint64_t>(y1 - y0) * (x1 - x0);
-      std::uint8_t* q = out.Row(ty) + tx * 3;
-      for (int c = 0; c < 3; ++c) q[c] = static_cast<std::uint8_t>((sum[c] + count / 2) / count);
+      for (int ch = 0; ch < 3; ++ch) target[tx * 3 + ch] = sum[ch];
+    }
+  }
+  Image out(width, height);
+  const std::uint64_t total = static_cast<std::uint64_t>(image.width) * image.height;
+  for (int ty = 0; ty < height; ++ty) {
+    const Coverage& c = down[ty];
+    std::uint8_t* target = out.Row(ty);
+    for (int i = 0; i < width * 3; ++i) {
+      std::uint64_t sum = 0;
+      for (std::size_t k = 0; k < c.weights.size(); ++k) {
+        sum += std::uint64_t{c.weights[k]} * rows[(c.first + k) * width * 3 + i];
+      }
+      target[i] = static_cast<std::uint8_t>((sum + total / 2) / total);
     }
   }
   return out;

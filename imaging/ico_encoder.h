@@ -18,7 +18,7 @@ struct Size {
 // scaled down proportionally so that the longer side is 256.
 Size IcoEntrySize(int width, int height);
 
-// Area-averaging reduction, exact for integer ratios; used for the icon entry.
+// Area-weighted average (each source sample counts by how much of it a target sample covers).
 Image ShrinkToSize(const Image& image, int width, int height);
 
 // One 24-bit DIB entry (XOR bitmap bottom-up, all-opaque AND mask). A frame larger than
