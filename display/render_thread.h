@@ -1,0 +1,62 @@
+#pragma once
+// Render thread control: the one worker thread that draws the current frame into a view's
+// window again and again. Each view owns one; it never runs two threads.
+//
+// The thread reads the shared state (frame buffer, frame-ready flag, display scale, pan
+// offset) and writes back only the clamped pan offset. It draws through its own DC of the
+// view window and sends the view no message, so stopping it from the UI thread is safe.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "framework/critical_section.h"
+#include "framework/handles.h"
+
+namespace display {
+
+class RenderThread {
+ public:
+  enum class Trace { None, AfterEachFrame };
+
+  // `frameLock` is the camera session's frame lock, under which new frames are copied in.
+  RenderThread(AppState& state, CCriticalSection& frameLock, Trace trace = Trace::None) noexcept;
+  ~RenderThread();  // stops the thread
+  RenderThread(const RenderThread&) = delete;
+  RenderThread& operator=(const RenderThread&) = delete;
+
+  // Starts drawing into `view`; when a thread already runs, returns its handle and does
+  // nothing else. Returns null if the thread cannot be created.
+  HANDLE Start(HWND view) noexcept;
+  // Asks the thread to stop and waits for it to end; nothing when none runs. Messages sent
+  // to this thread's windows meanwhile are still delivered, so a thread blocked in a send
+  // to one of them cannot deadlock the wait.
+  void Stop() noexcept;
+
+  bool IsRunning() const noexcept { return static_cast<bool>(thread_); }
+  DWORD ThreadId() const noexcept { return threadId_; }
+  // Counters for tests and measurements: passes of the loop, and frames drawn.
+  std::uint64_t Passes() const noexcept { return passes_.load(); }
+  std::uint64_t FramesDrawn() const noexcept { return frames_.load(); }
+
+ private:
+  static DWORD WINAPI RenderThreadProc(LPVOID param) noexcept;
+  void Run();
+  void DrawOnce(HDC dc);
+  // Sleeps for up to `ms`, ending early on a stop request; true when asked to stop.
+  bool Pause(DWORD ms) const noexcept;
+
+  AppState& state_;
+  CCriticalSection& frameLock_;
+  const Trace trace_;
+  HWND view_ = nullptr;  // not owned: the view that owns this object
+  fw::UniqueKernelHandle thread_;
+  DWORD threadId_ = 0;
+  std::atomic<int> stopRequest_{0};
+  fw::UniqueKernelHandle wake_;  // manual-reset, set with the stop request to cut a sleep short
+  std::atomic<std::uint64_t> passes_{0};
+  std::atomic<std::uint64_t> frames_{0};
+};
+
+}  // namespace display

@@ -1,0 +1,188 @@
+#include "display/render_thread.h"
+
+#include <gtest/gtest.h>
+
+#include "display/render_geometry.h"
+#include "tests/display/test_pixels.h"
+#include "tests/display/trace_monitor.h"
+
+namespace {
+
+using display::RenderThread;
+using display_test::ColourNear;
+using display_test::PumpUntil;
+
+constexpr int kCw = 468, kCh = 358;
+constexpr COLORREF kPicture = RGB(40, 160, 90);
+constexpr RECT kCaptionArea{0, 0, 200, 24};
+
+class RenderThreadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_ = display_test::MakeTestWindow(kCw, kCh);
+    ASSERT_TRUE(window_);
+    state_.frameBuffer.Fit(640, 480, 24);
+    Paint(kPicture);
+  }
+
+  void Paint(COLORREF colour) {
+    std::lock_guard lock(frameLock_);
+    display_test::PaintSolid(*state_.frameBuffer.Current(), colour);
+  }
+
+  bool WaitForFrames(RenderThread& thread, std::uint64_t more) {
+    const auto target = thread.FramesDrawn() + more;
+    return PumpUntil([&] { return thread.FramesDrawn() >= target; });
+  }
+  bool WaitForPasses(RenderThread& thread, std::uint64_t more) {
+    const auto target = thread.Passes() + more;
+    return PumpUntil([&] { return thread.Passes() >= target; });
+  }
+
+  AppState state_;
+  CCriticalSection frameLock_;
+  fw::UniqueWindow window_;
+};
+
+TEST_F(RenderThreadTest, DrawsTheFrameWithCaptionAndNavigatorIntoTheView) {
+  RenderThread thread(state_, frameLock_);
+  state_.frameReady = 1;
+  ASSERT_TRUE(thread.Start(window_.get()));
+  ASSERT_TRUE(WaitForFrames(thread, 3));
+  const auto shot = display_test::CaptureClient(window_.get());
+  EXPECT_TRUE(ColourNear(shot->At(200, 200), kPicture, 12));
+  EXPECT_GT(shot->Count(kCaptionArea, display::kCaptionColour, 0), 20);
+  // The navigator's white border at 100/255 over the picture.
+  const COLORREF border = RGB(40 + (255 - 40) * 100 / 255, 160 + (255 - 160) * 100 / 255, 90 + (255 - 90) * 100 / 255);
+  EXPECT_TRUE(ColourNear(shot->At(kCw - 95, 30), border, 3));
+  thread.Stop();
+  EXPECT_FALSE(thread.IsRunning());
+}
+
+TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
+  RenderThread thread(state_, frameLock_);
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  ASSERT_TRUE(WaitForFrames(thread, 2));
+
+  state_.frameReady = 0;
+  ASSERT_TRUE(WaitForPasses(thread, 2));  // any frame under way has finished
+  const auto framesWhenIdle = thread.FramesDrawn();
+  Paint(RGB(250, 0, 0));  // a new picture that must not show while no frame is ready
+  ASSERT_TRUE(WaitForPasses(thread, 3));
+  EXPECT_EQ(thread.FramesDrawn(), framesWhenIdle);
+  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), kPicture, 12));
+
+  state_.frameReady = 1;
+  ASSERT_TRUE(WaitForFrames(thread, 2));
+  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), RGB(250, 0, 0), 12));
+}
+
+TEST_F(RenderThreadTest, WritesTheClampedPanOffsetBack) {
+  RenderThread thread(state_, frameLock_);
+  state_.panX = 1000;
+  state_.panY = 1000;
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  EXPECT_TRUE(PumpUntil([&] { return state_.panX == 172 && state_.panY == 122; }));
+}
+
+TEST_F(RenderThreadTest, WithoutAFrameBufferItWaitsAndStillStops) {
+  state_.frameBuffer.Free();
+  state_.frameReady = 1;
+  RenderThread thread(state_, frameLock_);
+  thread.Start(window_.get());
+  ASSERT_TRUE(WaitForPasses(thread, 1));
+  thread.Stop();
+  EXPECT_EQ(thread.FramesDrawn(), 0u);
+}
+
+TEST_F(RenderThreadTest, ZeroSizedViewKeepsTheLoopRunning) {
+  ::SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
+  RenderThread thread(state_, frameLock_);
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  ASSERT_TRUE(WaitForPasses(thread, 5));
+  EXPECT_EQ(thread.FramesDrawn(), 0u);
+}
+
+TEST_F(RenderThreadTest, StartingTwiceKeepsOneThreadAndStoppingTwiceIsHarmless) {
+  const int threadsBefore = display_test::ThreadCount();
+  RenderThread thread(state_, frameLock_);
+  const HANDLE first = thread.Start(window_.get());
+  const HANDLE second = thread.Start(window_.get());
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(display_test::ThreadCount(), threadsBefore + 1);
+  thread.Stop();
+  thread.Stop();
+  EXPECT_EQ(display_test::ThreadCount(), threadsBefore);
+}
+
+TEST_F(RenderThreadTest, StartStopCyclesLeaveNoThreadOrGdiObject) {
+  state_.frameReady = 1;
+  {
+    RenderThread warmUp(state_, frameLock_);
+    warmUp.Start(window_.get());
+    ASSERT_TRUE(WaitForFrames(warmUp, 2));
+  }
+  const int threadsBefore = display_test::ThreadCount();
+  const DWORD gdiBefore = display_test::GdiObjectCount();
+  RenderThread thread(state_, frameLock_);
+  for (int cycle = 0; cycle < 2; ++cycle) {
+    thread.Start(window_.get());
+    ASSERT_TRUE(WaitForFrames(thread, 3));
+    thread.Stop();
+  }
+  EXPECT_EQ(display_test::ThreadCount(), threadsBefore);
+  EXPECT_EQ(display_test::GdiObjectCount(), gdiBefore);
+}
+
+TEST_F(RenderThreadTest, RefittingTheBufferWhileDrawingIsSafe) {
+  RenderThread thread(state_, frameLock_);
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  const int sizes[][2] = {{2592, 1944}, {320, 240}, {641, 480}, {1, 1}, {1920, 1080}};
+  for (int round = 0; round < 3; ++round) {
+    for (const auto& size : sizes) {
+      state_.frameBuffer.Fit(size[0], size[1], 24);
+      Paint(RGB(10 * round, 200, 200));
+      ASSERT_TRUE(WaitForFrames(thread, 1));
+    }
+  }
+  thread.Stop();
+  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(234, 300), RGB(20, 200, 200), 12));
+}
+
+TEST_F(RenderThreadTest, TracedViewReportsEveryFrameToTheMonitor) {
+  display_test::TraceMonitor monitor;
+  RenderThread traced(state_, frameLock_, RenderThread::Trace::AfterEachFrame);
+  state_.frameReady = 1;
+  traced.Start(window_.get());
+  ASSERT_TRUE(PumpUntil([&] { return monitor.Count() >= 3; }));
+  traced.Stop();
+  const auto blocks = monitor.Received();
+  EXPECT_STREQ(blocks.front().bytes.c_str(), "PRINT OK");
+  EXPECT_GE(blocks.size(), 3u);
+}
+
+TEST_F(RenderThreadTest, UntracedViewSendsNothing) {
+  display_test::TraceMonitor monitor;
+  RenderThread plain(state_, frameLock_);
+  state_.frameReady = 1;
+  plain.Start(window_.get());
+  ASSERT_TRUE(WaitForFrames(plain, 3));
+  plain.Stop();
+  EXPECT_EQ(monitor.Count(), 0u);
+}
+
+TEST_F(RenderThreadTest, StoppingWhileTheMonitorLivesOnTheStoppingThreadDoesNotDeadlock) {
+  display_test::TraceMonitor monitor(display_test::TraceMonitor::Where::CallingThread);
+  RenderThread traced(state_, frameLock_, RenderThread::Trace::AfterEachFrame);
+  state_.frameReady = 1;
+  traced.Start(window_.get());
+  ASSERT_TRUE(PumpUntil([&] { return monitor.Count() >= 2; }));
+  traced.Stop();  // the render thread may be inside its send to our window right now
+  EXPECT_FALSE(traced.IsRunning());
+}
+
+}  // namespace
