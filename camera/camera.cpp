@@ -1,5 +1,6 @@
 #include "camera/camera.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -34,6 +35,12 @@ std::wstring Format(double v) {
   wchar_t text[64];
   std::swprintf(text, 64, L"%g", v);
   return text;
+}
+
+std::int64_t Ticks() noexcept {
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return t.QuadPart;
 }
 
 std::wstring ProgramName() {
@@ -385,7 +392,10 @@ bool CCamera::GrabFrame(std::uint8_t* destination, std::size_t destinationBytes)
   std::lock_guard frameLock(frameLock_);
   const std::size_t bytes = ComputeFrameLayout(width_, height_, 24).imageSize;
   if (bytes == 0 || destinationBytes != bytes || stagingSize_ != bytes) return false;
+  const std::int64_t start = Ticks();
   std::memcpy(destination, staging_.get(), bytes);
+  grabCopyTicks_ = Ticks() - start;
+  grabbedRequestAt_ = stagedRequestAt_;
   return true;
 }
 
@@ -425,10 +435,11 @@ void CCamera::AcquisitionLoop() {
   while (!stopped_) {
     const int n = fi.imageRequestWaitFor(kRequestWaitMs, 0);
     if (n < 0) continue;  // a timeout: wait again
+    const std::int64_t requestAt = Ticks();
     fi.updateRequests();
     const acq::Request* request = fi.getRequest(n);
     if (request != nullptr && request->requestResult() == acq::kRequestOk && request->imageData() != nullptr) {
-      StoreFrame(request->imageData(), request->imageSize());
+      StoreFrame(request->imageData(), request->imageSize(), requestAt);
     }
     // The newest image stays locked until the next one arrives.
     if (cleanup.locked >= 0) fi.imageRequestUnlock(cleanup.locked);
@@ -437,12 +448,15 @@ void CCamera::AcquisitionLoop() {
   }
 }
 
-void CCamera::StoreFrame(const void* data, std::size_t size) {
+void CCamera::StoreFrame(const void* data, std::size_t size, std::int64_t requestAt) {
   {
     std::lock_guard frameLock(frameLock_);
     // An image of another size (one taken before a resolution change) is dropped.
     if (!staging_ || size != stagingSize_) return;
+    const std::int64_t start = Ticks();
     std::memcpy(staging_.get(), data, size);
+    storeCopyTicks_ = Ticks() - start;
+    stagedRequestAt_ = requestAt;
   }
   ::SetEvent(frameEvent_.get());
 }

@@ -32,6 +32,14 @@ using CameraNotifier = std::function<void(const std::wstring& text, const std::w
 // MessageBoxW with no owner window.
 CameraNotifier MessageBoxNotifier();
 
+// Where the time of the last frames went, in QueryPerformanceCounter ticks; for the
+// capture benchmark and diagnostics.
+struct CaptureTiming {
+  std::int64_t storeCopy = 0;        // copying the SDK's image into the staging buffer
+  std::int64_t grabCopy = 0;         // copying the staging buffer into the frame buffer
+  std::int64_t grabbedRequestAt = 0;  // when the acquisition thread got the image the last grab copied
+};
+
 class CCamera {
  public:
   static constexpr DWORD kGrabTimeoutMs = 1000;
@@ -70,13 +78,16 @@ class CCamera {
   int Height() const noexcept { return height_; }
   // Guards the staging buffer and the frame buffer's pixels; renderers hold it while reading.
   CCriticalSection& FrameLock() noexcept { return frameLock_; }
+  CaptureTiming LastCaptureTiming() const noexcept {
+    return {storeCopyTicks_, grabCopyTicks_, grabbedRequestAt_};
+  }
 
  private:
   class SettingWriter;
 
   static DWORD WINAPI AcquisitionThreadEntry(LPVOID self) noexcept;
   void AcquisitionLoop();
-  void StoreFrame(const void* data, std::size_t size);
+  void StoreFrame(const void* data, std::size_t size, std::int64_t requestAt);
   void ChangeResolution(PropertyRecord& record, const PropertyRecord& previous, SettingWriter& writer);
   void LoadRecord() noexcept;
   void SaveRecord() noexcept;
@@ -87,6 +98,10 @@ class CCamera {
   CameraNotifier notify_;
   std::unique_ptr<std::uint8_t[]> staging_;  // guarded by frameLock_
   std::size_t stagingSize_ = 0;
+  std::int64_t stagedRequestAt_ = 0;  // guarded by frameLock_
+  std::atomic<std::int64_t> storeCopyTicks_{0};
+  std::atomic<std::int64_t> grabCopyTicks_{0};
+  std::atomic<std::int64_t> grabbedRequestAt_{0};
   fw::UniqueKernelHandle frameEvent_;  // auto-reset: set per stored image
   fw::UniqueKernelHandle stopEvent_;   // manual-reset: set while stopped, so a grab ends at once
   CCriticalSection frameLock_;
