@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <future>
 
 #include "imaging/byte_writer.h"
 
@@ -652,12 +653,18 @@ std::vector<std::uint8_t> EncodeCodestream(std::span<const std::vector<std::uint
       coefficients[0][i] = planes[0][i] - 128;
     }
   }
+  // Components are independent from here on; coding them side by side nearly halves the
+  // time for a full camera frame on two cores.
   std::vector<std::vector<Band>> bands(components);
+  std::vector<std::future<void>> work;
   for (int c = 0; c < components; ++c) {
-    ForwardWavelet53(coefficients[c], width, height, levels);
-    bands[c] = LayoutBands(width, height, levels);
-    CodeBands(coefficients[c], width, bands[c]);
+    work.push_back(std::async(std::launch::async, [&, c] {
+      ForwardWavelet53(coefficients[c], width, height, levels);
+      bands[c] = LayoutBands(width, height, levels);
+      CodeBands(coefficients[c], width, bands[c]);
+    }));
   }
+  for (auto& w : work) w.get();  // rethrows what a worker threw
 
   // Enough guard bits that every block's bit-planes fit in M_b = G + epsilon_b - 1; colour
   // differences and wavelet gain can exceed the nominal 8 bits.
