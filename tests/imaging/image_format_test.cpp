@@ -47,12 +47,5 @@ TEST(ImagingFormatFromPath, TakesTheExtensionOfTheFileNameOnly) {
   EXPECT_EQ(FormatFromPath(std::wstring_view(L"frame.")), ImageFormat::Unknown);
 }
 
-TEST(ImagingFormatTable, DefaultExtensionMapsBack) {
-  for (int f = static_cast<int>(ImageFormat::Bmp); f <= static_cast<int>(ImageFormat::SunRaster); ++f) {
-    const auto format = static_cast<ImageFormat>(f);
-    EXPECT_EQ(FormatFromExtension(DefaultExtension(format)), format) << f;
-  }
-}
-
 }  // namespace
 }  // namespace q7::imaging
