@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include "framework/wnd.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -96,6 +98,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
     if (::GetTickCount64() > end) return false;
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (AfxPreTranslateMessage(&msg)) continue;  // as the program's modal loop does
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
@@ -147,6 +150,26 @@ int ThreadCount() {
   for (BOOL ok = ::Thread32First(snapshot.get(), &entry); ok; ok = ::Thread32Next(snapshot.get(), &entry))
     if (entry.th32OwnerProcessID == self) ++n;
   return n;
+}
+
+}  // namespace display_test
+
+namespace display_test {
+
+void SendMouse(DWORD flags, POINT screen) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  // Rounded up, so that scaling back by the screen size (x * w / 65536) lands on the pixel.
+  input.mi.dx = static_cast<LONG>((screen.x * 65536LL + w - 1) / w);
+  input.mi.dy = static_cast<LONG>((screen.y * 65536LL + h - 1) / h);
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  ::SendInput(1, &input, sizeof input);
+}
+
+POINT ClientToScreenPoint(HWND hwnd, POINT pt) {
+  ::ClientToScreen(hwnd, &pt);
+  return pt;
 }
 
 }  // namespace display_test

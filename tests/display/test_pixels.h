@@ -50,13 +50,17 @@ bool Near(COLORREF a, COLORREF b, int tolerance);
 void PaintBands(FrameBlock& block, COLORREF top, int topRows, COLORREF middle, COLORREF bottom, int bottomRows);
 void PaintSolid(FrameBlock& block, COLORREF colour);
 
-// Pumps this thread's messages until `done` is true or `limitMs` passed; returns `done()`.
+// Pumps this thread's messages (through PreTranslateMessage, like the program's loop) until `done` is true or `limitMs` passed; returns `done()`.
 // The limit only keeps a broken test from hanging; no test asserts on how long it took.
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 20000);
 void PumpFor(DWORD ms);
 
 // A visible popup window of the given client size with a plain window class.
 fw::UniqueWindow MakeTestWindow(int width, int height, const wchar_t* title = L"display test");
+
+// Real mouse input at a screen point (a move, plus any button flags).
+void SendMouse(DWORD flags, POINT screen);
+POINT ClientToScreenPoint(HWND hwnd, POINT pt);
 
 // GDI objects and threads of this process now. Where the system does not report the GDI
 // count (Wine), a number that moves with it: compare two of them, never with a constant.
