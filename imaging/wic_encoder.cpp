@@ -26,8 +26,7 @@ HRESULT Convert(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPix
   ComPtr<IWICFormatConverter> converter;
   HRESULT hr = factory->CreateFormatConverter(&converter);
   if (SUCCEEDED(hr)) {
-    hr = converter->Initialize(source, to, WICBitmapDitherTypeNone, palette, 0.0,
-                               palette != nullptr ? WICBitmapPaletteTypeCustom : WICBitmapPaletteTypeMedianCut);
+    hr = converter->Initialize(source, to, WICBitmapDitherTypeNone, palette, 0.0, WICBitmapPaletteTypeCustom);
   }
   if (SUCCEEDED(hr)) result = converter;
   return hr;
