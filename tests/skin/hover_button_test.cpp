@@ -14,20 +14,16 @@
 
 namespace {
 
-using skin_test::Canvas;
-using skin_test::IsLiveBitmap;
-using skin_test::MakeBitmap;
+using namespace skin_test;
 
-constexpr COLORREF kNormal = RGB(200, 0, 0);
-constexpr COLORREF kHover = RGB(0, 200, 0);
-constexpr COLORREF kPressed = RGB(0, 0, 200);
-constexpr COLORREF kDisabled = RGB(120, 120, 120);
+constexpr COLORREF kNormal = RGB(200, 0, 0), kHover = RGB(0, 200, 0), kPressed = RGB(0, 0, 200),
+                   kDisabled = RGB(120, 120, 120);
 
-// A strip of four states, `stateWidth` wide each, plus `extra` columns that belong to none.
-HBITMAP MakeStrip(int stateWidth, int height, int extra = 0) {
-  return MakeBitmap(4 * stateWidth + extra, height, [=](int x, int) {
+// Four states of 11 x 11 side by side, plus `extra` columns that belong to none.
+HBITMAP MakeStrip(int extra = 0) {
+  return MakeBitmap(44 + extra, 11, [](int x, int) {
     const COLORREF states[] = {kNormal, kHover, kPressed, kDisabled, RGB(255, 255, 255)};
-    return states[x / stateWidth];
+    return states[x / 11];
   });
 }
 
@@ -43,219 +39,112 @@ class ButtonsDlg : public CDialog {
 class HoverButtonTest : public testing::Test {
  protected:
   void SetUp() override {
-    skin_test::UseTestResources();
-    dlg_ = std::make_unique<ButtonsDlg>();
+    UseTestResources();
     ASSERT_TRUE(dlg_->Create(IDD_TEST_BUTTONS));
     dlg_->SetWindowPos(HWND_TOP, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    button_ = &dlg_->play;
-    ASSERT_NE(button_->m_hWnd, nullptr);
   }
-
-  // The face the button draws when the system asks with `itemState`.
+  // The face the button draws when the system asks with `itemState`; `outside` is a pixel
+  // beyond the face.
   COLORREF DrawnFace(UINT itemState, COLORREF* outside = nullptr) {
     Canvas canvas(20, 20);
-    DRAWITEMSTRUCT dis{};
-    dis.CtlType = ODT_BUTTON;
-    dis.CtlID = IDC_TEST_HOVER;
-    dis.itemAction = ODA_DRAWENTIRE;
-    dis.itemState = itemState;
-    dis.hwndItem = *button_;
-    dis.hDC = canvas.dc();
-    dis.rcItem = button_->GetClientRect();
+    DRAWITEMSTRUCT dis{ODT_BUTTON, IDC_TEST_HOVER, 0, ODA_DRAWENTIRE, itemState, button_, canvas.dc(),
+                       button_.GetClientRect(), 0};
     dlg_->SendMessage(WM_DRAWITEM, IDC_TEST_HOVER, reinterpret_cast<LPARAM>(&dis));
     if (outside) *outside = canvas.At(15, 15);
     return canvas.At(5, 5);
   }
-
-  RECT ButtonOnScreen() const { return button_->GetWindowRect(); }
-
+  void ShowWithPointerAway() {
+    ASSERT_TRUE(button_.SetStateBitmap(MakeStrip()));
+    MouseMoveTo(100, 100);
+    dlg_->ShowWindow(SW_SHOW);
+    PumpPending();
+  }
+  POINT Middle() const {
+    const RECT r = button_.GetWindowRect();
+    return {r.left + 5, r.top + 5};
+  }
+  COLORREF FaceOnScreen() const { return ScreenPixel(Middle().x, Middle().y); }
   std::wstring ToolText() {
     wchar_t text[80] = {};
-    TOOLINFOW info{};
-    info.cbSize = sizeof info;
-    info.hwnd = *button_;
-    info.uId = 1;
-    info.lpszText = text;
-    button_->GetToolTip().SendMessage(TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    TOOLINFOW info{sizeof info, 0, button_, 1, {}, nullptr, text, 0, nullptr};
+    button_.GetToolTip().SendMessage(TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
     return text;
   }
 
-  std::unique_ptr<ButtonsDlg> dlg_;
-  CHoverButton* button_ = nullptr;
+  std::unique_ptr<ButtonsDlg> dlg_ = std::make_unique<ButtonsDlg>();
+  CHoverButton& button_ = dlg_->play;
 };
 
-// ---- The strip ----
-
-TEST_F(HoverButtonTest, StripSizesTheButtonToOneStateWithoutMovingIt) {
-  const RECT before = ButtonOnScreen();
-  ASSERT_TRUE(button_->SetStateBitmap(MakeStrip(11, 11)));
-  const RECT after = ButtonOnScreen();
-  EXPECT_EQ(after, (RECT{before.left, before.top, before.left + 11, before.top + 11}));
+TEST_F(HoverButtonTest, StripSizesTheButtonToOneTruncatedStateWithoutMovingIt) {
+  const RECT before = button_.GetWindowRect();
+  ASSERT_TRUE(button_.SetStateBitmap(MakeStrip(1)));
+  EXPECT_EQ(button_.GetWindowRect(), (RECT{before.left, before.top, before.left + 11, before.top + 11}));
 }
 
-TEST_F(HoverButtonTest, StripWidthThatIsNoMultipleOfFourIsTruncated) {
-  ASSERT_TRUE(button_->SetStateBitmap(MakeStrip(11, 11, 1)));
-  EXPECT_EQ(button_->GetStateSize().cx, 11);
-  EXPECT_EQ(button_->GetClientRect().right, 11);
-}
-
-TEST_F(HoverButtonTest, NullStripIsRefused) { EXPECT_FALSE(button_->SetStateBitmap(nullptr)); }
-
-TEST_F(HoverButtonTest, ReplacedAndDestroyedStripsAreDeleted) {
-  const HBITMAP first = MakeStrip(11, 11);
-  const HBITMAP second = MakeStrip(11, 11);
-  ASSERT_TRUE(button_->SetStateBitmap(first));
-  ASSERT_TRUE(button_->SetStateBitmap(second));
-  EXPECT_FALSE(IsLiveBitmap(first));
-  dlg_.reset();
-  EXPECT_FALSE(IsLiveBitmap(second));
-}
-
-// ---- Choosing the face ----
-
-TEST_F(HoverButtonTest, FaceIsTheNormalStateAndNothingElse) {
-  ASSERT_TRUE(button_->SetStateBitmap(MakeStrip(11, 11)));
+TEST_F(HoverButtonTest, FaceIsChosenDisabledBeforePressedBeforeHover) {
+  ASSERT_TRUE(button_.SetStateBitmap(MakeStrip()));
   COLORREF outside = 0;
-  EXPECT_EQ(DrawnFace(0, &outside), kNormal);
+  EXPECT_EQ(DrawnFace(ODS_FOCUS, &outside), kNormal);
   EXPECT_EQ(outside, RGB(1, 2, 3)) << "no edge, caption or focus rectangle";
-  EXPECT_EQ(DrawnFace(ODS_FOCUS), kNormal);
-}
-
-TEST_F(HoverButtonTest, PressedBeatsHover) {
-  ASSERT_TRUE(button_->SetStateBitmap(MakeStrip(11, 11)));
-  button_->SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
-  ASSERT_TRUE(button_->IsHovering());
+  button_.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
   EXPECT_EQ(DrawnFace(0), kHover);
   EXPECT_EQ(DrawnFace(ODS_SELECTED), kPressed);
-}
-
-TEST_F(HoverButtonTest, DisabledBeatsHoverAndPressed) {
-  ASSERT_TRUE(button_->SetStateBitmap(MakeStrip(11, 11)));
-  button_->SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
-  button_->EnableWindow(FALSE);
-  EXPECT_EQ(DrawnFace(0), kDisabled);
+  button_.EnableWindow(FALSE);
   EXPECT_EQ(DrawnFace(ODS_SELECTED), kDisabled);
 }
 
-TEST_F(HoverButtonTest, LeavingClearsTheHover) {
-  ASSERT_TRUE(button_->SetStateBitmap(MakeStrip(11, 11)));
-  button_->SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
-  button_->SendMessage(WM_MOUSELEAVE);
-  EXPECT_FALSE(button_->IsHovering());
-  EXPECT_EQ(DrawnFace(0), kNormal);
+TEST_F(HoverButtonTest, PointerRestingOnTheButtonLightsItUpUntilItLeaves) {
+  ShowWithPointerAway();
+  ASSERT_TRUE(PumpUntil([&] { return FaceOnScreen() == kNormal; }));
+  const POINT middle = Middle();
+  MouseMoveTo(middle.x, middle.y);
+  ASSERT_TRUE(PumpUntil([&] { return button_.IsHovering() && FaceOnScreen() == kHover; }));
+  MouseMoveTo(100, 100);
+  ASSERT_TRUE(PumpUntil([&] { return !button_.IsHovering() && FaceOnScreen() == kNormal; }));
+  MouseMoveTo(middle.x, middle.y);
+  EXPECT_TRUE(PumpUntil([&] { return button_.IsHovering() != FALSE; })) << "the next entry arms tracking again";
 }
 
-// ---- The real pointer ----
-
-class HoverButtonPointerTest : public HoverButtonTest {
- protected:
-  void ShowButtons() {
-    ASSERT_TRUE(button_->SetStateBitmap(MakeStrip(11, 11)));
-    dlg_->ShowWindow(SW_SHOW);
-    ::UpdateWindow(*dlg_);
-    skin_test::PumpPending();
-  }
-  POINT ButtonMiddle() const {
-    const RECT r = ButtonOnScreen();
-    return {r.left + 5, r.top + 5};
-  }
-  COLORREF FaceOnScreen() const {
-    const POINT p = ButtonMiddle();
-    return skin_test::ScreenPixel(p.x, p.y);
-  }
-};
-
-TEST_F(HoverButtonPointerTest, PointerRestingOnTheButtonLightsItUpAndLeavingPutsItOut) {
-  ShowButtons();
-  ASSERT_TRUE(skin_test::PumpUntil([&] { return FaceOnScreen() == kNormal; }));
-  const POINT middle = ButtonMiddle();
-  skin_test::MouseMoveTo(middle.x, middle.y);
-  ASSERT_TRUE(skin_test::PumpUntil([&] { return button_->IsHovering() != FALSE; }));
-  ASSERT_TRUE(skin_test::PumpUntil([&] { return FaceOnScreen() == kHover; }));
-
-  skin_test::MouseMoveTo(middle.x + 150, middle.y + 150);
-  ASSERT_TRUE(skin_test::PumpUntil([&] { return !button_->IsHovering(); }));
-  ASSERT_TRUE(skin_test::PumpUntil([&] { return FaceOnScreen() == kNormal; }));
-
-  // Tracking is armed again by the next entry.
-  skin_test::MouseMoveTo(middle.x, middle.y);
-  EXPECT_TRUE(skin_test::PumpUntil([&] { return button_->IsHovering() != FALSE; }));
-}
-
-TEST_F(HoverButtonPointerTest, AfterOneHoverEveryButtonOfTheProgramShowsTheHand) {
-  ShowButtons();
+TEST_F(HoverButtonTest, AfterOneHoverEveryButtonOfTheProgramShowsTheHand) {
+  ShowWithPointerAway();
   const HWND check = dlg_->GetDlgItem(IDC_TEST_CHECK);
-  const HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
-  EXPECT_NE(reinterpret_cast<HCURSOR>(::GetClassLongPtrW(check, GCLP_HCURSOR)), hand);
-  const POINT middle = ButtonMiddle();
-  skin_test::MouseMoveTo(middle.x, middle.y);
-  ASSERT_TRUE(skin_test::PumpUntil([&] { return button_->IsHovering() != FALSE; }));
-  EXPECT_EQ(reinterpret_cast<HCURSOR>(::GetClassLongPtrW(*button_, GCLP_HCURSOR)), hand);
-  EXPECT_EQ(reinterpret_cast<HCURSOR>(::GetClassLongPtrW(check, GCLP_HCURSOR)), hand);
-
-  // A check box created afterwards has it as well, and nothing puts the arrow back.
-  skin_test::MouseMoveTo(middle.x + 150, middle.y + 150);
-  ASSERT_TRUE(skin_test::PumpUntil([&] { return !button_->IsHovering(); }));
-  fw::UniqueWindow later(::CreateWindowExW(0, L"Button", L"x", WS_POPUP | BS_AUTOCHECKBOX, 0, 0, 10, 10, nullptr,
+  const auto hand = reinterpret_cast<LONG_PTR>(::LoadCursorW(nullptr, IDC_HAND));
+  EXPECT_NE(::GetClassLongPtrW(check, GCLP_HCURSOR), hand);
+  MouseMoveTo(Middle().x, Middle().y);
+  ASSERT_TRUE(PumpUntil([&] { return button_.IsHovering() != FALSE; }));
+  EXPECT_EQ(::GetClassLongPtrW(check, GCLP_HCURSOR), hand);
+  fw::UniqueWindow later(::CreateWindowExW(0, L"Button", L"", WS_POPUP | BS_AUTOCHECKBOX, 0, 0, 9, 9, nullptr,
                                            nullptr, nullptr, nullptr));
-  EXPECT_EQ(reinterpret_cast<HCURSOR>(::GetClassLongPtrW(later.get(), GCLP_HCURSOR)), hand);
+  EXPECT_EQ(::GetClassLongPtrW(later.get(), GCLP_HCURSOR), hand);
 }
 
-TEST_F(HoverButtonPointerTest, RestingPointerShowsTheTooltip) {
-  ShowButtons();
-  button_->SetTooltipText(L"Play", TRUE);
-  const POINT middle = ButtonMiddle();
-  skin_test::MouseMoveTo(middle.x, middle.y);
-  EXPECT_TRUE(skin_test::PumpUntil([&] { return button_->GetToolTip().IsWindowVisible() != FALSE; }));
+TEST_F(HoverButtonTest, TooltipIsCreatedSwitchedOffByTheFirstMessageAndShowsForARestingPointer) {
+  EXPECT_EQ(button_.GetToolTip().m_hWnd, nullptr);
+  ShowWithPointerAway();
+  ASSERT_NE(button_.GetToolTip().m_hWnd, nullptr);
+  EXPECT_EQ(button_.GetToolTip().GetToolCount(), 0);
+  button_.SetTooltipText(L"Play", TRUE);
+  MouseMoveTo(Middle().x, Middle().y);
+  EXPECT_TRUE(PumpUntil([&] { return button_.GetToolTip().IsWindowVisible() != FALSE; }));
 }
 
-TEST_F(HoverButtonPointerTest, MessagesOnTheWayToTheButtonCreateTheTooltip) {
-  EXPECT_EQ(button_->GetToolTip().m_hWnd, nullptr) << "no window before the first message";
-  ShowButtons();
-  const POINT middle = ButtonMiddle();
-  skin_test::MouseMoveTo(middle.x, middle.y);
-  ASSERT_TRUE(skin_test::PumpUntil([&] { return button_->GetToolTip().m_hWnd != nullptr; }));
-  // A pop-up cannot belong to a child window; the system gives it to the button's dialog.
-  EXPECT_EQ(::GetWindow(button_->GetToolTip().m_hWnd, GW_OWNER), dlg_->m_hWnd);
-  EXPECT_FALSE(button_->GetToolTip().IsWindowVisible()) << "created switched off";
-}
-
-// ---- The tooltip ----
-
-TEST_F(HoverButtonTest, SecondTextReplacesTheFirstInTheOneTool) {
-  button_->SetTooltipText(L"Play", TRUE);
-  button_->SetTooltipText(L"Stop", TRUE);
-  EXPECT_EQ(button_->GetToolTip().GetToolCount(), 1);
+TEST_F(HoverButtonTest, TooltipKeepsOneToolWhoseTextTheLastNonNullCallSets) {
+  button_.SetTooltipText(nullptr, TRUE);
+  EXPECT_EQ(button_.GetToolTip().m_hWnd, nullptr);
+  button_.SetTooltipText(L"Play", TRUE);
+  button_.SetTooltipText(L"Stop", TRUE);
+  button_.SetTooltipText(nullptr, FALSE);
+  EXPECT_EQ(button_.GetToolTip().GetToolCount(), 1);
   EXPECT_EQ(ToolText(), L"Stop");
 }
 
-TEST_F(HoverButtonTest, ToolCoversTheButtonsClientArea) {
-  ASSERT_TRUE(button_->SetStateBitmap(MakeStrip(11, 11)));
-  button_->SetTooltipText(L"Play", TRUE);
-  TOOLINFOW info{};
-  info.cbSize = sizeof info;
-  info.hwnd = *button_;
-  info.uId = 1;
-  ASSERT_TRUE(button_->GetToolTip().SendMessage(TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
-  EXPECT_EQ(info.rect, (RECT{0, 0, 11, 11}));
-}
-
-TEST_F(HoverButtonTest, NullTextChangesNothing) {
-  button_->SetTooltipText(nullptr, TRUE);
-  EXPECT_EQ(button_->GetToolTip().m_hWnd, nullptr);
-  button_->SetTooltipText(L"Zoom In", TRUE);
-  button_->SetTooltipText(nullptr, FALSE);
-  EXPECT_EQ(ToolText(), L"Zoom In");
-}
-
-TEST_F(HoverButtonTest, DestroyingTheButtonObjectDestroysItsTooltip) {
+TEST_F(HoverButtonTest, DestroyingTheButtonObjectDestroysItsTooltipAndStrip) {
   auto stop = std::make_unique<CHoverButton>();
   ASSERT_TRUE(stop->SubclassDlgItem(IDC_TEST_HOVER_OTHER, dlg_.get()));
-  const HBITMAP strip = MakeStrip(26, 22);
+  const HBITMAP strip = MakeStrip();
   ASSERT_TRUE(stop->SetStateBitmap(strip));
   stop->SetTooltipText(L"Stop", TRUE);
   const HWND tip = stop->GetToolTip().m_hWnd;
-  ASSERT_TRUE(::IsWindow(tip));
   stop.reset();
   EXPECT_FALSE(::IsWindow(tip));
   EXPECT_FALSE(IsLiveBitmap(strip));
