@@ -1,0 +1,187 @@
+// Cost of drawing the live picture: one whole frame (back buffer, stretch, caption,
+// navigator, present) of a 2592 x 1944 camera picture into the video window's 468 x 358
+// picture and into a 1920 x 1080 screen, against the bare stretch in both stretch modes and
+// a plain copy of the frame; then the CPU the render thread takes while frames flow and
+// while the camera is stopped. Prints tables; run under Wine on a display.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "display/frame_renderer.h"
+#include "display/render_thread.h"
+#include "framework/handles.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MedianMs(int runs, const std::function<void()>& work) {
+  std::vector<double> ms;
+  work();  // warm-up
+  for (int i = 0; i < runs; ++i) {
+    const auto t0 = Clock::now();
+    work();
+    ::GdiFlush();
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  }
+  std::sort(ms.begin(), ms.end());
+  return ms[ms.size() / 2];
+}
+
+fw::UniqueWindow MakeWindow(int width, int height) {
+  static const ATOM cls = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Q7RenderBench";
+    return ::RegisterClassW(&wc);
+  }();
+  (void)cls;
+  fw::UniqueWindow wnd(::CreateWindowExW(0, L"Q7RenderBench", L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                                         nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  return wnd;
+}
+
+void FillPattern(FrameBlock& block) {
+  for (int y = 0; y < block.Height(); ++y) {
+    std::uint8_t* row = block.Pixels() + block.Stride() * static_cast<std::size_t>(y);
+    for (int x = 0; x < block.Width(); ++x) {
+      row[3 * x] = static_cast<std::uint8_t>(x);
+      row[3 * x + 1] = static_cast<std::uint8_t>(y);
+      row[3 * x + 2] = static_cast<std::uint8_t>(x ^ y);
+    }
+  }
+}
+
+// The bare stretch of the whole picture into a back buffer of the view's size.
+double StretchOnlyMs(HDC windowDc, int width, int height, const FrameBlock& block, int mode, int runs) {
+  fw::UniqueMemoryDc dc(::CreateCompatibleDC(windowDc));
+  fw::UniqueBitmap bitmap(::CreateCompatibleBitmap(windowDc, width, height));
+  fw::ScopedSelectObject select(dc.get(), bitmap.get());
+  ::SetStretchBltMode(dc.get(), mode);
+  ::SetBrushOrgEx(dc.get(), 0, 0, nullptr);
+  return MedianMs(runs, [&] {
+    ::StretchDIBits(dc.get(), 0, 0, width, height, 0, 0, block.Width(), block.Height(), block.Pixels(), block.Info(),
+                    DIB_RGB_COLORS, SRCCOPY);
+  });
+}
+
+double DrawFrameMs(HDC windowDc, int width, int height, const FrameBlock& block, double scale, int mode, int runs) {
+  display::DrawFrameOptions options;
+  options.stretchMode = mode;
+  const RECT client{0, 0, width, height};
+  return MedianMs(runs, [&] { display::DrawFrame(windowDc, client, block, scale, {0, 0}, options); });
+}
+
+double FileTimeSeconds(const FILETIME& ft) {
+  ULARGE_INTEGER v;
+  v.LowPart = ft.dwLowDateTime;
+  v.HighPart = ft.dwHighDateTime;
+  return static_cast<double>(v.QuadPart) / 1e7;
+}
+
+struct CpuSample {
+  double thread = 0, process = 0;
+};
+
+CpuSample SampleCpu(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  CpuSample s;
+  if (::GetThreadTimes(thread, &created, &exited, &kernel, &user))
+    s.thread = FileTimeSeconds(kernel) + FileTimeSeconds(user);
+  if (::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
+    s.process = FileTimeSeconds(kernel) + FileTimeSeconds(user);
+  return s;
+}
+
+void PumpFor(DWORD ms) {
+  const ULONGLONG end = ::GetTickCount64() + ms;
+  while (::GetTickCount64() < end) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+}  // namespace
+
+int main() {
+  FrameBlock frame(2592, 1944, 24);
+  FillPattern(frame);
+  constexpr int kRuns = 15;
+
+  std::printf("One frame of a 2592 x 1944 picture (median of %d, ms)\n\n", kRuns);
+  std::printf("| %-54s | %9s | %9s |\n", "work", "468x358", "1920x1080");
+  std::printf("|%s|%s|%s|\n", std::string(56, '-').c_str(), std::string(11, '-').c_str(), std::string(11, '-').c_str());
+
+  struct View {
+    int w, h;
+    double wholeScale;  // a scale at which the whole picture fits the view
+    fw::UniqueWindow wnd;
+  };
+  View views[] = {{468, 358, 10 * std::floor(468.0 / 2592 * 10), {}}, {1920, 1080, 50, {}}};
+  for (auto& v : views) v.wnd = MakeWindow(v.w, v.h);
+
+  const auto row = [&](const char* name, const std::function<double(View&, HDC)>& measure) {
+    double ms[2];
+    for (int i = 0; i < 2; ++i) {
+      fw::ScopedWindowDc dc(views[i].wnd.get());
+      ms[i] = measure(views[i], dc.get());
+    }
+    std::printf("| %-54s | %9.2f | %9.2f |\n", name, ms[0], ms[1]);
+  };
+  row("whole frame, HALFTONE, whole picture (scale 10 / 50 %)",
+      [&](View& v, HDC dc) { return DrawFrameMs(dc, v.w, v.h, frame, v.wholeScale, HALFTONE, kRuns); });
+  row("whole frame, HALFTONE, scale 100 % (a 1:1 crop)",
+      [&](View& v, HDC dc) { return DrawFrameMs(dc, v.w, v.h, frame, 100, HALFTONE, kRuns); });
+  row("whole frame, COLORONCOLOR, whole picture",
+      [&](View& v, HDC dc) { return DrawFrameMs(dc, v.w, v.h, frame, v.wholeScale, COLORONCOLOR, kRuns); });
+  row("stretch only, HALFTONE, whole picture",
+      [&](View& v, HDC dc) { return StretchOnlyMs(dc, v.w, v.h, frame, HALFTONE, kRuns); });
+  row("stretch only, COLORONCOLOR, whole picture",
+      [&](View& v, HDC dc) { return StretchOnlyMs(dc, v.w, v.h, frame, COLORONCOLOR, kRuns); });
+  {
+    std::vector<std::uint8_t> copy(frame.PixelBytes());
+    const double ms = MedianMs(kRuns, [&] { std::memcpy(copy.data(), frame.Pixels(), copy.size()); });
+    std::printf("| %-54s | %9.2f | %9s |\n", "memcpy of the frame's 15.1 MB of pixels", ms, "same");
+  }
+
+  // The render thread's CPU, in the video window's picture size, at the whole-picture scale.
+  AppState state;
+  CCriticalSection frameLock;
+  state.frameBuffer.Fit(2592, 1944, 24);
+  FillPattern(*state.frameBuffer.Current());
+  state.displayScale = views[0].wholeScale;
+  constexpr DWORD kSampleMs = 3000;
+  std::printf("\nRender thread CPU over %lu ms, 468 x 358 view, scale %.0f %%\n\n", kSampleMs, views[0].wholeScale);
+  std::printf("| %-26s | %10s | %12s | %12s |\n", "camera", "frames/s", "thread CPU %", "process CPU %");
+  std::printf("|%s|%s|%s|%s|\n", std::string(28, '-').c_str(), std::string(12, '-').c_str(),
+              std::string(14, '-').c_str(), std::string(15, '-').c_str());
+  display::RenderThread thread(state, frameLock);
+  for (const int ready : {1, 0}) {
+    state.frameReady = ready;
+    const HANDLE h = thread.Start(views[0].wnd.get());
+    PumpFor(300);  // settle
+    const CpuSample a = SampleCpu(h);
+    const auto frames0 = thread.FramesDrawn();
+    const auto t0 = Clock::now();
+    PumpFor(kSampleMs);
+    const CpuSample b = SampleCpu(h);
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double fps = static_cast<double>(thread.FramesDrawn() - frames0) / wall;
+    std::printf("| %-26s | %10.1f | %12.1f | %13.1f |\n", ready ? "frames flowing" : "stopped (frame-ready 0)", fps,
+                100.0 * (b.thread - a.thread) / wall, 100.0 * (b.process - a.process) / wall);
+    thread.Stop();
+  }
+  return 0;
+}
