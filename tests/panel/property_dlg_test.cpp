@@ -1,0 +1,693 @@
+// The property dialog driven as a user would, through the messages its controls send, with
+// the simulated camera behind it; every test checks the dialog, the camera and the registry.
+#include "panel/property_dlg.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "camera/camera.h"
+#include "camera/registry_store.h"
+#include "camera/sdk/simulator_control.h"
+#include "framework/win_app.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr wchar_t kDialogTitle[] = L"TK Lumora-Q7 Property";
+
+HMODULE ResourceLibrary() {
+  static HMODULE library = ::LoadLibraryW(L"Q7Resource.dll");
+  return library;
+}
+
+// HKEY_CURRENT_USER of this process redirected to a key of its own, so the settings of
+// another test program running at the same time never mix with these.
+class PrivateCurrentUser {
+ public:
+  PrivateCurrentUser() {
+    path_ = L"Software\\Q7ViewerTests\\" + std::to_wstring(::GetCurrentProcessId());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    ok_ = key_ && ::RegOverridePredefKey(HKEY_CURRENT_USER, key_) == ERROR_SUCCESS;
+  }
+  ~PrivateCurrentUser() {
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    if (key_) ::RegCloseKey(key_);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+  }
+  PrivateCurrentUser(const PrivateCurrentUser&) = delete;
+  PrivateCurrentUser& operator=(const PrivateCurrentUser&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  std::wstring path_;
+  HKEY key_ = nullptr;  // owned; closed in the destructor
+  bool ok_ = false;
+};
+
+PropertyRecord RegistryRecord() {
+  PropertyRecord r{};
+  ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &r, sizeof r);
+  return r;
+}
+
+void StoreRecord(const PropertyRecord& r) {
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &r.version, sizeof r.version);
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &r, sizeof r);
+}
+
+bool SameRecord(const PropertyRecord& a, const PropertyRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+PropertyRecord DefaultRecord() {
+  PropertyRecord r{};
+  SetDefaults(r);
+  return r;
+}
+
+// Far from the defaults in every field.
+PropertyRecord UnusualRecord() {
+  PropertyRecord r = DefaultRecord();
+  r.version = 1;
+  r.resolutionIndex = 3;  // 1920 x 1080
+  r.autoExposure = 1;
+  r.exposureLowerLimit = 2000;
+  r.exposureUpperLimit = 300000;
+  r.exposureTime = 30000;
+  r.autoGain = 0;
+  r.gainLowerLimit = 2.0;
+  r.gainUpperLimit = 20.0;
+  r.gain = 5.5;
+  r.totalGain = 1.5;
+  r.redGain = 1.25;
+  r.greenGain = 0.75;
+  r.blueGain = 2.0;
+  r.mono = 1;
+  r.flipVertical = 0;
+  r.flipHorizontal = 1;
+  r.gainOffset = -12.34;
+  return r;
+}
+
+double CameraProperty(const std::string& path) { return q7sim::ReadProperty(0, "Base/" + path); }
+
+int CountWrites(const std::string& name) {
+  int n = 0;
+  for (const q7sim::PropertyWrite& w : q7sim::RecordedWrites()) n += w.name == name;
+  return n;
+}
+
+class PropertyDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(ResourceLibrary(), nullptr);
+    AfxSetResourceHandle(ResourceLibrary());
+    ASSERT_TRUE(registry_.Ok());
+    ::SetEnvironmentVariableW(L"Q7SIM_FPS", L"30");
+  }
+
+  void TearDown() override {
+    dialog_.reset();
+    camera_.reset();
+    q7sim::StopRecordingWrites();
+    ::SetEnvironmentVariableW(L"Q7SIM_REJECT_PROPERTY", nullptr);
+    ::SetEnvironmentVariableW(L"Q7SIM_FPS", nullptr);
+    AfxSetResourceHandle(nullptr);
+  }
+
+  // Opens the camera on the stored record (the defaults when none is given).
+  void OpenCamera(const PropertyRecord* stored = nullptr) {
+    if (stored) StoreRecord(*stored);
+    state_.resourceLibrary = ResourceLibrary();
+    camera_ = std::make_unique<CCamera>(state_, [this](const std::wstring& text, const std::wstring&, UINT) {
+      reports_.push_back(text);
+    });
+    ASSERT_TRUE(camera_->Open());
+    opening_ = camera_->CurrentRecord();
+    reports_.clear();
+    q7sim::StartRecordingWrites();
+  }
+
+  // The dialog as a modeless window, shown, on the camera's current record.
+  void OpenDialog() {
+    dialog_ = std::make_unique<CPropDlg>(*camera_);
+    ASSERT_TRUE(dialog_->Create(IDD_PROPERTIES));
+    dialog_->ShowWindow(SW_SHOW);
+  }
+
+  void WaitForFrames(std::uint64_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const std::uint64_t start = q7sim::FramesDelivered(0);
+    while (q7sim::FramesDelivered(0) < start + count && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+  HWND Item(int id) const { return dialog_->GetDlgItem(id); }
+  bool Checked(int id) const { return ::IsDlgButtonChecked(dialog_->m_hWnd, id) == BST_CHECKED; }
+  bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+  std::wstring Text(int id) const {
+    wchar_t text[64] = L"";
+    ::GetWindowTextW(Item(id), text, 64);
+    return text;
+  }
+  int SliderPos(int id) const { return static_cast<int>(::SendMessageW(Item(id), TBM_GETPOS, 0, 0)); }
+  int SpinPos(int id) const { return static_cast<int>(::SendMessageW(Item(id), UDM_GETPOS32, 0, 0)); }
+
+  void Click(int id) const { ::SendMessageW(Item(id), BM_CLICK, 0, 0); }
+  // The trackbar's own notification while the thumb is dragged to `position`.
+  void Drag(int id, int position, int code = TB_THUMBTRACK) const {
+    ::SendMessageW(Item(id), TBM_SETPOS, TRUE, position);
+    dialog_->SendMessage(WM_HSCROLL, MAKEWPARAM(code, position & 0xFFFF), reinterpret_cast<LPARAM>(Item(id)));
+  }
+  // Types into an edit and leaves it for the OK button.
+  void Type(int id, const wchar_t* text) const {
+    ::SetFocus(Item(id));
+    ::SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    ::SetFocus(Item(IDOK));
+  }
+  void PressArrow(int editId, WPARAM key) const {
+    ::SetFocus(Item(editId));
+    ::SendMessageW(Item(editId), WM_KEYDOWN, key, 1);
+    ::SendMessageW(Item(editId), WM_KEYUP, key, 0xC0000001);
+  }
+
+  PrivateCurrentUser registry_;
+  AppState state_;
+  std::unique_ptr<CCamera> camera_;
+  std::unique_ptr<CPropDlg> dialog_;
+  PropertyRecord opening_{};
+  std::vector<std::wstring> reports_;
+};
+
+// ---------------------------------------------------------------------------------------
+// Opening
+
+TEST_F(PropertyDialog, OpensShowingTheStoredRecord) {
+  const PropertyRecord stored = UnusualRecord();
+  OpenCamera(&stored);
+  OpenDialog();
+  for (int radio : kResolutionRadioIds) EXPECT_EQ(Checked(radio), radio == IDC_RES_1920x1080) << radio;
+  EXPECT_TRUE(Checked(IDC_AUTO_EXPOSURE));
+  EXPECT_EQ(Text(IDC_EXPOSURE_MIN), L"2000");
+  EXPECT_EQ(SpinPos(IDC_EXPOSURE_MIN_SPIN), 2000);
+  EXPECT_EQ(Text(IDC_EXPOSURE_MAX), L"300000");
+  EXPECT_EQ(SliderPos(IDC_EXPOSURE_SLIDER), 30000);
+  EXPECT_EQ(Text(IDC_EXPOSURE_VALUE), L"30000");
+  EXPECT_TRUE(Enabled(IDC_EXPOSURE_MIN));
+  EXPECT_TRUE(Enabled(IDC_EXPOSURE_MAX_SPIN));
+  EXPECT_FALSE(Enabled(IDC_EXPOSURE_SLIDER));
+  EXPECT_FALSE(Enabled(IDC_EXPOSURE_VALUE));
+  EXPECT_FALSE(Checked(IDC_AUTO_GAIN));
+  EXPECT_EQ(Text(IDC_GAIN_MIN), L"2000");
+  EXPECT_EQ(Text(IDC_GAIN_MAX), L"20000");
+  EXPECT_EQ(SpinPos(IDC_GAIN_MAX_SPIN), 20000);
+  EXPECT_EQ(SliderPos(IDC_GAIN_SLIDER), 5500);
+  EXPECT_EQ(Text(IDC_GAIN_VALUE), L"5500");
+  EXPECT_FALSE(Enabled(IDC_GAIN_MIN));
+  EXPECT_FALSE(Enabled(IDC_GAIN_MIN_SPIN));
+  EXPECT_TRUE(Enabled(IDC_GAIN_SLIDER));
+  EXPECT_EQ(SliderPos(IDC_TOTAL_GAIN_SLIDER), 1500);
+  EXPECT_EQ(Text(IDC_TOTAL_GAIN_VALUE), L"1.500");
+  EXPECT_EQ(SliderPos(IDC_RED_GAIN_SLIDER), 1250);
+  EXPECT_EQ(Text(IDC_GREEN_GAIN_VALUE), L"0.750");
+  EXPECT_EQ(SliderPos(IDC_BLUE_GAIN_SLIDER), 2000);
+  EXPECT_EQ(SliderPos(IDC_GAIN_OFFSET_SLIDER), 8766);
+  EXPECT_EQ(Text(IDC_GAIN_OFFSET_VALUE), L"-12.34");
+  EXPECT_TRUE(Checked(IDC_MONO_COLOR));
+  EXPECT_FALSE(Checked(IDC_FLIP_VERTICAL));
+  EXPECT_TRUE(Checked(IDC_FLIP_HORIZONTAL));
+  EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), stored));
+}
+
+TEST_F(PropertyDialog, RangesReachBeyondSixteenBits) {
+  OpenCamera();
+  OpenDialog();
+  EXPECT_EQ(::SendMessageW(Item(IDC_EXPOSURE_SLIDER), TBM_GETRANGEMIN, 0, 0), 1000);
+  EXPECT_EQ(::SendMessageW(Item(IDC_EXPOSURE_SLIDER), TBM_GETRANGEMAX, 0, 0), 500000);
+  EXPECT_EQ(::SendMessageW(Item(IDC_GAIN_OFFSET_SLIDER), TBM_GETRANGEMAX, 0, 0), 20000);
+  int low = 0, high = 0;
+  ::SendMessageW(Item(IDC_EXPOSURE_MAX_SPIN), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                 reinterpret_cast<LPARAM>(&high));
+  EXPECT_EQ(low, 1000);
+  EXPECT_EQ(high, 500000);
+  ::SendMessageW(Item(IDC_GAIN_MIN_SPIN), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                 reinterpret_cast<LPARAM>(&high));
+  EXPECT_EQ(low, 0);
+  EXPECT_EQ(high, 32000);
+}
+
+// The default lower exposure limit lies below the up-down's range; the edit still shows it,
+// and leaving the edit does not turn it into the up-down's minimum.
+TEST_F(PropertyDialog, ExposureMinimumBelowTheUpDownRangeIsShownAsItIs) {
+  OpenCamera();
+  OpenDialog();
+  EXPECT_EQ(Text(IDC_EXPOSURE_MIN), L"10");
+  Click(IDC_AUTO_EXPOSURE);
+  ::SetFocus(Item(IDC_EXPOSURE_MIN));
+  ::SetFocus(Item(IDOK));
+  EXPECT_EQ(Text(IDC_EXPOSURE_MIN), L"10");
+  EXPECT_EQ(camera_->CurrentRecord().exposureLowerLimit, 10);
+  EXPECT_EQ(CountWrites("ExposeLowerLimit_us"), 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Each kind of control changes the record, the camera and the registry
+
+TEST_F(PropertyDialog, ResolutionRadioRestartsTheCameraAtThatSize) {
+  OpenCamera();
+  OpenDialog();
+  Click(IDC_RES_1024x768);
+  EXPECT_EQ(dialog_->WorkingRecord().resolutionIndex, 8);
+  EXPECT_EQ(camera_->Width(), 1024);
+  EXPECT_EQ(camera_->Height(), 768);
+  EXPECT_EQ(CameraProperty("Camera/Aoi/W"), 1024);
+  EXPECT_EQ(CameraProperty("Camera/Aoi/X"), 784);
+  EXPECT_EQ(RegistryRecord().resolutionIndex, 8);
+  EXPECT_EQ(state_.frameBuffer.Current()->Width(), 1024);
+  for (int radio : kResolutionRadioIds) EXPECT_EQ(Checked(radio), radio == IDC_RES_1024x768) << radio;
+  // The same radio again restarts nothing.
+  q7sim::ClearRecordedWrites();
+  Click(IDC_RES_1024x768);
+  EXPECT_EQ(CountWrites("W"), 0);
+}
+
+TEST_F(PropertyDialog, CheckBoxesSwitchTheirSettingAndTheControlsTheyGovern) {
+  OpenCamera();
+  OpenDialog();
+  Click(IDC_MONO_COLOR);
+  EXPECT_EQ(CameraProperty("ImageProcessing/ColorProcessing"), 3);
+  EXPECT_EQ(RegistryRecord().mono, 1);
+  Click(IDC_FLIP_VERTICAL);  // on by default
+  EXPECT_EQ(CameraProperty("ImageProcessing/Mirror/MirrorModeGlobal"), 2);
+  EXPECT_EQ(RegistryRecord().flipVertical, 0);
+
+  Click(IDC_AUTO_EXPOSURE);
+  EXPECT_EQ(CameraProperty("Camera/AutoExposeControl"), 1);
+  EXPECT_EQ(RegistryRecord().autoExposure, 1);
+  EXPECT_TRUE(Enabled(IDC_EXPOSURE_MIN));
+  EXPECT_TRUE(Enabled(IDC_EXPOSURE_MAX_SPIN));
+  EXPECT_FALSE(Enabled(IDC_EXPOSURE_SLIDER));
+  EXPECT_FALSE(Enabled(IDC_EXPOSURE_VALUE));
+  Click(IDC_AUTO_EXPOSURE);
+  EXPECT_EQ(CameraProperty("Camera/AutoExposeControl"), 0);
+  EXPECT_FALSE(Enabled(IDC_EXPOSURE_MIN));
+  EXPECT_TRUE(Enabled(IDC_EXPOSURE_SLIDER));
+
+  Click(IDC_AUTO_GAIN);
+  EXPECT_EQ(CameraProperty("Camera/AutoGainControl"), 1);
+  EXPECT_EQ(RegistryRecord().autoGain, 1);
+  EXPECT_TRUE(Enabled(IDC_GAIN_MAX));
+  EXPECT_FALSE(Enabled(IDC_GAIN_SLIDER));
+}
+
+TEST_F(PropertyDialog, SlidersSetTheirValueAndShowItBeside) {
+  OpenCamera();
+  OpenDialog();
+  Drag(IDC_EXPOSURE_SLIDER, 400000);  // more than a scroll message's 16-bit position holds
+  EXPECT_EQ(CameraProperty("Camera/Expose_us"), 400000);
+  EXPECT_EQ(Text(IDC_EXPOSURE_VALUE), L"400000");
+  EXPECT_EQ(RegistryRecord().exposureTime, 400000);
+
+  Drag(IDC_GAIN_SLIDER, 12345);
+  EXPECT_DOUBLE_EQ(CameraProperty("Camera/Gain_dB"), 12.345);
+  EXPECT_EQ(Text(IDC_GAIN_VALUE), L"12345");
+
+  Drag(IDC_RED_GAIN_SLIDER, 1234, TB_THUMBPOSITION);
+  EXPECT_DOUBLE_EQ(CameraProperty("ImageProcessing/WhiteBalanceSettings-1/RedGain"), 1.234);
+  EXPECT_EQ(Text(IDC_RED_GAIN_VALUE), L"1.234");
+  EXPECT_DOUBLE_EQ(RegistryRecord().redGain, 1.234);
+
+  Drag(IDC_TOTAL_GAIN_SLIDER, 2500, TB_LINEDOWN);
+  EXPECT_DOUBLE_EQ(CameraProperty("ImageProcessing/WhiteBalanceSettings-1/TotalGain"), 2.5);
+  EXPECT_EQ(Text(IDC_TOTAL_GAIN_VALUE), L"2.500");
+
+  Drag(IDC_GAIN_OFFSET_SLIDER, 10029);
+  EXPECT_DOUBLE_EQ(CameraProperty("ImageProcessing/GainOffsetKnee/GainOffsetKneeMasterOffset_pc"), 0.29);
+  EXPECT_EQ(Text(IDC_GAIN_OFFSET_VALUE), L"0.29");
+  EXPECT_DOUBLE_EQ(RegistryRecord().gainOffset, 0.29);
+
+  // Opened again, the dialog puts every slider where it was left.
+  dialog_.reset();
+  OpenDialog();
+  EXPECT_EQ(SliderPos(IDC_GAIN_OFFSET_SLIDER), 10029);
+  EXPECT_EQ(SliderPos(IDC_GAIN_SLIDER), 12345);
+  EXPECT_EQ(SliderPos(IDC_RED_GAIN_SLIDER), 1234);
+}
+
+// Every scroll notification that moves the value is applied, and only those: the trackbar's
+// repeated and closing notifications write nothing more to the camera or the registry.
+TEST_F(PropertyDialog, DraggingAppliesEachNewPositionOnce) {
+  OpenCamera();
+  OpenDialog();
+  const int positions[] = {1000, 1010, 1010, 1030, 1030, 1030, 1100, 1250, 1250};
+  for (int p : positions) Drag(IDC_BLUE_GAIN_SLIDER, p);
+  Drag(IDC_BLUE_GAIN_SLIDER, 1250, TB_THUMBPOSITION);
+  Drag(IDC_BLUE_GAIN_SLIDER, 1250, TB_ENDTRACK);
+  EXPECT_EQ(CountWrites("BlueGain"), 4);  // 1010, 1030, 1100, 1250: 1000 was already there
+  EXPECT_EQ(CountWrites("Expose_us"), 4);  // rewritten with each apply while auto exposure is off
+  EXPECT_DOUBLE_EQ(RegistryRecord().blueGain, 1.25);
+  EXPECT_EQ(Text(IDC_BLUE_GAIN_VALUE), L"1.250");
+}
+
+TEST_F(PropertyDialog, UpDownArrowsStepTheLimits) {
+  const PropertyRecord stored = [] {
+    PropertyRecord r = DefaultRecord();
+    r.autoExposure = 1;
+    r.autoGain = 1;
+    r.exposureLowerLimit = 2000;
+    return r;
+  }();
+  OpenCamera(&stored);
+  OpenDialog();
+  PressArrow(IDC_EXPOSURE_MIN, VK_UP);
+  EXPECT_EQ(Text(IDC_EXPOSURE_MIN), L"2001");
+  EXPECT_EQ(CameraProperty("Camera/AutoControlParameters/ExposeLowerLimit_us"), 2001);
+  EXPECT_EQ(RegistryRecord().exposureLowerLimit, 2001);
+  PressArrow(IDC_EXPOSURE_MAX, VK_DOWN);
+  EXPECT_EQ(CameraProperty("Camera/AutoControlParameters/ExposeUpperLimit_us"), 499999);
+
+  // The gain limits are whole dB, so a click moves them by one.
+  PressArrow(IDC_GAIN_MIN, VK_UP);
+  EXPECT_EQ(Text(IDC_GAIN_MIN), L"1000");
+  EXPECT_DOUBLE_EQ(CameraProperty("Camera/AutoControlParameters/GainLowerLimit_dB"), 1.0);
+  PressArrow(IDC_GAIN_MAX, VK_DOWN);
+  EXPECT_EQ(Text(IDC_GAIN_MAX), L"31000");
+  EXPECT_DOUBLE_EQ(RegistryRecord().gainUpperLimit, 31.0);
+}
+
+TEST_F(PropertyDialog, TypedLimitTakesEffectWhenTheEditIsLeft) {
+  OpenCamera();
+  OpenDialog();
+  Click(IDC_AUTO_EXPOSURE);
+  Type(IDC_EXPOSURE_MAX, L"250000");
+  EXPECT_EQ(CameraProperty("Camera/AutoControlParameters/ExposeUpperLimit_us"), 250000);
+  EXPECT_EQ(RegistryRecord().exposureUpperLimit, 250000);
+  EXPECT_EQ(SpinPos(IDC_EXPOSURE_MAX_SPIN), 250000);
+}
+
+// ---------------------------------------------------------------------------------------
+// Validation of the limits
+
+TEST_F(PropertyDialog, Typing1500AsGainMinimumSetsOneDecibel) {
+  OpenCamera();
+  OpenDialog();
+  Click(IDC_AUTO_GAIN);
+  Type(IDC_GAIN_MIN, L"1500");
+  EXPECT_DOUBLE_EQ(dialog_->WorkingRecord().gainLowerLimit, 1.0);
+  EXPECT_DOUBLE_EQ(CameraProperty("Camera/AutoControlParameters/GainLowerLimit_dB"), 1.0);
+  EXPECT_DOUBLE_EQ(RegistryRecord().gainLowerLimit, 1.0);
+  EXPECT_EQ(Text(IDC_GAIN_MIN), L"1000");  // what the camera has, not what was typed
+}
+
+TEST_F(PropertyDialog, ExposureMinimumUnder1000IsRejectedAndRestored) {
+  const PropertyRecord stored = [] {
+    PropertyRecord r = DefaultRecord();
+    r.autoExposure = 1;
+    r.exposureLowerLimit = 1500;
+    return r;
+  }();
+  OpenCamera(&stored);
+  OpenDialog();
+  Type(IDC_EXPOSURE_MIN, L"999");
+  EXPECT_EQ(Text(IDC_EXPOSURE_MIN), L"1500");
+  EXPECT_EQ(SpinPos(IDC_EXPOSURE_MIN_SPIN), 1500);
+  EXPECT_EQ(camera_->CurrentRecord().exposureLowerLimit, 1500);
+  EXPECT_EQ(RegistryRecord().exposureLowerLimit, 1500);
+  EXPECT_EQ(CountWrites("ExposeLowerLimit_us"), 0);
+  // Above the upper limit is rejected too.
+  Type(IDC_EXPOSURE_MIN, L"500001");
+  EXPECT_EQ(Text(IDC_EXPOSURE_MIN), L"1500");
+}
+
+TEST_F(PropertyDialog, RejectedDefaultExposureMinimumComesBackAsTen) {
+  OpenCamera();
+  OpenDialog();
+  Click(IDC_AUTO_EXPOSURE);
+  Type(IDC_EXPOSURE_MIN, L"500");
+  EXPECT_EQ(Text(IDC_EXPOSURE_MIN), L"10");
+  EXPECT_EQ(RegistryRecord().exposureLowerLimit, 10);
+}
+
+TEST_F(PropertyDialog, GainMaximumBelowTheMinimumIsRejected) {
+  PropertyRecord stored = DefaultRecord();
+  stored.autoGain = 1;
+  stored.gainLowerLimit = 5.0;
+  OpenCamera(&stored);
+  OpenDialog();
+  Type(IDC_GAIN_MAX, L"4999");
+  EXPECT_EQ(Text(IDC_GAIN_MAX), L"32000");
+  EXPECT_DOUBLE_EQ(RegistryRecord().gainUpperLimit, 32.0);
+  EXPECT_EQ(CountWrites("GainUpperLimit_dB"), 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Default, one push, and what the camera refuses
+
+TEST_F(PropertyDialog, DefaultRestoresTheDefaultsAndTheControlsShowThem) {
+  const PropertyRecord stored = [] {
+    PropertyRecord r = UnusualRecord();
+    r.autoGain = 1;
+    return r;
+  }();
+  OpenCamera(&stored);
+  OpenDialog();
+  Click(IDC_DEFAULT);
+
+  PropertyRecord expected = stored;
+  SetDefaults(expected);
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), expected));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), expected));
+  EXPECT_EQ(camera_->Width(), 2592);
+  EXPECT_EQ(CameraProperty("Camera/AutoExposeControl"), 0);
+  EXPECT_EQ(CameraProperty("ImageProcessing/ColorProcessing"), 2);
+  EXPECT_EQ(CameraProperty("ImageProcessing/Mirror/MirrorModeGlobal"), 3);
+
+  for (int radio : kResolutionRadioIds) EXPECT_EQ(Checked(radio), radio == IDC_RES_2592x1944) << radio;
+  // Boxes that were checked are cleared, controls that were disabled are enabled again.
+  EXPECT_FALSE(Checked(IDC_AUTO_EXPOSURE));
+  EXPECT_FALSE(Checked(IDC_AUTO_GAIN));
+  EXPECT_FALSE(Checked(IDC_MONO_COLOR));
+  EXPECT_TRUE(Checked(IDC_FLIP_VERTICAL));
+  EXPECT_TRUE(Enabled(IDC_EXPOSURE_SLIDER));
+  EXPECT_TRUE(Enabled(IDC_EXPOSURE_VALUE));
+  EXPECT_TRUE(Enabled(IDC_GAIN_SLIDER));
+  EXPECT_FALSE(Enabled(IDC_EXPOSURE_MIN));
+  EXPECT_FALSE(Enabled(IDC_GAIN_MAX_SPIN));
+  EXPECT_EQ(SliderPos(IDC_EXPOSURE_SLIDER), 20000);
+  EXPECT_EQ(Text(IDC_EXPOSURE_MIN), L"10");
+  EXPECT_EQ(Text(IDC_GAIN_MAX), L"32000");
+  EXPECT_EQ(SliderPos(IDC_GREEN_GAIN_SLIDER), 1000);
+  EXPECT_EQ(Text(IDC_TOTAL_GAIN_VALUE), L"1.000");
+  EXPECT_EQ(SliderPos(IDC_GAIN_OFFSET_SLIDER), 10000);
+  EXPECT_EQ(Text(IDC_GAIN_OFFSET_VALUE), L"0.00");
+}
+
+TEST_F(PropertyDialog, OnePushWithAcquisitionStoppedChangesNothing) {
+  OpenCamera();
+  OpenDialog();
+  Drag(IDC_RED_GAIN_SLIDER, 1500);
+  const PropertyRecord before = camera_->CurrentRecord();
+  Click(IDC_WHITE_BALANCE);  // waits for a frame that never comes
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), before));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), before));
+  EXPECT_EQ(SliderPos(IDC_RED_GAIN_SLIDER), 1500);
+  EXPECT_EQ(Text(IDC_RED_GAIN_VALUE), L"1.500");
+  EXPECT_EQ(SliderPos(IDC_BLUE_GAIN_SLIDER), 1000);
+}
+
+TEST_F(PropertyDialog, OnePushWhileAcquiringBalancesTheColoursAndTheSlidersFollow) {
+  OpenCamera();
+  OpenDialog();
+  ASSERT_TRUE(camera_->StartAcquisition());
+  WaitForFrames(2);
+  Click(IDC_WHITE_BALANCE);
+  camera_->StopAcquisition();
+
+  const PropertyRecord& r = camera_->CurrentRecord();
+  // The simulated sensor sees red too strong and blue too weak.
+  EXPECT_LT(r.redGain, 0.95);
+  EXPECT_GT(r.blueGain, 1.05);
+  EXPECT_DOUBLE_EQ(r.redGain, CameraProperty("ImageProcessing/WhiteBalanceSettings-1/RedGain"));
+  EXPECT_DOUBLE_EQ(r.blueGain, CameraProperty("ImageProcessing/WhiteBalanceSettings-1/BlueGain"));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), r));
+  EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), r));
+  EXPECT_EQ(SliderPos(IDC_RED_GAIN_SLIDER), SliderPositionOf(r, IDC_RED_GAIN_SLIDER));
+  EXPECT_EQ(SliderPos(IDC_BLUE_GAIN_SLIDER), SliderPositionOf(r, IDC_BLUE_GAIN_SLIDER));
+  EXPECT_EQ(Text(IDC_BLUE_GAIN_VALUE), SliderValueText(r, IDC_BLUE_GAIN_SLIDER));
+}
+
+TEST_F(PropertyDialog, RefusedValueIsReportedAndTheControlShowsWhatTheCameraKept) {
+  ::SetEnvironmentVariableW(L"Q7SIM_REJECT_PROPERTY", L"TotalGain,ColorProcessing");
+  OpenCamera();
+  OpenDialog();
+  Drag(IDC_TOTAL_GAIN_SLIDER, 2500);
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find(L"TotalGain"), std::wstring::npos);
+  EXPECT_EQ(SliderPos(IDC_TOTAL_GAIN_SLIDER), 1000);
+  EXPECT_EQ(Text(IDC_TOTAL_GAIN_VALUE), L"1.000");
+  EXPECT_DOUBLE_EQ(dialog_->WorkingRecord().totalGain, 1.0);
+  EXPECT_DOUBLE_EQ(RegistryRecord().totalGain, 1.0);
+
+  Click(IDC_MONO_COLOR);
+  EXPECT_EQ(reports_.size(), 2u);
+  EXPECT_FALSE(Checked(IDC_MONO_COLOR));
+  EXPECT_EQ(RegistryRecord().mono, 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Closing: OK keeps, Cancel and Esc put back the opening record
+
+TEST_F(PropertyDialog, OkKeepsTheChanges) {
+  OpenCamera();
+  OpenDialog();
+  Click(IDC_MONO_COLOR);
+  Click(IDC_RES_640x480);
+  Click(IDOK);
+  EXPECT_FALSE(dialog_->IsWindowVisible());
+  EXPECT_EQ(camera_->CurrentRecord().mono, 1);
+  EXPECT_EQ(RegistryRecord().resolutionIndex, 9);
+  EXPECT_EQ(camera_->Width(), 640);
+}
+
+TEST_F(PropertyDialog, CancelButtonPutsBackTheOpeningRecord) {
+  const PropertyRecord stored = UnusualRecord();
+  OpenCamera(&stored);
+  OpenDialog();
+  Click(IDC_DEFAULT);
+  Drag(IDC_GAIN_SLIDER, 8000);
+  Click(IDCANCEL);
+  EXPECT_FALSE(dialog_->IsWindowVisible());
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), opening_));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), opening_));
+  EXPECT_EQ(camera_->Width(), 1920);
+  EXPECT_DOUBLE_EQ(CameraProperty("Camera/Gain_dB"), 5.5);
+  EXPECT_EQ(CameraProperty("Camera/AutoExposeControl"), 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// The modal dialog, driven step by step from a timer while its own loop runs
+
+class ModalScript {
+ public:
+  using Step = std::function<void(HWND dialog)>;
+  explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    timer_ = ::SetTimer(nullptr, 0, 20, &ModalScript::Tick);
+  }
+  ~ModalScript() {
+    ::KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  ModalScript(const ModalScript&) = delete;
+  ModalScript& operator=(const ModalScript&) = delete;
+  std::size_t StepsRun() const { return next_; }
+
+ private:
+  // A timer message comes only when the queue is empty, so each step sees everything the
+  // step before it posted already handled.
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ModalScript* self = current_;
+    if (!self) return;
+    HWND dialog = ::FindWindowW(L"#32770", kDialogTitle);
+    if (!dialog || !::IsWindowVisible(dialog)) return;
+    if (self->next_ < self->steps_.size()) {
+      self->steps_[self->next_++](dialog);
+    } else {
+      ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // a script that failed to close it
+    }
+  }
+
+  static inline ModalScript* current_ = nullptr;
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  UINT_PTR timer_ = 0;
+};
+
+HWND ItemOf(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
+
+TEST_F(PropertyDialog, EscapeAfterSeveralChangesReturnsTheCameraToTheOpeningRecord) {
+  OpenCamera();
+  ASSERT_TRUE(camera_->StartAcquisition());
+  bool stillOpenAfterEnter = false;
+  ModalScript script({
+      [](HWND d) { ::SendMessageW(ItemOf(d, IDC_RES_640x480), BM_CLICK, 0, 0); },
+      [](HWND d) { ::SendMessageW(ItemOf(d, IDC_MONO_COLOR), BM_CLICK, 0, 0); },
+      [](HWND d) { ::SendMessageW(ItemOf(d, IDC_AUTO_EXPOSURE), BM_CLICK, 0, 0); },
+      [](HWND d) {
+        ::SendMessageW(ItemOf(d, IDC_RED_GAIN_SLIDER), TBM_SETPOS, TRUE, 3000);
+        ::SendMessageW(d, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 3000), reinterpret_cast<LPARAM>(ItemOf(d, IDC_RED_GAIN_SLIDER)));
+      },
+      [](HWND d) {
+        // Typed and confirmed with Enter, which must not close the dialog.
+        ::SetFocus(ItemOf(d, IDC_EXPOSURE_MAX));
+        ::SendMessageW(ItemOf(d, IDC_EXPOSURE_MAX), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"123456"));
+        ::PostMessageW(ItemOf(d, IDC_EXPOSURE_MAX), WM_KEYDOWN, VK_RETURN, 1);
+      },
+      [&](HWND) {
+        stillOpenAfterEnter = true;
+        EXPECT_EQ(camera_->CurrentRecord().exposureUpperLimit, 123456);
+        EXPECT_EQ(camera_->Width(), 640);
+        EXPECT_EQ(RegistryRecord().mono, 1);
+      },
+      [](HWND d) {
+        // Typed but not confirmed: Esc must not apply it on the way out.
+        ::SetFocus(ItemOf(d, IDC_EXPOSURE_MIN));
+        ::SendMessageW(ItemOf(d, IDC_EXPOSURE_MIN), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"3000"));
+        ::PostMessageW(ItemOf(d, IDC_EXPOSURE_MIN), WM_KEYDOWN, VK_ESCAPE, 1);
+      },
+  });
+  EXPECT_EQ(ShowPropertyDialog(*camera_), IDCANCEL);
+  EXPECT_EQ(script.StepsRun(), 7u);
+  EXPECT_TRUE(stillOpenAfterEnter);
+
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), opening_));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), opening_));
+  EXPECT_EQ(camera_->Width(), 2592);
+  EXPECT_EQ(CameraProperty("Camera/Aoi/W"), 2592);
+  EXPECT_EQ(CameraProperty("Camera/Aoi/H"), 1944);
+  EXPECT_EQ(CameraProperty("ImageProcessing/ColorProcessing"), 2);
+  EXPECT_EQ(CameraProperty("Camera/AutoExposeControl"), 0);
+  EXPECT_DOUBLE_EQ(CameraProperty("ImageProcessing/WhiteBalanceSettings-1/RedGain"), 1.0);
+  EXPECT_EQ(CameraProperty("Camera/AutoControlParameters/ExposeLowerLimit_us"), 10);
+  // Acquisition runs on at the opening size.
+  EXPECT_TRUE(camera_->IsAcquiring());
+  std::vector<std::uint8_t> frame(ComputeFrameLayout(2592, 1944, 24).imageSize);
+  bool grabbed = false;
+  for (int i = 0; i < 5 && !grabbed; ++i) grabbed = camera_->GrabFrame(frame.data(), frame.size());
+  EXPECT_TRUE(grabbed);
+  camera_->StopAcquisition();
+}
+
+TEST_F(PropertyDialog, EnterAndAltF4LeaveTheModalDialogOpenAndOkKeeps) {
+  OpenCamera();
+  bool openAfterKeys = false;
+  ModalScript script({
+      [](HWND d) { ::SendMessageW(ItemOf(d, IDC_FLIP_HORIZONTAL), BM_CLICK, 0, 0); },
+      [](HWND d) {
+        ::SetFocus(ItemOf(d, IDOK));
+        ::PostMessageW(ItemOf(d, IDOK), WM_KEYDOWN, VK_RETURN, 1);
+        ::PostMessageW(ItemOf(d, IDOK), WM_SYSKEYDOWN, VK_F4, 0x20000001);  // with Alt held
+        ::PostMessageW(d, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+      },
+      [&](HWND d) { openAfterKeys = ::IsWindowVisible(d) != FALSE; },
+      [](HWND d) { ::SendMessageW(ItemOf(d, IDOK), BM_CLICK, 0, 0); },
+  });
+  EXPECT_EQ(ShowPropertyDialog(*camera_), IDOK);
+  EXPECT_TRUE(openAfterKeys);
+  EXPECT_EQ(script.StepsRun(), 4u);
+  EXPECT_EQ(camera_->CurrentRecord().flipHorizontal, 0);
+  EXPECT_EQ(RegistryRecord().flipHorizontal, 0);
+  EXPECT_EQ(CameraProperty("ImageProcessing/Mirror/MirrorModeGlobal"), 1);
+}
+
+}  // namespace
