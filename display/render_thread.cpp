@@ -28,6 +28,7 @@ RenderThread::~RenderThread() { Stop(); }
 
 HANDLE RenderThread::Start(HWND view) noexcept {
   if (thread_) return thread_.get();
+  if (!::IsWindow(view)) return nullptr;  // GetDC(null) would hand the thread the whole screen
   view_ = view;
   stopRequest_.store(0);
   if (wake_) ::ResetEvent(wake_.get());

@@ -27,7 +27,7 @@ class RenderThread {
   RenderThread& operator=(const RenderThread&) = delete;
 
   // Starts drawing into `view`; when a thread already runs, returns its handle and does
-  // nothing else. Returns null if the thread cannot be created.
+  // nothing else. Returns null without a window or if the thread cannot be created.
   HANDLE Start(HWND view) noexcept;
   // Asks the thread to stop and waits for it to end; nothing when none runs. Messages sent
   // to this thread's windows meanwhile are still delivered, so a thread blocked in a send

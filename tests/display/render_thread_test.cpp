@@ -97,6 +97,12 @@ TEST_F(RenderThreadTest, WithoutAFrameBufferItWaitsAndStillStops) {
   EXPECT_EQ(thread.FramesDrawn(), 0u);
 }
 
+TEST_F(RenderThreadTest, NoWindowNoThread) {
+  RenderThread thread(state_, frameLock_);
+  EXPECT_EQ(thread.Start(nullptr), nullptr);
+  EXPECT_FALSE(thread.IsRunning());
+}
+
 TEST_F(RenderThreadTest, ZeroSizedViewKeepsTheLoopRunning) {
   ::SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
   RenderThread thread(state_, frameLock_);
