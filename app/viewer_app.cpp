@@ -3,14 +3,18 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "camera/camera.h"
+#include "display/floater_dlg.h"
+#include "display/q7_fullview.h"
+#include "panel/control_panel_dlg.h"
+#include "resources/resource_ids.h"
+
 CViewerApp::CViewerApp() noexcept : CWinApp(nullptr) {}
 
 CViewerApp::~CViewerApp() { TearDown(); }
 
 BOOL CViewerApp::InitInstance() {
-  if (StartUp()) {
-    // The control panel's modal loop is the whole run of the program.
-  }
+  if (StartUp()) RunControlPanel();
   TearDown();
   return FALSE;
 }
@@ -18,8 +22,8 @@ BOOL CViewerApp::InitInstance() {
 bool CViewerApp::StartUp() {
   ::InitCommonControls();
   CWinApp::InitInstance();
-  // Snapshots encode through COM.
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  // Snapshot encoders use COM on this thread.
+  comEntered_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 
   resourceLibrary_.reset(::LoadLibraryW(kResourceLibraryName));
   if (!resourceLibrary_) {
@@ -30,20 +34,63 @@ bool CViewerApp::StartUp() {
   AfxSetResourceHandle(resourceLibrary_.get());
 
   FitFrameBuffer(640, 480, 24);
+  camera_ = std::make_unique<CCamera>(m_state);
+  m_state.camera = camera_.get();
   m_state.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
   m_state.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
   m_state.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+
+  videoWindow_ = std::make_unique<CFloaterDlg>(m_state, camera_->FrameLock());
+  videoWindow_->Create(IDD_VIDEO_WINDOW);
+  m_state.videoWindow = videoWindow_.get();
+  fullView_ = std::make_unique<CQ7Fullview>(m_state, camera_->FrameLock());
+  fullView_->Create(IDD_FULL_VIEW);
+  m_state.fullView = fullView_.get();
+
   m_state.displayScale = 100.0;
   return true;
 }
 
+void CViewerApp::RunControlPanel() {
+  CControlPanelDlg panel(m_state);
+  m_pMainWnd = &panel;
+  panel.DoModal();
+  m_pMainWnd = nullptr;
+}
+
+void CViewerApp::Observe(const char* step) noexcept {
+  if (m_tearDownObserver) m_tearDownObserver(step);
+}
+
 void CViewerApp::TearDown() noexcept {
+  if (fullView_) {
+    m_state.fullView = nullptr;
+    fullView_.reset();  // its destructor stops its render thread before the window goes
+    Observe("full-screen viewer destroyed");
+  }
+  if (videoWindow_) {
+    m_state.videoWindow = nullptr;
+    videoWindow_.reset();
+    Observe("video window destroyed");
+  }
   m_state.frameReady = 0;
-  m_state.frameBuffer.Free();
-  if (resourceLibrary_) {
+  if (m_state.frameBuffer.Current()) {
+    m_state.frameBuffer.Free();
+    Observe("frame buffer freed");
+  }
+  if (camera_) {
+    m_state.camera = nullptr;
+    camera_.reset();  // closes the device; the session's destructor lets nothing escape
+    Observe("camera destroyed");
+  }
+  if (comEntered_) {
     ::CoUninitialize();
+    comEntered_ = false;
+  }
+  if (resourceLibrary_) {
     AfxSetResourceHandle(nullptr);
     m_state.resourceLibrary = nullptr;
     resourceLibrary_.reset();
+    Observe("resource library freed");
   }
 }

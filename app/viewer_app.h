@@ -3,9 +3,16 @@
 // start-up, the modal control panel, tear-down; it always returns FALSE.
 #include <windows.h>
 
+#include <functional>
+#include <memory>
+
 #include "app/app_state.h"
 #include "framework/handles.h"
 #include "framework/win_app.h"
+
+class CCamera;
+class CFloaterDlg;
+class CQ7Fullview;
 
 class CViewerApp : public CWinApp {
  public:
@@ -17,13 +24,25 @@ class CViewerApp : public CWinApp {
   // Replaces the frame buffer by a black one of the given size.
   void FitFrameBuffer(int width, int height, int bitsPerPixel) { m_state.frameBuffer.Fit(width, height, bitsPerPixel); }
 
+  // Told the name of each tear-down step just after it ran; for tests.
+  std::function<void(const char* step)> m_tearDownObserver;
+
   AppState m_state;
+
+ protected:
+  // Runs the control panel modally; the whole run of the program happens inside.
+  virtual void RunControlPanel();
 
  private:
   bool StartUp();
   void TearDown() noexcept;
+  void Observe(const char* step) noexcept;
 
   fw::UniqueModule resourceLibrary_;
+  bool comEntered_ = false;
+  std::unique_ptr<CCamera> camera_;
+  std::unique_ptr<CFloaterDlg> videoWindow_;
+  std::unique_ptr<CQ7Fullview> fullView_;
 };
 
 // The name the program loads its resources from, beside the program file.

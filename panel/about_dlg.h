@@ -1,0 +1,17 @@
+#pragma once
+// The About box: the About picture, centred on the screen's left half (or right half), closed
+// by releasing the left button anywhere on it or by Escape.
+#include "app/app_state.h"
+#include "skin/bitmap_skin_dlg.h"
+
+class CAboutDlg : public CBitmapSkinDlg {
+ public:
+  explicit CAboutDlg(const AppState& state) noexcept;
+
+ protected:
+  BOOL OnInitDialog() override;
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  const AppState& state_;  // not owned
+};

@@ -1,0 +1,94 @@
+#pragma once
+// CControlPanelDlg: the program's main window, run modally for the whole run. It opens the
+// camera on a short initialisation thread, plays and stops it, zooms, toggles full screen,
+// saves snapshots, shows the property dialog and the About box, and keeps the docked video
+// window attached to itself.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/app_state.h"
+#include "display/q7_fullview.h"
+#include "framework/controls.h"
+#include "framework/handles.h"
+#include "skin/bitmap_skin_dlg.h"
+#include "skin/hover_button.h"
+
+class FrameHandOffThread;
+
+// The full-screen viewer sends this to the panel when it closes itself.
+inline constexpr UINT WM_LEAVE_FULL_SCREEN = display::kFullViewClosedMessage;
+// Re-fits the frame buffer to the camera's resolution.
+inline constexpr UINT WM_REFIT_FRAME_BUFFER = WM_USER + 1;
+
+class CControlPanelDlg : public CBitmapSkinDlg {
+ public:
+  explicit CControlPanelDlg(AppState& state, CWnd* parent = nullptr);
+  ~CControlPanelDlg() override;
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+  // For tests: the status line's text and whether a hand-off thread exists.
+  std::wstring StatusText() const;
+  bool HasHandOffThread() const noexcept;
+
+ protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnCommand(UINT notifyCode, UINT id, HWND control) override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  // Posted by the initialisation thread, so it never waits for this thread.
+  static constexpr UINT WM_PANEL_STATUS = WM_APP + 1;  // wParam: string id
+  static constexpr UINT WM_CAMERA_OPENED = WM_APP + 2;  // wParam: 1 when the camera is ready
+
+  void OnPlay();
+  void OnStop();
+  void OnSnapshot();
+  void OnZoomOut();
+  void OnZoomIn();
+  void OnFullScreen();
+  void OnInformation();
+  void OnProperties();
+  void OnPaint();
+  void OnDestroy();
+  void OnWindowPosChanging(WINDOWPOS* pos);
+  void OnWindowPosChanged(const WINDOWPOS* pos);
+  void OnActivate(UINT state, HWND other, BOOL minimized);
+  LRESULT OnLeaveFullScreen();
+  LRESULT OnRefitFrameBuffer();
+  void OnCameraOpened(bool ready);
+
+  void SetupButtons();
+  void PlaceBesideVideoWindow();
+  void ShowStatus(UINT stringId);
+  void EnableButtons(std::initializer_list<CHoverButton*> buttons, BOOL enable);
+  void FitFrameBufferToCamera();
+  bool FullViewVisible() const;
+
+  static DWORD WINAPI InitializationThread(LPVOID self) noexcept;
+
+  AppState& state_;  // not owned
+  HICON icon_ = nullptr;  // shared icon from the resource library: not destroyed
+  CHoverButton closeButton_;
+  CHoverButton minimizeButton_;
+  CHoverButton playButton_;
+  CHoverButton stopButton_;
+  CHoverButton snapshotButton_;
+  CHoverButton zoomOutButton_;
+  CHoverButton zoomInButton_;
+  CHoverButton fullScreenButton_;
+  CHoverButton informationButton_;
+  CStatic statusLine_;
+  CHoverButton propertiesButton_;
+  CHoverButton resolutionButton_;
+  std::unique_ptr<FrameHandOffThread> handOff_;
+  fw::UniqueKernelHandle initThread_;
+  int originX_ = 0;
+  int originY_ = 0;
+  fw::UniqueBrush statusBrush_;
+  fw::UniqueBrush faceBrush_;
+};

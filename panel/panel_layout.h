@@ -1,0 +1,38 @@
+#pragma once
+// The control panel's fixed layout and the arithmetic of its placement and zoom steps.
+#include <windows.h>
+
+#include <array>
+
+struct PanelButtonLayout {
+  int controlId;
+  int stripBitmapId;
+  RECT rect;  // client coordinates: left, top, right, bottom
+  int tooltipId;
+  bool enabledAtStart;
+};
+
+// The buttons in the order the panel sets them up.
+const std::array<PanelButtonLayout, 11>& PanelButtons();
+// The status line's rectangle in client coordinates.
+RECT PanelStatusRect();
+
+struct PanelPlacement {
+  POINT panel;
+  POINT video;
+};
+
+// The panel and the video window side by side, tops aligned, centred horizontally on the
+// first monitor's share of the virtual screen and vertically in the work area.
+PanelPlacement PlacePanelAndVideo(int virtualScreenWidth, int monitorCount, int workAreaBottom, SIZE panel,
+                                  int videoWidth);
+
+// One zoom step within 10..300 percent; the scale never leaves those bounds.
+double ZoomOutScale(double scale);
+double ZoomInScale(double scale);
+bool CanZoomOut(double scale);
+bool CanZoomIn(double scale);
+
+// The About box's rectangle: centred vertically, and horizontally in the left half of the
+// virtual screen, or the right half when that holds more of the box as created.
+RECT PlaceAboutBox(const RECT& created, int virtualScreenWidth, int virtualScreenHeight, int monitorCount);

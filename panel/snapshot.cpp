@@ -1,0 +1,134 @@
+#include "panel/snapshot.h"
+
+#include <cstring>
+#include <mutex>
+
+#include "framework/file_dialog.h"
+#include "framework/handles.h"
+#include "imaging/image_file.h"
+
+namespace {
+
+namespace imaging = q7::imaging;
+
+void PutLe16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void PutLe32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Deletes the temporary file however the command ends.
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    if (!path_.empty()) ::DeleteFileW(path_.c_str());
+  }
+  // Takes the next path; the previous one, possibly a partial file, is removed.
+  void Adopt(const std::wstring& path) {
+    if (!path_.empty()) ::DeleteFileW(path_.c_str());
+    path_ = path;
+  }
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+bool WriteAll(HANDLE file, const void* data, std::size_t size) {
+  DWORD written = 0;
+  return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+}
+
+// The frame as a BMP file: file header, the frame's own header, its pixel bytes.
+bool WriteTemporaryBmp(const std::wstring& path, std::span<const std::uint8_t> frameBlock) {
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(frameBlock.data());
+  const std::size_t pixelOffset = FirstPixelOffset(*header);
+  if (pixelOffset + header->biSizeImage > frameBlock.size()) return false;
+  fw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  const auto fileHeader = BuildBmpFileHeader(header->biSizeImage);
+  return WriteAll(file.get(), fileHeader.data(), fileHeader.size()) &&
+         WriteAll(file.get(), header, sizeof(BITMAPINFOHEADER)) &&
+         WriteAll(file.get(), frameBlock.data() + pixelOffset, header->biSizeImage) && ::CloseHandle(file.release());
+}
+
+std::wstring SystemMessage(DWORD code) {
+  wchar_t* text = nullptr;
+  ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::wstring message = text ? text : L"";
+  if (text) ::LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+    message.pop_back();
+  return message.empty() ? L"error " + std::to_wstring(code) : message;
+}
+
+SnapshotOutcome Failure(const std::wstring& chosenPath, const std::wstring& why) {
+  return {false, L"The snapshot could not be saved to \"" + chosenPath + L"\".\n" + why};
+}
+
+}  // namespace
+
+std::array<std::uint8_t, 14> BuildBmpFileHeader(DWORD imageSize) {
+  std::array<std::uint8_t, 14> bytes{};
+  PutLe16(&bytes[0], 0x4D42);  // "BM"
+  PutLe32(&bytes[2], imageSize + 54);
+  PutLe32(&bytes[10], 54);
+  return bytes;
+}
+
+std::vector<std::uint8_t> CopyFrameBlock(const FrameBuffer& buffer, CCriticalSection& frameLock) {
+  std::lock_guard lock(frameLock);
+  const auto block = buffer.Current();
+  if (!block) return {};
+  return std::vector<std::uint8_t>(block->Data(), block->Data() + block->Size());
+}
+
+std::wstring SnapshotTempPath() {
+  wchar_t path[MAX_PATH] = L"";
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return std::wstring(path) + L"Bitmap";
+}
+
+std::wstring SnapshotFallbackTempPath() {
+  wchar_t folder[MAX_PATH] = L"";
+  ::GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + L"Q7Viewer.exeBitmap";
+}
+
+SnapshotOutcome SaveSnapshot(std::span<const std::uint8_t> frameBlock, const std::wstring& chosenPath,
+                             const std::wstring& tempPath, const std::wstring& fallbackTempPath) {
+  if (frameBlock.size() < sizeof(BITMAPINFOHEADER)) return Failure(chosenPath, L"There is no picture yet.");
+  const imaging::ImageFormat format = imaging::FormatFromExtension(FileExtensionOf(chosenPath));
+  if (format == imaging::ImageFormat::Unknown)
+    return Failure(chosenPath, L"Choose a name ending in one of the extensions the dialog offers.");
+
+  TemporaryFile temp;
+  DWORD writeError = ERROR_SUCCESS;
+  for (const std::wstring& candidate : {tempPath, fallbackTempPath}) {
+    temp.Adopt(candidate);
+    if (WriteTemporaryBmp(candidate, frameBlock)) {
+      writeError = ERROR_SUCCESS;
+      break;
+    }
+    writeError = ::GetLastError() ? ::GetLastError() : ERROR_WRITE_FAULT;
+  }
+  if (writeError != ERROR_SUCCESS)
+    return Failure(chosenPath, L"No temporary file could be written: " + SystemMessage(writeError));
+
+  if (format == imaging::ImageFormat::Bmp) {
+    if (!::CopyFileW(temp.Path().c_str(), chosenPath.c_str(), FALSE)) return Failure(chosenPath, SystemMessage(::GetLastError()));
+    return {true, {}};
+  }
+  imaging::Image image;
+  if (FAILED(imaging::LoadBmpFile(temp.Path().c_str(), image))) return Failure(chosenPath, L"The picture could not be read back.");
+  const HRESULT saved = imaging::SaveImage(image, chosenPath.c_str(), format);
+  if (FAILED(saved)) return Failure(chosenPath, SystemMessage(static_cast<DWORD>(saved)));
+  return {true, {}};
+}

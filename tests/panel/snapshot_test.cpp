@@ -1,0 +1,122 @@
+#include "panel/snapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A frame block filled with a pattern, as the hand-off thread leaves it.
+std::vector<std::uint8_t> PatternFrame(int width, int height) {
+  FrameBuffer buffer;
+  buffer.Fit(width, height, 24);
+  auto block = buffer.Current();
+  for (std::size_t i = 0; i < block->PixelBytes(); ++i) block->Pixels()[i] = static_cast<std::uint8_t>(i * 7);
+  CCriticalSection frameLock;
+  return CopyFrameBlock(buffer, frameLock);
+}
+
+class SnapshotSaving : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("q7-snapshot-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    temp_ = (folder_ / L"Q7Viewer.exeBitmap").wstring();
+    fallback_ = (folder_ / L"fallback.exeBitmap").wstring();
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  fs::path folder_;
+  std::wstring temp_, fallback_;
+};
+
+TEST(SnapshotBmpLayout, FileHeaderCountsHeadersAndPixels) {
+  const auto header = BuildBmpFileHeader(921600);
+  EXPECT_EQ(header[0], 'B');
+  EXPECT_EQ(header[1], 'M');
+  EXPECT_EQ(header[2] | header[3] << 8 | header[4] << 16 | header[5] << 24, 921654);
+  EXPECT_EQ(header[6] | header[7] << 8 | header[8] << 16 | header[9] << 24, 0);
+  EXPECT_EQ(header[10] | header[11] << 8 | header[12] << 16 | header[13] << 24, 54);
+}
+
+TEST_F(SnapshotSaving, BmpIsTheTemporaryFileByteForByte) {
+  const auto frame = PatternFrame(640, 480);
+  const fs::path target = folder_ / L"shot.BMP";
+  const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+  ASSERT_TRUE(outcome.saved) << std::string(outcome.error.begin(), outcome.error.end());
+  const auto bytes = ReadAll(target);
+  ASSERT_EQ(bytes.size(), 921654u);
+  EXPECT_EQ(std::memcmp(bytes.data() + 14, frame.data(), 40), 0);  // header copied unchanged
+  const auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(bytes.data() + 14);
+  EXPECT_EQ(info->biHeight, -480);
+  EXPECT_EQ(std::memcmp(bytes.data() + 54, frame.data() + 40, 921600), 0);
+  EXPECT_FALSE(fs::exists(temp_));
+}
+
+TEST_F(SnapshotSaving, LowerCaseJpgGivesAJpegUnderExactlyThatName) {
+  const auto frame = PatternFrame(64, 48);
+  const fs::path target = folder_ / L"shot.jpg";
+  ASSERT_TRUE(SaveSnapshot(frame, target.wstring(), temp_, fallback_).saved);
+  const auto bytes = ReadAll(target);
+  ASSERT_GT(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0xD8);
+  EXPECT_FALSE(fs::exists(temp_));
+}
+
+TEST_F(SnapshotSaving, JpegSpellingsAndSunRasterAreSavedToo) {
+  const auto frame = PatternFrame(32, 16);
+  for (const wchar_t* name : {L"a.JPEG", L"b.JPE", L"c.RAS", L"d.wbmp", L"e.PGX"}) {
+    const fs::path target = folder_ / name;
+    EXPECT_TRUE(SaveSnapshot(frame, target.wstring(), temp_, fallback_).saved) << target;
+    EXPECT_GT(fs::file_size(target), 0u) << target;
+  }
+}
+
+TEST_F(SnapshotSaving, UnknownExtensionIsReportedAndWritesNothing) {
+  const auto frame = PatternFrame(32, 16);
+  const fs::path target = folder_ / L"shot.xyz";
+  const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_FALSE(outcome.error.empty());
+  EXPECT_FALSE(fs::exists(target));
+  EXPECT_FALSE(fs::exists(temp_));
+}
+
+TEST_F(SnapshotSaving, UnwritableTargetIsReportedAndLeavesNoTemporaryFile) {
+  const auto frame = PatternFrame(32, 16);
+  const fs::path target = folder_ / L"no-such-folder" / L"shot.png";
+  const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_FALSE(outcome.error.empty());
+  EXPECT_FALSE(fs::exists(temp_));
+  const fs::path bmpTarget = folder_ / L"no-such-folder" / L"shot.bmp";
+  EXPECT_FALSE(SaveSnapshot(frame, bmpTarget.wstring(), temp_, fallback_).saved);
+  EXPECT_FALSE(fs::exists(temp_));
+}
+
+TEST_F(SnapshotSaving, UnwritableProgramFolderFallsBackToTheTemporaryFolder) {
+  const auto frame = PatternFrame(32, 16);
+  const std::wstring unwritable = (folder_ / L"missing" / L"Q7Viewer.exeBitmap").wstring();
+  const fs::path target = folder_ / L"shot.png";
+  EXPECT_TRUE(SaveSnapshot(frame, target.wstring(), unwritable, fallback_).saved);
+  EXPECT_TRUE(fs::exists(target));
+  EXPECT_FALSE(fs::exists(fallback_));
+}
+
+TEST_F(SnapshotSaving, NoPictureIsReported) {
+  EXPECT_FALSE(SaveSnapshot({}, (folder_ / L"x.bmp").wstring(), temp_, fallback_).saved);
+}
+
+}  // namespace
