@@ -8,10 +8,6 @@ namespace {
 constexpr UINT_PTR kToolId = 1;
 }
 
-CHoverButton::~CHoverButton() {
-  // The tooltip's window goes with tooltip_; the strip goes with strip_.
-}
-
 BOOL CHoverButton::SetStateBitmap(HBITMAP strip) {
   if (strip && strip == strip_.get()) return TRUE;
   strip_.reset(strip);

@@ -10,7 +10,8 @@
 class CHoverButton : public CBitmapButton {
  public:
   CHoverButton() noexcept = default;
-  ~CHoverButton() override;
+  // The tooltip's window and the strip go with their owners below.
+  ~CHoverButton() override = default;
 
   // Takes ownership of `strip` and sizes the button to one of its four states. FALSE when the
   // strip is null or cannot be queried; the button then draws nothing.
