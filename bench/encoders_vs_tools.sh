@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Encodes the benchmark's 2592 x 1944 frame with our encoders (under Wine), ImageMagick's
 # convert and OpenJPEG's opj_compress, and prints one table of best times and file sizes.
-# usage: bench/encoders_vs_tools.sh [runs]      (build folder: $Q7_BUILD_DIR, default build/)
+# usage: bench/encoders_vs_tools.sh [runs]      (build folder: $Q7_BUILD_DIR, default build/;
+#        Q7_NO_BUILD=1 uses the encoders_bench.exe already built there)
 # Our times are in-memory encodes; the tools' times are whole runs (start-up, reading the
 # BMP, writing the file), so the "read only" row gives ImageMagick's fixed cost.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${Q7_BUILD_DIR:-$root/build}"
 runs="${1:-3}"
-"$root/tools/build.sh" --target encoders_bench >/dev/null
+[ "${Q7_NO_BUILD:-}" = 1 ] || "$root/tools/build.sh" --target encoders_bench >/dev/null
 
 . "$root/tools/wine-session.sh"
 work=$(mktemp -d)
