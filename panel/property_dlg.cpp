@@ -168,7 +168,8 @@ void CPropDlg::ValidateLimit(int editId) {
   if (closing_) return;
   const LimitControl* limit = FindLimitByEdit(editId);
   if (!limit) return;
-  // A rejected number is undone: the limit stays, and the edit shows it again.
+  // An accepted number is applied, a rejected one changes nothing; either way the edit then
+  // shows the limit the camera has (a rejected number undone, a gain limit in whole dB).
   if (CheckLimit(working_, editId, ParseEditNumber(GetText(editId))) != LimitCheck::Unchanged) Apply();
   ShowLimit(*limit);
 }
