@@ -201,6 +201,19 @@ void DrawMovingObjects(const ImageSettings& s, int chartWidth, int chartHeight, 
     const Bgr c = ((frameNumber >> bit) & 1) != 0 ? Lit(240, 240, 240) : Lit(8, 8, 8);
     FillThrough(s, t, cx, cy, cx + cell, cy + cell, c, out);
   }
+  // Small counters near the four corners of the sensor, so a view of any corner at full
+  // scale still shows that the picture is live.
+  constexpr int kCornerCell = 12, kCornerBits = 8, kCornerMargin = 40;
+  const int counterWidth = kCornerBits * kCornerCell * 3 / 2;
+  for (const int x0 : {kCornerMargin, chartWidth - kCornerMargin - counterWidth}) {
+    for (const int y0 : {kCornerMargin, chartHeight - kCornerMargin - kCornerCell}) {
+      for (int bit = 0; bit < kCornerBits; ++bit) {
+        const int x = x0 + bit * kCornerCell * 3 / 2;
+        const Bgr c = ((frameNumber >> bit) & 1) != 0 ? Lit(240, 240, 240) : Lit(8, 8, 8);
+        FillThrough(s, t, x, y0, x + kCornerCell, y0 + kCornerCell, c, out);
+      }
+    }
+  }
   // A ball bouncing in the central region's lower half, one step per frame.
   const int r = std::max(bh / 12, 2);
   const int spanX = std::max(bw - 2 * r, 1), spanY = std::max(bh * 40 / 100 - 2 * r, 1);

@@ -56,6 +56,7 @@ SimulatorConfig ReadSimulatorConfig() {
   c.cameras = std::clamp(static_cast<int>(EnvNumber("Q7SIM_CAMERAS", 1)), 0, 8);
   c.initFails = EnvNumber("Q7SIM_INIT_FAIL", 0) != 0;
   c.openFails = EnvNumber("Q7SIM_OPEN_FAIL", 0) != 0;
+  c.openDelayMs = std::clamp(static_cast<int>(EnvNumber("Q7SIM_OPEN_DELAY_MS", 0)), 0, 60000);
   c.framesPerSecond = std::clamp(EnvNumber("Q7SIM_FPS", 15.0), 0.5, 1000.0);
   c.badResultEvery = std::max(static_cast<int>(EnvNumber("Q7SIM_BAD_RESULT_EVERY", 0)), 0);
   c.unplugAfter = static_cast<std::int64_t>(EnvNumber("Q7SIM_UNPLUG_AFTER", -1));
@@ -211,6 +212,7 @@ double DeviceState::DoubleAt(const std::string& path) const { return properties_
 // Opening and the sensor
 
 void DeviceState::Open() {
+  if (config_.openDelayMs > 0) ::Sleep(static_cast<DWORD>(config_.openDelayMs));
   if (config_.openFails) throw ImpactAcquireException("Open device failed", kErrorOpenFailed, serial_);
   SharedChart();  // made now, so the first frame is not late
   std::lock_guard lock(mutex_);

@@ -21,6 +21,7 @@ struct SimulatorConfig {
   int cameras = 1;
   bool initFails = false;
   bool openFails = false;
+  int openDelayMs = 0;             // a slow camera: opening takes this long
   double framesPerSecond = 15.0;
   int badResultEvery = 0;         // 0: never
   std::int64_t unplugAfter = -1;  // frames; -1: never

@@ -1,0 +1,203 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "panel/panel_layout.h"
+#include "resources/resource_ids.h"
+#include "tests/e2e/viewer_session.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::ViewerSession;
+using e2e::WaitUntil;
+using testing_support::ScreenPixels;
+
+class Viewer : public ::testing::Test {
+ protected:
+  void SetUp() override { e2e::ForgetStoredSettings(); }
+
+  // Starts the program and waits until the camera is open and Play is enabled.
+  void StartWithCamera(const std::vector<std::wstring>& environment = {}) {
+    session_ = std::make_unique<ViewerSession>(environment);
+    ASSERT_TRUE(session_->Program().Started());
+    ASSERT_TRUE(session_->WaitForWindows()) << "the panel and the video window did not appear";
+    ASSERT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_PLAY); })) << "Play was never enabled";
+  }
+
+  void StartPlaying() {
+    session_->Click(IDC_PLAY);
+    ASSERT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_STOP) && !session_->IsEnabled(IDC_PLAY); }));
+  }
+
+  // Two looks at the picture some frames apart; the simulated scene moves in every frame.
+  bool PictureChanges() {
+    const ScreenPixels first = session_->CapturePicture();
+    return WaitUntil([&] { return testing_support::DifferingShare(first, session_->CapturePicture()) > 0.0005; }, 5s);
+  }
+
+  void TearDown() override {
+    if (session_ && session_->Panel()) {
+      EXPECT_EQ(session_->Close(), 0u) << "the program did not end cleanly";
+    }
+  }
+
+  std::unique_ptr<ViewerSession> session_;
+};
+
+TEST_F(Viewer, StartsBesideTheVideoWindowAndOpensTheCamera) {
+  // A slow camera, so the status line can be seen while it opens.
+  session_ = std::make_unique<ViewerSession>(std::vector<std::wstring>{L"Q7SIM_OPEN_DELAY_MS=1500"});
+  ASSERT_TRUE(session_->WaitForWindows());
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Initialize"; }, 5s));
+  EXPECT_FALSE(session_->IsEnabled(IDC_PLAY));
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Success for initialized."; }));
+  EXPECT_TRUE(session_->IsEnabled(IDC_PLAY));
+  for (int id : {IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_OUT, IDC_ZOOM_IN, IDC_FULL_SCREEN, IDC_IMAGE})
+    EXPECT_FALSE(session_->IsEnabled(id)) << id;
+
+  RECT panel{}, video{}, workArea{};
+  ::GetWindowRect(session_->Panel(), &panel);
+  ::GetWindowRect(session_->Video(), &video);
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+  EXPECT_EQ(panel.right - panel.left, 274);
+  EXPECT_EQ(panel.bottom - panel.top, 178);
+  const PanelPlacement expected =
+      PlacePanelAndVideo(::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CMONITORS), workArea.bottom,
+                         SIZE{274, 178}, video.right - video.left);
+  EXPECT_EQ(panel.left, expected.panel.x);
+  EXPECT_EQ(panel.top, expected.panel.y);
+  EXPECT_EQ(video.left, panel.right);
+  EXPECT_EQ(video.top, panel.top);
+  EXPECT_TRUE(::GetWindowLongW(session_->Panel(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(Viewer, PlayShowsLiveFramesAndStopKeepsTheLastPicture) {
+  StartWithCamera();
+  StartPlaying();
+  EXPECT_TRUE(PictureChanges()) << "the picture does not move";
+
+  // The README's picture of the running program comes from here.
+  std::this_thread::sleep_for(500ms);
+  RECT panel{}, video{};
+  ::GetWindowRect(session_->Panel(), &panel);
+  ::GetWindowRect(session_->Video(), &video);
+  RECT both{panel.left - 8, std::min(panel.top, video.top) - 8, video.right + 8, std::max(panel.bottom, video.bottom) + 8};
+  testing_support::SaveAsBmp(testing_support::CaptureScreen(both), testing_support::ModuleFolder() + L"\\viewer-screenshot.bmp");
+
+  session_->Click(IDC_STOP);
+  ASSERT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_PLAY); }));
+  std::this_thread::sleep_for(1500ms);  // the hand-off's last grab times out, drawing stops
+  const ScreenPixels stopped = session_->CapturePicture();
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(testing_support::DifferingShare(stopped, session_->CapturePicture()), 0.0);
+  // The last picture stays: not the black of an empty view.
+  std::size_t bright = 0;
+  for (auto p : stopped.bgra) bright += (p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF) > 150;
+  EXPECT_GT(bright, stopped.bgra.size() / 4);
+  for (int id : {IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_OUT, IDC_ZOOM_IN, IDC_FULL_SCREEN, IDC_IMAGE})
+    EXPECT_FALSE(session_->IsEnabled(id)) << id;
+}
+
+TEST_F(Viewer, ZoomOutNineTimesReachesTenPercentAndDisablesTheButton) {
+  StartWithCamera();
+  StartPlaying();
+  for (int i = 0; i < 9; ++i) {
+    ASSERT_TRUE(session_->IsEnabled(IDC_ZOOM_OUT)) << "press " << i;
+    session_->Click(IDC_ZOOM_OUT);
+    EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Zoom Out 10%"; }));
+  }
+  EXPECT_TRUE(WaitUntil([&] { return !session_->IsEnabled(IDC_ZOOM_OUT); }));
+  EXPECT_TRUE(session_->IsEnabled(IDC_ZOOM_IN));
+  session_->Click(IDC_ZOOM_IN);
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Zoom In 10%" && session_->IsEnabled(IDC_ZOOM_OUT); }));
+}
+
+TEST_F(Viewer, MovingTheDockedPanelCarriesTheVideoWindowAlong) {
+  StartWithCamera();
+  RECT panel{}, video{};
+  ::GetWindowRect(session_->Panel(), &panel);
+  ::GetWindowRect(session_->Video(), &video);
+  // Drag the panel by its title band, as a user would.
+  e2e::DragMouse(POINT{panel.left + 120, panel.top + 22}, POINT{panel.left + 180, panel.top + 62});
+  RECT now{};
+  EXPECT_TRUE(WaitUntil([&] {
+    ::GetWindowRect(session_->Video(), &now);
+    return now.left == video.left + 60 && now.top == video.top + 40;
+  })) << "video moved from " << video.left << "," << video.top << " to " << now.left << "," << now.top
+      << "; panel was at " << panel.left << "," << panel.top;
+  RECT moved{};
+  ::GetWindowRect(session_->Panel(), &moved);
+  EXPECT_EQ(moved.left, panel.left + 60);
+  EXPECT_EQ(moved.top, panel.top + 40);
+}
+
+TEST_F(Viewer, FullScreenShowsLiveFramesAndEscapeReturnsToTheVideoWindow) {
+  StartWithCamera();
+  StartPlaying();
+  session_->Click(IDC_FULL_SCREEN);
+  const RECT screen{0, 0, ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  HWND viewer = session_->FindOtherWindow([&](HWND w) {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    return ::EqualRect(&r, &screen) != FALSE;
+  });
+  ASSERT_NE(viewer, nullptr) << "no window covers the screen";
+  EXPECT_TRUE(::GetWindowLongW(viewer, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  const RECT middle{860, 440, 1060, 640};
+  const ScreenPixels first = testing_support::CaptureScreen(middle);
+  EXPECT_TRUE(WaitUntil([&] { return testing_support::DifferingShare(first, testing_support::CaptureScreen(middle)) > 0.0005; }, 5s));
+
+  ::PostMessageW(viewer, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }));
+  const bool resumed = PictureChanges();
+  EXPECT_TRUE(resumed) << "the video window's picture did not resume";
+  if (!resumed) {
+    const RECT screenRect{0, 0, 1920, 1080};
+    testing_support::SaveAsBmp(testing_support::CaptureScreen(screenRect),
+                               testing_support::ModuleFolder() + L"\\failed-full-screen.bmp");
+  }
+}
+
+TEST_F(Viewer, SnapshotIsSavedThroughTheSaveDialog) {
+  StartWithCamera();
+  StartPlaying();
+  const std::wstring target = testing_support::ModuleFolder() + L"\\e2e-snapshot.png";
+  std::filesystem::remove(target);
+  session_->Click(IDC_SNAPSHOT);
+  HWND dialog = session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32770"; });
+  ASSERT_NE(dialog, nullptr) << "no save dialog";
+  // Type the name as a user would, then press Save.
+  HWND nameBox = ::GetDlgItem(dialog, 1148);  // the file-name combo box
+  if (HWND edit = nameBox ? ::FindWindowExW(nameBox, nullptr, L"Edit", nullptr) : nullptr) nameBox = edit;
+  if (!nameBox) nameBox = ::GetDlgItem(dialog, 1152);
+  ASSERT_NE(nameBox, nullptr);
+  ::SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Success for snapshot."; }, 20s));
+  ASSERT_TRUE(std::filesystem::exists(target));
+  std::ifstream png(std::filesystem::path(target), std::ios::binary);
+  char signature[8] = {};
+  png.read(signature, 8);
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+  EXPECT_FALSE(std::filesystem::exists(testing_support::ModuleFolder() + L"\\Q7Viewer.exeBitmap"));
+}
+
+TEST_F(Viewer, WithoutACameraTheUserIsToldAndPlayStaysDisabled) {
+  session_ = std::make_unique<ViewerSession>(std::vector<std::wstring>{L"Q7SIM_CAMERAS=0"});
+  ASSERT_TRUE(session_->WaitForWindows());
+  HWND box = session_->FindOtherWindow([](HWND w) {
+    return testing_support::ClassName(w) == L"#32770" && testing_support::MessageBoxText(w) == L"Can't find camera.";
+  });
+  ASSERT_NE(box, nullptr) << "no message box";
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Can't find camera."; }));
+  EXPECT_FALSE(session_->IsEnabled(IDC_PLAY));
+  EXPECT_TRUE(session_->IsEnabled(IDC_INFORMATION));
+}
+
+}  // namespace

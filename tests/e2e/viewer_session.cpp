@@ -1,0 +1,85 @@
+#include "tests/e2e/viewer_session.h"
+
+#include <thread>
+
+#include "resources/resource_ids.h"
+
+namespace e2e {
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+namespace {
+void SendMouse(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  ::SendInput(1, &input, sizeof input);
+}
+}  // namespace
+
+void DragMouse(POINT from, POINT to) {
+  ::SetCursorPos(from.x, from.y);
+  std::this_thread::sleep_for(100ms);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  std::this_thread::sleep_for(200ms);
+  constexpr int kSteps = 10;
+  for (int i = 1; i <= kSteps; ++i) {
+    ::SetCursorPos(from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
+    std::this_thread::sleep_for(30ms);
+  }
+  std::this_thread::sleep_for(100ms);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  std::this_thread::sleep_for(200ms);
+}
+
+void ForgetStoredSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ORMELAN\\TK Lumora-Q7"); }
+
+ViewerSession::ViewerSession(const std::vector<std::wstring>& environment) {
+  const std::wstring folder = testing_support::ModuleFolder();
+  program_ = std::make_unique<testing_support::ProgramUnderTest>(folder + L"\\Q7Viewer.exe", folder, environment);
+}
+
+ViewerSession::~ViewerSession() = default;
+
+bool ViewerSession::WaitForWindows() {
+  return WaitUntil([&] {
+    panel_ = video_ = nullptr;
+    for (HWND w : program_->TopLevelWindows()) {
+      const std::wstring title = testing_support::WindowText(w);
+      if (title == L"Vistal Viewer") panel_ = w;
+      if (title == L"Vistal Viewer :: Floater") video_ = w;
+    }
+    return panel_ && video_;
+  });
+}
+
+std::wstring ViewerSession::Status() const { return testing_support::WindowText(Control(IDC_STATUS)); }
+
+void ViewerSession::Click(int id) const {
+  ::PostMessageW(panel_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+}
+
+RECT ViewerSession::PictureRect() const {
+  HWND picture = ::GetDlgItem(video_, 1017);
+  RECT r{};
+  ::GetWindowRect(picture, &r);
+  return r;
+}
+
+HWND ViewerSession::FindOtherWindow(const std::function<bool(HWND)>& match, std::chrono::milliseconds timeout) const {
+  return program_->WaitForWindow([&](HWND w) { return w != panel_ && w != video_ && match(w); }, timeout);
+}
+
+DWORD ViewerSession::Close() {
+  Click(IDC_EXIT);
+  return program_->WaitForExit(20s);
+}
+
+}  // namespace e2e
