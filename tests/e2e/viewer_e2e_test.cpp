@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -81,7 +83,8 @@ TEST_F(Viewer, PlayShowsLiveFramesAndStopKeepsTheLastPicture) {
   StartPlaying();
   EXPECT_TRUE(PictureChanges()) << "the picture does not move";
 
-  // The README's picture of the running program comes from here.
+  // The README's picture of the running program comes from here, showing the whole chart.
+  for (int i = 0; i < 8; ++i) session_->Click(IDC_ZOOM_OUT);
   std::this_thread::sleep_for(500ms);
   RECT panel{}, video{};
   ::GetWindowRect(session_->Panel(), &panel);
@@ -185,6 +188,37 @@ TEST_F(Viewer, SnapshotIsSavedThroughTheSaveDialog) {
   png.read(signature, 8);
   EXPECT_EQ(std::string(signature + 1, 3), "PNG");
   EXPECT_FALSE(std::filesystem::exists(testing_support::ModuleFolder() + L"\\Q7Viewer.exeBitmap"));
+}
+
+// Share of pixels below the caption and navigator band whose channels differ clearly.
+double ColourfulShare(const ScreenPixels& pixels) {
+  std::size_t colourful = 0, counted = 0;
+  for (int y = 70; y < pixels.height; ++y) {
+    for (int x = 0; x < pixels.width; ++x) {
+      const COLORREF c = pixels.At(x, y);
+      const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      colourful += std::max({std::abs(r - g), std::abs(g - b), std::abs(r - b)}) > 24;
+      ++counted;
+    }
+  }
+  return counted ? static_cast<double>(colourful) / static_cast<double>(counted) : 0.0;
+}
+
+TEST_F(Viewer, MonoInThePropertyDialogTurnsTheLivePictureGrey) {
+  StartWithCamera();
+  StartPlaying();
+  for (int i = 0; i < 8; ++i) session_->Click(IDC_ZOOM_OUT);  // 20 %: the whole chart with its colour bars
+  ASSERT_TRUE(WaitUntil([&] { return ColourfulShare(session_->CapturePicture()) > 0.1; })) << "no colour to begin with";
+
+  session_->Click(IDC_IMAGE);
+  HWND dialog = session_->FindOtherWindow(
+      [](HWND w) { return testing_support::WindowText(w) == L"TK Lumora-Q7 Property"; });
+  ASSERT_NE(dialog, nullptr) << "the property dialog did not open";
+  ::PostMessageW(::GetDlgItem(dialog, 1053), BM_CLICK, 0, 0);  // "Mono Color"
+  EXPECT_TRUE(WaitUntil([&] { return ColourfulShare(session_->CapturePicture()) < 0.001; }))
+      << "the live picture did not turn grey";
+  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
 }
 
 TEST_F(Viewer, WithoutACameraTheUserIsToldAndPlayStaysDisabled) {
