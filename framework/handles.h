@@ -78,6 +78,12 @@ struct ModuleTraits {
   static void close(HMODULE h) noexcept { ::FreeLibrary(h); }
 };
 
+struct MetafileTraits {
+  using handle_type = HMETAFILE;
+  static HMETAFILE invalid() noexcept { return nullptr; }
+  static void close(HMETAFILE h) noexcept { ::DeleteMetaFile(h); }
+};
+
 struct WindowTraits {
   using handle_type = HWND;
   static HWND invalid() noexcept { return nullptr; }
@@ -94,6 +100,7 @@ using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;  // threads, events
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueMetafile = UniqueHandle<MetafileTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 
 // A window's DC from GetDC (or GetWindowDC), given back with ReleaseDC.

@@ -7,7 +7,8 @@
 #include "imaging/jpeg2000_encoder.h"
 #include "imaging/simple_formats.h"
 #include "imaging/wic_encoder.h"
-#include "imaging/win_handles.h"
+#include "framework/com_apartment.h"
+#include "framework/handles.h"
 #include "imaging/wmf_encoder.h"
 
 namespace q7::imaging {
@@ -24,17 +25,17 @@ constexpr DWORD kMaxChunk = 1u << 30;
 
 HRESULT ReadFileBytes(const wchar_t* path, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
-  UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return LastError();
+  fw::UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size)) return LastError();
+  if (!GetFileSizeEx(file.get(), &size)) return LastError();
   if (size.QuadPart > 0x7FFFFFFF) return HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
   bytes.resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD read = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kMaxChunk));
-    if (!ReadFile(file.Get(), bytes.data() + done, chunk, &read, nullptr)) return LastError();
+    if (!ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr)) return LastError();
     if (read == 0) return HRESULT_FROM_WIN32(ERROR_HANDLE_EOF);
     done += read;
   }
@@ -42,14 +43,14 @@ HRESULT ReadFileBytes(const wchar_t* path, std::vector<std::uint8_t>& bytes) {
 }
 
 HRESULT WriteFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes) {
-  UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return LastError();
+  fw::UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
   HRESULT hr = S_OK;
   std::size_t done = 0;
   while (done < bytes.size() && SUCCEEDED(hr)) {
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kMaxChunk));
-    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr)) {
+    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
       hr = LastError();
     } else if (written != chunk) {
       hr = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
@@ -57,7 +58,7 @@ HRESULT WriteFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes)
     done += written;
   }
   // Closing can be the moment a deferred write fails.
-  if (!file.Close() && SUCCEEDED(hr)) hr = LastError();
+  if (!::CloseHandle(file.release()) && SUCCEEDED(hr)) hr = LastError();
   if (FAILED(hr)) DeleteFileW(path);  // a truncated picture is worse than none
   return hr;
 }

@@ -6,7 +6,7 @@
 
 #include "imaging/bmp_file.h"
 #include "imaging/byte_writer.h"
-#include "imaging/win_handles.h"
+#include "imaging/metafile_recorder.h"
 
 namespace q7::imaging {
 namespace {
@@ -29,13 +29,13 @@ std::vector<std::uint8_t> RecordMetafile(const Image& image) {
   const int lines = StretchDIBits(recorder.Get(), 0, 0, image.width, image.height, 0, 0, image.width,
                                   image.height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
   if (lines == 0 || lines == static_cast<int>(GDI_ERROR)) return {};
-  const UniqueMetafile metafile = recorder.Finish();
-  if (metafile.Get() == nullptr) return {};
+  const fw::UniqueMetafile metafile = recorder.Finish();
+  if (metafile.get() == nullptr) return {};
 
-  const UINT size = GetMetaFileBitsEx(metafile.Get(), 0, nullptr);
+  const UINT size = GetMetaFileBitsEx(metafile.get(), 0, nullptr);
   if (size == 0) return {};
   std::vector<std::uint8_t> bytes(size);
-  if (GetMetaFileBitsEx(metafile.Get(), size, bytes.data()) != size) return {};
+  if (GetMetaFileBitsEx(metafile.get(), size, bytes.data()) != size) return {};
   return bytes;
 }
 

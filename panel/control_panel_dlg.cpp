@@ -8,6 +8,7 @@
 #include "display/floater_dlg.h"
 #include "display/full_screen.h"
 #include "display/q7_fullview.h"
+#include "framework/com_apartment.h"
 #include "framework/file_dialog.h"
 #include "framework/win_app.h"
 #include "panel/about_dlg.h"
@@ -25,20 +26,6 @@ constexpr COLORREF kFaceColor = RGB(237, 237, 237);
 
 // Status texts are cut to 255 characters, as the panel's line holds no more.
 std::wstring PanelString(HMODULE library, UINT id) { return LoadResourceString(id, library).substr(0, 255); }
-
-// COM for the initialisation thread, left when the thread ends.
-class ComScope {
- public:
-  ComScope() noexcept : ok_(SUCCEEDED(::CoInitialize(nullptr))) {}
-  ~ComScope() {
-    if (ok_) ::CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool ok_;
-};
 
 }  // namespace
 
@@ -131,7 +118,7 @@ DWORD WINAPI CControlPanelDlg::InitializationThread(LPVOID param) noexcept {
   auto* self = static_cast<CControlPanelDlg*>(param);
   const HWND panel = self->m_hWnd;
   AppState& state = self->state_;
-  ComScope com;
+  ComApartment com;
   ::PostMessageW(panel, WM_PANEL_STATUS, IDS_INITIALIZE, 0);
   bool ready = false;
   try {

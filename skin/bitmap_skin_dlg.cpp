@@ -34,17 +34,7 @@ BOOL CBitmapSkinDlg::OnInitDialog() {
 }
 
 BOOL CBitmapSkinDlg::SetBackgroundBitmap(HBITMAP bitmap) {
-  if (!bitmap || bitmap != background_.get()) {
-    background_.reset(bitmap);
-    if (bitmap) {
-      const auto size = skin::QueryBitmapSize(bitmap);
-      if (!size) {
-        background_.reset();
-        return FALSE;
-      }
-      backgroundSize_ = *size;
-    }
-  }
+  if (!background_.Reset(bitmap)) return FALSE;
   if (m_hWnd) Invalidate(TRUE);
   return TRUE;
 }
@@ -52,7 +42,7 @@ BOOL CBitmapSkinDlg::SetBackgroundBitmap(HBITMAP bitmap) {
 void CBitmapSkinDlg::SetDrawMode(int mode) {
   drawMode_ = mode;
   if (mode == SKIN_DRAW_FIT && background_)
-    SetWindowPos(HWND_TOP, 0, 0, backgroundSize_.cx, backgroundSize_.cy, SWP_NOMOVE | SWP_NOOWNERZORDER);
+    SetWindowPos(HWND_TOP, 0, 0, background_.Size().cx, background_.Size().cy, SWP_NOMOVE | SWP_NOOWNERZORDER);
 }
 
 BOOL CBitmapSkinDlg::SetTransparent(COLORREF key, BOOL enable) {
@@ -94,7 +84,7 @@ BOOL CBitmapSkinDlg::OnEraseBkgnd(HDC dc) {
   if (background_) {
     fw::UniqueMemoryDc pictureDc(::CreateCompatibleDC(dc));
     fw::ScopedSelectObject usePicture(pictureDc.get(), background_.get());
-    skin::PaintBackground(dc, GetClientRect(), pictureDc.get(), backgroundSize_, drawMode_);
+    skin::PaintBackground(dc, GetClientRect(), pictureDc.get(), background_.Size(), drawMode_);
   }
   return erased;
 }

@@ -6,6 +6,7 @@
 
 #include "framework/dialog.h"
 #include "framework/handles.h"
+#include "skin/bitmap_info.h"
 #include "skin/background_layout.h"
 
 using skin::SKIN_DRAW_CENTER;
@@ -43,7 +44,6 @@ class CBitmapSkinDlg : public CDialog {
 
  private:
   BOOL dragMove_ = TRUE;
-  fw::UniqueBitmap background_;
-  SIZE backgroundSize_{};
+  skin::SizedBitmap background_;
   int drawMode_ = SKIN_DRAW_NORMAL;
 };

@@ -20,17 +20,7 @@ BOOL CBorderSkinDlg::OnInitDialog() {
 }
 
 BOOL CBorderSkinDlg::SetBackgroundBitmap(HBITMAP bitmap) {
-  if (!bitmap || bitmap != background_.get()) {
-    background_.reset(bitmap);
-    if (bitmap) {
-      const auto size = skin::QueryBitmapSize(bitmap);
-      if (!size) {
-        background_.reset();
-        return FALSE;
-      }
-      baseSize_ = *size;
-    }
-  }
+  if (!background_.Reset(bitmap)) return FALSE;
   if (m_hWnd) Invalidate(TRUE);
   return TRUE;
 }
@@ -55,7 +45,7 @@ BOOL CBorderSkinDlg::SetBorderBitmaps(HBITMAP top, HBITMAP bottom, HBITMAP left,
     return FALSE;
   }
 
-  const SIZE base = baseSize_;
+  const SIZE base = background_.Size();
   if (HasAllBorders()) {
     ComposeFrame(base);
     fw::UniqueRegion shape = skin::RegionFromOpaquePixels(frameDc_.get(), frameSize_.cx, frameSize_.cy,
@@ -165,7 +155,7 @@ void CBorderSkinDlg::OnMouseMove(UINT, POINT pt) {
   if (tracking_ && zone_ != skin::kZoneNone) {
     POINT screenPt = pt;
     ::ClientToScreen(m_hWnd, &screenPt);
-    band_ = skin::TrackResizeBand(band_, zone_, screenPt, GetWindowRect(), baseSize_);
+    band_ = skin::TrackResizeBand(band_, zone_, screenPt, GetWindowRect(), background_.Size());
     if (!::EqualRect(&band_, &drawnBand_)) {
       DrawBandOnScreen(drawnBand_);
       DrawBandOnScreen(band_);

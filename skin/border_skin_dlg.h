@@ -8,6 +8,7 @@
 
 #include "framework/dialog.h"
 #include "framework/handles.h"
+#include "skin/bitmap_info.h"
 #include "skin/frame_painter.h"
 
 class CBorderSkinDlg : public CDialog {
@@ -66,9 +67,8 @@ class CBorderSkinDlg : public CDialog {
   BOOL tracking_ = FALSE;
   unsigned zone_ = 0;
   BOOL dragMove_ = TRUE;
-  fw::UniqueBitmap background_;
+  skin::SizedBitmap background_;
   std::array<fw::UniqueBitmap, skin::kPieceCount> borders_;
   std::array<SIZE, skin::kPieceCount> borderSizes_{};
-  SIZE baseSize_{};
   const BOOL resizable_ = TRUE;
 };

@@ -9,15 +9,11 @@ constexpr UINT_PTR kToolId = 1;
 }
 
 BOOL CHoverButton::SetStateBitmap(HBITMAP strip) {
-  if (strip && strip == strip_.get()) return TRUE;
-  strip_.reset(strip);
-  const auto size = skin::QueryBitmapSize(strip);
-  if (!size) {
-    strip_.reset();
+  if (!strip_.Reset(strip) || !strip_) {
     stateWidth_ = stateHeight_ = 0;
     return FALSE;
   }
-  const SIZE state = skin::StripStateSize(*size);
+  const SIZE state = skin::StripStateSize(strip_.Size());
   stateWidth_ = state.cx;
   stateHeight_ = state.cy;
   SetWindowPos(HWND_TOP, 0, 0, stateWidth_, stateHeight_, SWP_NOMOVE | SWP_NOOWNERZORDER);

@@ -6,6 +6,7 @@
 
 #include "framework/controls.h"
 #include "framework/handles.h"
+#include "skin/bitmap_info.h"
 
 class CHoverButton : public CBitmapButton {
  public:
@@ -41,7 +42,7 @@ class CHoverButton : public CBitmapButton {
   BOOL hover_ = FALSE;
   int stateWidth_ = 0;
   int stateHeight_ = 0;
-  fw::UniqueBitmap strip_;
+  skin::SizedBitmap strip_;
   BOOL tracking_ = FALSE;
   CToolTipCtrl tooltip_;
 };
