@@ -20,6 +20,7 @@
 #include "camera/sdk/simulator_control.h"
 #include "framework/win_app.h"
 #include "resources/resource_ids.h"
+#include "tests/support/private_registry.h"
 
 namespace {
 
@@ -29,31 +30,6 @@ HMODULE ResourceLibrary() {
   static HMODULE library = ::LoadLibraryW(L"Q7Resource.dll");
   return library;
 }
-
-// HKEY_CURRENT_USER of this process redirected to a key of its own, so the settings of
-// another test program running at the same time never mix with these.
-class PrivateCurrentUser {
- public:
-  PrivateCurrentUser() {
-    path_ = L"Software\\Q7ViewerTests\\" + std::to_wstring(::GetCurrentProcessId());
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-    ok_ = key_ && ::RegOverridePredefKey(HKEY_CURRENT_USER, key_) == ERROR_SUCCESS;
-  }
-  ~PrivateCurrentUser() {
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (key_) ::RegCloseKey(key_);
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-  }
-  PrivateCurrentUser(const PrivateCurrentUser&) = delete;
-  PrivateCurrentUser& operator=(const PrivateCurrentUser&) = delete;
-  bool Ok() const { return ok_; }
-
- private:
-  std::wstring path_;
-  HKEY key_ = nullptr;  // owned; closed in the destructor
-  bool ok_ = false;
-};
 
 PropertyRecord RegistryRecord() {
   PropertyRecord r{};
@@ -181,7 +157,7 @@ class PropertyDialog : public ::testing::Test {
     ::SendMessageW(Item(editId), WM_KEYUP, key, 0xC0000001);
   }
 
-  PrivateCurrentUser registry_;
+  testing_support::PrivateCurrentUser registry_;
   AppState state_;
   std::unique_ptr<CCamera> camera_;
   std::unique_ptr<CPropDlg> dialog_;

@@ -1,0 +1,216 @@
+// The control panel with the real video window, full-screen viewer and simulated camera in
+// this process, driven through the commands and keys a user causes.
+#include "panel/control_panel_dlg.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "camera/camera.h"
+#include "display/floater_dlg.h"
+#include "display/q7_fullview.h"
+#include "framework/win_app.h"
+#include "resources/resource_ids.h"
+#include "tests/support/private_registry.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs this thread's messages, as the program's modal loop would, until `done` holds.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!AfxPreTranslateMessage(&msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+      }
+    }
+    ::Sleep(5);
+  }
+  return true;
+}
+
+class ControlPanel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(registry_.Ok());
+    library_ = ::LoadLibraryW(L"Q7Resource.dll");
+    ASSERT_NE(library_, nullptr);
+    AfxSetResourceHandle(library_);
+    state_.resourceLibrary = library_;
+    state_.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
+    state_.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    state_.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    state_.frameBuffer.Fit(640, 480, 24);
+    camera_ = std::make_unique<CCamera>(state_, [this](const std::wstring& text, const std::wstring&, UINT) {
+      messages_.push_back(text);
+    });
+    state_.camera = camera_.get();
+    video_ = std::make_unique<CFloaterDlg>(state_, camera_->FrameLock());
+    ASSERT_TRUE(video_->Create(IDD_VIDEO_WINDOW));
+    state_.videoWindow = video_.get();
+    fullView_ = std::make_unique<CQ7Fullview>(state_, camera_->FrameLock());
+    ASSERT_TRUE(fullView_->Create(IDD_FULL_VIEW));
+    state_.fullView = fullView_.get();
+    panel_ = std::make_unique<CControlPanelDlg>(state_);
+    app_.m_pMainWnd = panel_.get();
+  }
+
+  void TearDown() override {
+    panel_.reset();  // stops the panel's threads and closes the camera
+    app_.m_pMainWnd = nullptr;
+    fullView_.reset();
+    video_.reset();
+    camera_.reset();
+    AfxSetResourceHandle(nullptr);
+    if (library_) ::FreeLibrary(library_);
+    ::SetEnvironmentVariableW(L"Q7SIM_OPEN_DELAY_MS", nullptr);
+  }
+
+  // Creates the panel as the program shows it and waits for the camera to open.
+  void OpenPanel() {
+    ASSERT_TRUE(panel_->Create(IDD_CONTROL_PANEL));
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(IDC_PLAY); })) << "the camera never opened";
+  }
+  bool Enabled(int id) const { return ::IsWindowEnabled(panel_->GetDlgItem(id)) != FALSE; }
+  void Command(int id) const {
+    panel_->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(panel_->GetDlgItem(id)));
+  }
+
+  testing_support::PrivateCurrentUser registry_;
+  CWinApp app_;
+  HMODULE library_ = nullptr;
+  AppState state_;
+  std::vector<std::wstring> messages_;
+  std::unique_ptr<CCamera> camera_;
+  std::unique_ptr<CFloaterDlg> video_;
+  std::unique_ptr<CQ7Fullview> fullView_;
+  std::unique_ptr<CControlPanelDlg> panel_;
+};
+
+TEST_F(ControlPanel, InitialisationOpensTheCameraAndSetsTheButtonStates) {
+  OpenPanel();
+  EXPECT_EQ(panel_->StatusText(), L"Success for initialized.");
+  EXPECT_TRUE(messages_.empty());
+  for (int id : {IDC_EXIT, IDC_HIDE, IDC_INFORMATION, IDC_PLAY}) EXPECT_TRUE(Enabled(id)) << id;
+  for (int id : {IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_OUT, IDC_ZOOM_IN, IDC_FULL_SCREEN, IDC_IMAGE, IDC_RESOLUTION})
+    EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_FALSE(::IsWindowVisible(panel_->GetDlgItem(IDC_RESOLUTION)));
+  EXPECT_TRUE(video_->IsWindowVisible());
+  EXPECT_EQ(state_.docked, 1);
+  // The frame buffer follows the camera's resolution.
+  ASSERT_TRUE(state_.frameBuffer.Current());
+  EXPECT_EQ(state_.frameBuffer.Current()->Width(), camera_->Width());
+  RECT face = panel_->GetWindowRect();
+  EXPECT_EQ(face.right - face.left, 274);
+  EXPECT_EQ(face.bottom - face.top, 178);
+  EXPECT_EQ(video_->GetWindowRect().left, face.right);
+}
+
+TEST_F(ControlPanel, PlayStopAndPlayAgainKeepFramesFlowingThroughOneHandOff) {
+  OpenPanel();
+  Command(IDC_PLAY);
+  EXPECT_TRUE(panel_->HasHandOffThread());
+  EXPECT_TRUE(PumpUntil([&] { return state_.frameReady == 1; })) << "no frame reached the frame buffer";
+  for (int id : {IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_OUT, IDC_ZOOM_IN, IDC_FULL_SCREEN, IDC_IMAGE}) EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_FALSE(Enabled(IDC_PLAY));
+
+  Command(IDC_STOP);
+  EXPECT_TRUE(PumpUntil([&] { return state_.frameReady == 0; }, 3s)) << "frames kept coming after Stop";
+  EXPECT_TRUE(panel_->HasHandOffThread());  // it stays, idle, for the next Play
+  Command(IDC_PLAY);
+  EXPECT_TRUE(PumpUntil([&] { return state_.frameReady == 1; }));
+}
+
+TEST_F(ControlPanel, ZoomStopsAtItsBoundsAndKeepsTheButtonsInStep) {
+  OpenPanel();
+  Command(IDC_PLAY);
+  state_.displayScale = 290.0;
+  Command(IDC_ZOOM_IN);
+  EXPECT_EQ(state_.displayScale, 300.0);
+  EXPECT_EQ(panel_->StatusText(), L"Zoom In 10%");
+  EXPECT_FALSE(Enabled(IDC_ZOOM_IN));
+  Command(IDC_ZOOM_OUT);
+  EXPECT_EQ(state_.displayScale, 290.0);
+  EXPECT_TRUE(Enabled(IDC_ZOOM_IN));
+
+  // The full-screen viewer took the scale to 10 while the zoom-out button stayed enabled.
+  state_.displayScale = 10.0;
+  Command(IDC_ZOOM_OUT);
+  EXPECT_EQ(state_.displayScale, 10.0);
+  EXPECT_EQ(panel_->StatusText(), L"Zoom Out 10%");
+  EXPECT_FALSE(Enabled(IDC_ZOOM_OUT));
+}
+
+TEST_F(ControlPanel, FullScreenRunsOneRenderThreadAtATime) {
+  OpenPanel();
+  Command(IDC_PLAY);
+  ASSERT_TRUE(video_->ViewBox().IsRenderThreadRunning());
+  Command(IDC_FULL_SCREEN);
+  EXPECT_TRUE(fullView_->IsWindowVisible());
+  EXPECT_TRUE(fullView_->IsRenderThreadRunning());
+  EXPECT_FALSE(video_->ViewBox().IsRenderThreadRunning());
+  EXPECT_EQ(fullView_->GetNotifyWindow(), panel_.get());
+
+  // The viewer closing itself notifies the panel, which puts the video window's picture back.
+  EXPECT_EQ(panel_->SendMessage(WM_LEAVE_FULL_SCREEN), 1);
+  EXPECT_FALSE(fullView_->IsWindowVisible());
+  EXPECT_FALSE(fullView_->IsRenderThreadRunning());
+  EXPECT_TRUE(video_->ViewBox().IsRenderThreadRunning());
+
+  Command(IDC_FULL_SCREEN);
+  Command(IDC_FULL_SCREEN);  // the second press leaves again
+  EXPECT_FALSE(fullView_->IsWindowVisible());
+  EXPECT_TRUE(video_->ViewBox().IsRenderThreadRunning());
+}
+
+TEST_F(ControlPanel, RefitMessageSizesTheFrameBufferToTheCamera) {
+  OpenPanel();
+  state_.frameBuffer.Fit(640, 480, 24);
+  EXPECT_EQ(panel_->SendMessage(WM_REFIT_FRAME_BUFFER), 1);
+  EXPECT_EQ(state_.frameBuffer.Current()->Width(), camera_->Width());
+  EXPECT_EQ(state_.frameBuffer.Current()->Height(), camera_->Height());
+}
+
+// Escape and Enter do nothing in the panel; Alt+F4 closes it like its close button.
+TEST_F(ControlPanel, OnlyAltF4EndsTheModalPanel) {
+  static CControlPanelDlg* panel;
+  static int stage;
+  panel = panel_.get();
+  stage = 0;
+  ::SetTimer(nullptr, 1, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (!panel->m_hWnd) return;
+    HWND target = panel->GetDlgItem(IDC_INFORMATION);
+    if (stage == 0) {
+      ::PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0);
+      ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0);
+    } else {
+      ::KillTimer(nullptr, id);
+      ::PostMessageW(target, WM_SYSKEYDOWN, VK_F4, 1 << 29);
+    }
+    ++stage;
+  });
+  EXPECT_EQ(panel_->DoModal(), IDOK);
+  EXPECT_GE(stage, 2) << "Escape or Enter ended the panel";
+}
+
+// Closing while the camera is still being opened waits for the opening and then closes it.
+TEST_F(ControlPanel, ClosingWhileTheCameraOpensClosesItAfterwards) {
+  ::SetEnvironmentVariableW(L"Q7SIM_OPEN_DELAY_MS", L"800");
+  ASSERT_TRUE(panel_->Create(IDD_CONTROL_PANEL));
+  ASSERT_TRUE(PumpUntil([&] { return panel_->StatusText() == L"Initialize"; }));
+  EXPECT_TRUE(panel_->DestroyWindow());
+  EXPECT_FALSE(camera_->IsOpen());
+}
+
+}  // namespace
