@@ -84,6 +84,21 @@ void RenderThread::Run() {
   } while (stopRequest_.load() == 0);
 }
 
+void RenderThread::Repaint(HDC dc, HWND view) {
+  RECT client{};
+  ::GetClientRect(view, &client);
+  std::shared_ptr<FrameBlock> block;
+  {
+    std::lock_guard lock(frameLock_);
+    block = state_.frameBuffer.Current();
+  }
+  DrawFrameOptions options;
+  options.frameLock = &frameLock_;
+  const PanOffset pan{state_.panX.load(), state_.panY.load()};
+  if (frames_.load() > 0 && block && DrawFrame(dc, client, *block, state_.displayScale.load(), pan, options)) return;
+  ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+}
+
 void RenderThread::DrawOnce(HDC dc) {
   // The block is taken under the frame lock and held for the whole frame, so a re-fit of
   // the frame buffer meanwhile frees the old block only after this frame is done with it.

@@ -34,6 +34,11 @@ class RenderThread {
   // to one of them cannot deadlock the wait.
   void Stop() noexcept;
 
+  // Paints the view's picture again after part of it was uncovered: the current frame once
+  // the thread has drawn one (so the last picture stays whole while no frames arrive),
+  // black before that. Called on the view's own thread from its WM_PAINT.
+  void Repaint(HDC dc, HWND view);
+
   bool IsRunning() const noexcept { return static_cast<bool>(thread_); }
   DWORD ThreadId() const noexcept { return threadId_; }
   // Counters for tests and measurements: passes of the loop, and frames drawn.

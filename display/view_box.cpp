@@ -1,6 +1,7 @@
 #include "display/view_box.h"
 
 #include "display/view_resources.h"
+#include "framework/handles.h"
 #include "resources/resource_ids.h"
 
 namespace display {
@@ -31,6 +32,9 @@ LRESULT CViewBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND:
       return 0;  // the renderer covers every pixel
+    case WM_PAINT:
+      OnPaint();
+      return 0;
     case WM_SETCURSOR:
       if (OnSetCursor(LOWORD(lp))) return TRUE;
       break;
@@ -57,6 +61,11 @@ LRESULT CViewBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return CWnd::WindowProc(msg, wp, lp);
+}
+
+void CViewBox::OnPaint() {
+  fw::ScopedPaint paint(m_hWnd);
+  renderThread_.Repaint(paint.dc(), m_hWnd);
 }
 
 BOOL CViewBox::OnSetCursor(UINT hitTest) {

@@ -1,7 +1,8 @@
 #pragma once
 // CViewBox: the picture control inside the video window. Its render thread draws the live
 // picture into it; the right mouse button pans the picture, while left-button presses,
-// releases and plain moves go on to the video window, which moves or resizes itself.
+// releases and plain moves go on to the video window, which moves or resizes itself. Uncovered
+// parts are painted with the last picture, so it stays whole while the camera is stopped.
 #include <windows.h>
 
 #include "app/app_state.h"
@@ -27,6 +28,7 @@ class CViewBox : public CWnd {
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  void OnPaint();
   BOOL OnSetCursor(UINT hitTest);
   void OnLeftButton(UINT msg, UINT flags, POINT pt);
   void OnMouseMove(UINT flags, POINT pt);

@@ -78,6 +78,25 @@ TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
   EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), RGB(250, 0, 0), 12));
 }
 
+// A view uncovered while no frames arrive paints the last picture again, not black holes.
+TEST_F(RenderThreadTest, RepaintRestoresTheLastPictureAndIsBlackBeforeTheFirstFrame) {
+  RenderThread thread(state_, frameLock_);
+  fw::ScopedWindowDc dc(window_.get());
+  thread.Repaint(dc.get(), window_.get());
+  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), RGB(0, 0, 0), 4));
+
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  ASSERT_TRUE(WaitForFrames(thread, 2));
+  thread.Stop();
+  const RECT all{0, 0, kCw, kCh};
+  ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  thread.Repaint(dc.get(), window_.get());
+  const auto shot = display_test::CaptureClient(window_.get());
+  EXPECT_TRUE(ColourNear(shot->At(200, 200), kPicture, 12));
+  EXPECT_GT(shot->Count(kCaptionArea, display::kCaptionColour, 0), 20);
+}
+
 TEST_F(RenderThreadTest, WritesTheClampedPanOffsetBack) {
   RenderThread thread(state_, frameLock_);
   state_.panX = 1000;

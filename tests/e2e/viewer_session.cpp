@@ -42,6 +42,9 @@ void DragMouse(POINT from, POINT to) {
 void ForgetStoredSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ORMELAN\\TK Lumora-Q7"); }
 
 ViewerSession::ViewerSession(const std::vector<std::wstring>& environment) {
+  // The pointer away from where the windows appear, so no tooltip or hover state from an
+  // earlier test lands on them.
+  ::SetCursorPos(5, 5);
   const std::wstring folder = testing_support::ModuleFolder();
   program_ = std::make_unique<testing_support::ProgramUnderTest>(folder + L"\\Q7Viewer.exe", folder, environment);
 }
