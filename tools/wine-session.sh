@@ -3,6 +3,8 @@
 # q7_fresh_prefix PREFIX    makes PREFIX anew (empty registry, fonts, unmanaged windows)
 # q7_ensure_prefix PREFIX   makes PREFIX only when it does not exist yet
 # q7_start_xvfb [WxH]       starts a private Xvfb and exports DISPLAY
+# q7_start_two_monitors     a private display with two 1920x1080 monitors side by side (Xephyr
+#                           inside Xvfb), exports DISPLAY; Wine sees them with UseXRandR=N
 # q7_start_wineserver       one persistent wineserver for the session, output sent away
 # q7_stop_session           stops what the two above started
 
@@ -54,6 +56,28 @@ q7_start_xvfb() {
   return 1
 }
 
+q7_xephyr_pid=""
+q7_start_two_monitors() {
+  q7_start_xvfb 3840x1080 || return 1
+  local outer="$DISPLAY" n
+  for n in $(seq 141 190); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    DISPLAY="$outer" Xephyr ":$n" -ac -screen 1920x1080 -screen 1920x1080 +xinerama >/dev/null 2>&1 &
+    q7_xephyr_pid=$!
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$q7_xephyr_pid" 2>/dev/null || true
+  done
+  echo "could not start Xephyr" >&2
+  return 1
+}
+
 q7_start_wineserver() {
   # A server started without DISPLAY makes window creation fail with error 1400.
   wineserver -k >/dev/null 2>&1 || true
@@ -65,6 +89,10 @@ q7_start_wineserver() {
 
 q7_stop_session() {
   wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$q7_xephyr_pid" ]; then
+    kill "$q7_xephyr_pid" 2>/dev/null || true
+    wait "$q7_xephyr_pid" 2>/dev/null || true
+  fi
   if [ -n "$q7_xvfb_pid" ]; then
     kill "$q7_xvfb_pid" 2>/dev/null || true
     wait "$q7_xvfb_pid" 2>/dev/null || true
