@@ -27,14 +27,24 @@ void SendMouse(DWORD flags) {
 void DragMouse(POINT from, POINT to) {
   ::SetCursorPos(from.x, from.y);
   std::this_thread::sleep_for(100ms);
+  HWND target = ::WindowFromPoint(from);
+  const DWORD thread = target ? ::GetWindowThreadProcessId(target, nullptr) : 0;
   SendMouse(MOUSEEVENTF_LEFTDOWN);
-  std::this_thread::sleep_for(200ms);
+  // A press that starts the system's move loop: move only once the loop runs, or the first
+  // steps are lost and the window moves less than the pointer.
+  WaitUntil(
+      [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return thread && ::GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE);
+      },
+      1s);
   constexpr int kSteps = 10;
   for (int i = 1; i <= kSteps; ++i) {
     ::SetCursorPos(from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
     std::this_thread::sleep_for(30ms);
   }
-  std::this_thread::sleep_for(100ms);
+  std::this_thread::sleep_for(200ms);
   SendMouse(MOUSEEVENTF_LEFTUP);
   std::this_thread::sleep_for(200ms);
 }
