@@ -95,13 +95,7 @@ BOOL CQ7Fullview::OnEraseBkgnd(HDC dc) {
   return TRUE;
 }
 
-BOOL CQ7Fullview::OnSetCursor(UINT hitTest) {
-  if (hitTest != HTCLIENT) return FALSE;
-  HCURSOR hand = display::LoadOpenHandCursor(state_);
-  if (!hand) return FALSE;
-  ::SetCursor(hand);
-  return TRUE;
-}
+BOOL CQ7Fullview::OnSetCursor(UINT hitTest) { return display::ShowOpenHandCursor(state_, hitTest); }
 
 void CQ7Fullview::OnLButtonDown() {
   panner_.Begin(m_hWnd);

@@ -6,9 +6,13 @@
 
 namespace display {
 
-HCURSOR LoadOpenHandCursor(const AppState& state) noexcept {
+BOOL ShowOpenHandCursor(const AppState& state, UINT hitTest) noexcept {
+  if (hitTest != HTCLIENT) return FALSE;
   // A shared resource cursor: the system keeps it, nothing to destroy.
-  return ::LoadCursorW(ViewResourceModule(state), MAKEINTRESOURCEW(IDC_OPEN_HAND));
+  HCURSOR hand = ::LoadCursorW(ViewResourceModule(state), MAKEINTRESOURCEW(IDC_OPEN_HAND));
+  if (!hand) return FALSE;
+  ::SetCursor(hand);
+  return TRUE;
 }
 
 }  // namespace display
@@ -68,13 +72,7 @@ void CViewBox::OnPaint() {
   renderThread_.Repaint(paint.dc(), m_hWnd);
 }
 
-BOOL CViewBox::OnSetCursor(UINT hitTest) {
-  if (hitTest != HTCLIENT) return FALSE;
-  HCURSOR hand = display::LoadOpenHandCursor(state_);
-  if (!hand) return FALSE;
-  ::SetCursor(hand);
-  return TRUE;
-}
+BOOL CViewBox::OnSetCursor(UINT hitTest) { return display::ShowOpenHandCursor(state_, hitTest); }
 
 void CViewBox::ForwardToParent(UINT msg, UINT flags, POINT pt) const {
   if (HWND parent = ::GetParent(m_hWnd)) ::SendMessageW(parent, msg, flags, MAKELPARAM(pt.x, pt.y));

@@ -12,7 +12,8 @@ inline HINSTANCE ViewResourceModule(const AppState& state) noexcept {
   return state.resourceLibrary ? static_cast<HINSTANCE>(state.resourceLibrary) : AfxGetResourceHandle();
 }
 
-// The open-hand cursor shown over both pictures, or null when the module lacks it.
-HCURSOR LoadOpenHandCursor(const AppState& state) noexcept;
+// Shows the open hand over a picture's client area (WM_SETCURSOR); FALSE where the hit-test
+// code is another or the module lacks the cursor, so default processing sets it.
+BOOL ShowOpenHandCursor(const AppState& state, UINT hitTest) noexcept;
 
 }  // namespace display

@@ -35,47 +35,42 @@ q7_ensure_prefix() {
   if [ -f "$1/system.reg" ]; then q7_wine_env "$1"; else q7_fresh_prefix "$1"; fi
 }
 
-q7_xvfb_pid=""
-q7_start_xvfb() {
-  local size="${1:-1920x1080}" n
-  for n in $(seq 91 140); do
+# Starts the X server command "$@" on the first free display number from $1 on and waits for
+# its socket; sets q7_x_pid and q7_x_display.
+q7_launch_x() {
+  local first=$1 n
+  shift
+  for n in $(seq "$first" $((first + 49))); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    q7_xvfb_pid=$!
+    "$@" ":$n" >/dev/null 2>&1 &
+    q7_x_pid=$!
     for _ in $(seq 1 50); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
       sleep 0.1
     done
     if [ -e "/tmp/.X11-unix/X$n" ]; then
-      export DISPLAY=":$n"
+      q7_x_display=":$n"
       return 0
     fi
-    kill "$q7_xvfb_pid" 2>/dev/null || true
+    kill "$q7_x_pid" 2>/dev/null || true
   done
-  echo "could not start Xvfb" >&2
+  echo "could not start $1" >&2
   return 1
+}
+
+q7_xvfb_pid=""
+q7_start_xvfb() {
+  q7_launch_x 91 Xvfb -screen 0 "${1:-1920x1080}x24" -nolisten tcp || return 1
+  q7_xvfb_pid=$q7_x_pid
+  export DISPLAY=$q7_x_display
 }
 
 q7_xephyr_pid=""
 q7_start_two_monitors() {
   q7_start_xvfb 3840x1080 || return 1
-  local outer="$DISPLAY" n
-  for n in $(seq 141 190); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    DISPLAY="$outer" Xephyr ":$n" -ac -screen 1920x1080 -screen 1920x1080 +xinerama >/dev/null 2>&1 &
-    q7_xephyr_pid=$!
-    for _ in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    if [ -e "/tmp/.X11-unix/X$n" ]; then
-      export DISPLAY=":$n"
-      return 0
-    fi
-    kill "$q7_xephyr_pid" 2>/dev/null || true
-  done
-  echo "could not start Xephyr" >&2
-  return 1
+  DISPLAY=$DISPLAY q7_launch_x 141 Xephyr -ac -screen 1920x1080 -screen 1920x1080 +xinerama || return 1
+  q7_xephyr_pid=$q7_x_pid
+  export DISPLAY=$q7_x_display
 }
 
 q7_start_wineserver() {
