@@ -190,6 +190,20 @@ TEST_F(Viewer, SnapshotIsSavedThroughTheSaveDialog) {
   EXPECT_FALSE(std::filesystem::exists(testing_support::ModuleFolder() + L"\\Q7Viewer.exeBitmap"));
 }
 
+TEST_F(Viewer, CancellingTheSnapshotWritesNothingAndKeepsTheStatus) {
+  StartWithCamera();
+  StartPlaying();
+  const std::wstring before = session_->Status();
+  session_->Click(IDC_SNAPSHOT);
+  HWND dialog = session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32770"; });
+  ASSERT_NE(dialog, nullptr) << "no save dialog";
+  ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(session_->Status(), before);
+  EXPECT_FALSE(std::filesystem::exists(testing_support::ModuleFolder() + L"\\Q7Viewer.exeBitmap"));
+}
+
 // Share of pixels below the caption and navigator band whose channels differ clearly.
 double ColourfulShare(const ScreenPixels& pixels) {
   std::size_t colourful = 0, counted = 0;
