@@ -1,22 +1,17 @@
-# q7_add_gtest(NAME SOURCES ... [LIBS ...] [TIMEOUT s] [SERIAL] [LOCKS name ...])
+# q7_add_gtest(NAME SOURCES ... [LIBS ...] [TIMEOUT s] [SERIAL])
 # One GoogleTest program; every test case becomes a CTest test run under Wine.
-# SERIAL marks programs that open windows, so they never share the display with another;
-# LOCKS names further shared resources (q7_settings_registry: the camera settings key).
+# SERIAL marks programs that use the shared user session (they open windows on the display or
+# touch the current user's real settings), so no two of them ever run at the same time.
 function(q7_add_gtest name)
-  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 60)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
-  set(locks ${T_LOCKS})
-  if(T_SERIAL)
-    list(APPEND locks display)
-  endif()
   set(props TIMEOUT ${T_TIMEOUT})
-  if(locks)
-    list(JOIN locks "\;" lock_list)
-    list(APPEND props RESOURCE_LOCK "${lock_list}")
+  if(T_SERIAL)
+    list(APPEND props RESOURCE_LOCK user_session)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

@@ -4,6 +4,21 @@
 #include <thread>
 
 #include "camera/registry_store.h"
+#include "tests/support/private_registry.h"
+
+namespace {
+// The current user's registry of this test process is a key of its own, so these tests never
+// meet the settings of the program or of another test process running at the same time.
+class PrivateRegistryEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { ASSERT_TRUE(registry_.Ok()); }
+
+ private:
+  testing_support::PrivateCurrentUser registry_;
+};
+[[maybe_unused]] ::testing::Environment* const kPrivateRegistry =
+    ::testing::AddGlobalTestEnvironment(new PrivateRegistryEnvironment);
+}  // namespace
 
 CameraTest::CameraTest() {
   camera = std::make_unique<CCamera>(state, [this](const std::wstring& text, const std::wstring& caption, UINT) {

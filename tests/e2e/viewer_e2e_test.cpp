@@ -33,7 +33,11 @@ class Viewer : public ::testing::Test {
 
   void StartPlaying() {
     session_->Click(IDC_PLAY);
-    ASSERT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_STOP) && !session_->IsEnabled(IDC_PLAY); }));
+    // Play enables its buttons one after the other: wait for the last of them.
+    ASSERT_TRUE(WaitUntil([&] {
+      return !session_->IsEnabled(IDC_PLAY) && session_->IsEnabled(IDC_STOP) && session_->IsEnabled(IDC_ZOOM_OUT) &&
+             session_->IsEnabled(IDC_FULL_SCREEN) && session_->IsEnabled(IDC_IMAGE);
+    }));
   }
 
   // Two looks at the picture some frames apart; the simulated scene moves in every frame.

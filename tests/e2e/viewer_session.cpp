@@ -38,7 +38,7 @@ void DragMouse(POINT from, POINT to) {
         info.cbSize = sizeof info;
         return thread && ::GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE);
       },
-      1s);
+      5s);
   constexpr int kSteps = 10;
   for (int i = 1; i <= kSteps; ++i) {
     ::SetCursorPos(from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
