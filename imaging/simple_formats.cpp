@@ -44,7 +44,7 @@ std::vector<std::uint8_t> EncodeTga(const Image& image) {
   w.U8(0);  // no image id
   w.U8(0);  // no colour map
   w.U8(2);  // uncompressed true colour
-  w.Zeros(5);  // colour map specification
+  w.Zeros(5);  // no colour map: its five fields are zero
   w.Le16(0);
   w.Le16(0);  // origin
   w.Le16(image.width);
