@@ -1,7 +1,9 @@
 # Sourced by the scripts that run Windows programs: sets up Wine and an X display.
 # q7_wine_env PREFIX        exports the Wine variables for PREFIX
-# q7_fresh_prefix PREFIX    makes PREFIX anew (empty registry, fonts, unmanaged windows)
-# q7_ensure_prefix PREFIX   makes PREFIX only when it does not exist yet
+# q7_fresh_prefix PREFIX [managed]
+#                           makes PREFIX anew (empty registry, fonts); its windows are left
+#                           unmanaged unless "managed" is given (a desktop with a window manager)
+# q7_ensure_prefix PREFIX [managed]   makes PREFIX only when it does not exist yet
 # q7_start_xvfb [WxH]       starts a private Xvfb and exports DISPLAY
 # q7_start_two_monitors     a private display with two 1920x1080 monitors side by side (Xephyr
 #                           inside Xvfb), exports DISPLAY; Wine sees them with UseXRandR=N
@@ -24,7 +26,9 @@ q7_fresh_prefix() {
   wineboot --init >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   # Without a window manager, hiding a visible captioned window otherwise stalls 2 s each time.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  if [ "${2:-}" != managed ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  fi
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
   mkdir -p "$1/drive_c/windows/Fonts"
   cp /usr/share/wine/fonts/*.ttf "$1/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -32,7 +36,7 @@ q7_fresh_prefix() {
 }
 
 q7_ensure_prefix() {
-  if [ -f "$1/system.reg" ]; then q7_wine_env "$1"; else q7_fresh_prefix "$1"; fi
+  if [ -f "$1/system.reg" ]; then q7_wine_env "$1"; else q7_fresh_prefix "$@"; fi
 }
 
 # Starts the X server command "$@" on the first free display number from $1 on and waits for
