@@ -87,8 +87,8 @@ BOOL CControlPanelDlg::OnInitDialog() {
 
 void CControlPanelDlg::SetupButtons() {
   for (const PanelButtonLayout& layout : PanelButtons()) {
-    auto* button = static_cast<CHoverButton*>(CWnd::FromHandlePermanent(GetDlgItem(layout.controlId)));
-    if (!button) continue;
+    CHoverButton* button = Button(layout.controlId);
+    if (!button || !button->m_hWnd) continue;
     button->SetStateBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(layout.stripBitmapId)));
     button->MoveWindow(layout.rect);
     button->SetTooltipText(PanelString(state_.resourceLibrary, layout.tooltipId).c_str(), TRUE);
@@ -96,6 +96,23 @@ void CControlPanelDlg::SetupButtons() {
   }
   statusLine_.MoveWindow(PanelStatusRect());
   statusLine_.SetWindowText(L"");
+}
+
+CHoverButton* CControlPanelDlg::Button(int controlId) {
+  switch (controlId) {
+    case IDC_EXIT: return &closeButton_;
+    case IDC_HIDE: return &minimizeButton_;
+    case IDC_PLAY: return &playButton_;
+    case IDC_STOP: return &stopButton_;
+    case IDC_SNAPSHOT: return &snapshotButton_;
+    case IDC_ZOOM_OUT: return &zoomOutButton_;
+    case IDC_ZOOM_IN: return &zoomInButton_;
+    case IDC_FULL_SCREEN: return &fullScreenButton_;
+    case IDC_INFORMATION: return &informationButton_;
+    case IDC_IMAGE: return &propertiesButton_;
+    case IDC_RESOLUTION: return &resolutionButton_;
+    default: return nullptr;
+  }
 }
 
 void CControlPanelDlg::PlaceBesideVideoWindow() {

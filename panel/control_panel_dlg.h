@@ -63,6 +63,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   void OnCameraOpened(bool ready);
 
   void SetupButtons();
+  CHoverButton* Button(int controlId);
   void PlaceBesideVideoWindow();
   void ShowStatus(UINT stringId);
   void EnableButtons(std::initializer_list<CHoverButton*> buttons, BOOL enable);
