@@ -232,9 +232,28 @@ TEST_F(Viewer, MonoInThePropertyDialogTurnsTheLivePictureGrey) {
   HWND dialog = session_->FindOtherWindow(
       [](HWND w) { return testing_support::WindowText(w) == L"TK Lumora-Q7 Property"; });
   ASSERT_NE(dialog, nullptr) << "the property dialog did not open";
+  // The dialog opens over the middle of the screen: put it and the video window apart, as a
+  // user would, so the live picture can be seen while the setting changes.
+  RECT box{};
+  ::GetWindowRect(dialog, &box);
+  ::SetWindowPos(dialog, nullptr, ::GetSystemMetrics(SM_CXSCREEN) - (box.right - box.left), 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+  ::SetWindowPos(session_->Video(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ASSERT_TRUE(WaitUntil([&] {
+    RECT video{}, moved{}, overlap{};
+    ::GetWindowRect(session_->Video(), &video);
+    ::GetWindowRect(dialog, &moved);
+    return !::IntersectRect(&overlap, &video, &moved);
+  }));
+  ASSERT_TRUE(WaitUntil([&] { return ColourfulShare(session_->CapturePicture()) > 0.1; }));
   ::PostMessageW(::GetDlgItem(dialog, 1053), BM_CLICK, 0, 0);  // "Mono Color"
   EXPECT_TRUE(WaitUntil([&] { return ColourfulShare(session_->CapturePicture()) < 0.001; }))
       << "the live picture did not turn grey";
+  // Grey, and still the live picture: bright parts, and moving.
+  const ScreenPixels grey = session_->CapturePicture();
+  EXPECT_GT(std::count_if(grey.bgra.begin(), grey.bgra.end(), [](std::uint32_t p) { return (p & 0xFF) > 100; }),
+            static_cast<std::ptrdiff_t>(grey.bgra.size() / 10));
+  EXPECT_TRUE(PictureChanges());
   ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
 }
