@@ -185,16 +185,20 @@ std::wstring CCamera::CantFindCameraText() const {
   return L"Can't find camera.";
 }
 
-void CCamera::LoadRecord() noexcept {
+void CCamera::LoadRecord() {
   PropertyRecord r{};
-  const bool loaded =
-      ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &r.version, sizeof r.version) ==
-          ERROR_SUCCESS &&
-      ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &r, sizeof r) == ERROR_SUCCESS;
-  if (!loaded) {
+  LONG result = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &r.version, sizeof r.version);
+  if (result == ERROR_SUCCESS)
+    result = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &r, sizeof r);
+  if (result != ERROR_SUCCESS) {
     // A failed query may leave the buffer undefined: start again from zeros.
     r = PropertyRecord{};
     SetDefaults(r);
+    // Nothing stored is a first run; something stored that cannot be read is worth saying,
+    // since the defaults are about to replace it.
+    if (result != ERROR_FILE_NOT_FOUND)
+      notify_(L"The stored camera settings could not be read, so the camera starts with its default settings.",
+              L"Error", MB_OK | MB_ICONWARNING);
   }
   current_ = r;
 }

@@ -89,7 +89,7 @@ class CCamera {
   void AcquisitionLoop();
   void StoreFrame(const void* data, std::size_t size, std::int64_t requestAt);
   void ChangeResolution(PropertyRecord& record, const PropertyRecord& previous, SettingWriter& writer);
-  void LoadRecord() noexcept;
+  void LoadRecord();
   void SaveRecord() noexcept;
   void ReportRefusals(const SettingWriter& writer);
   std::wstring CantFindCameraText() const;

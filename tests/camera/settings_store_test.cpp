@@ -137,6 +137,9 @@ TEST_F(SettingsStore, OverLongValuesFallBackToTheDefaults) {
   ASSERT_TRUE(camera->Open());
   EXPECT_EQ(camera->CurrentRecord().exposureTime, 20000);
   EXPECT_EQ(camera->CurrentRecord().version, 0);
+  // The user is told that the stored settings were replaced, once.
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].text.find(L"could not be read"), std::wstring::npos);
   camera->Close();
 
   // A "Version" of 8 bytes fails the read as well, even with a good "Property".
