@@ -1,0 +1,131 @@
+// The acquisition thread, its start and stop, and the grab that hands a frame on.
+#include "camera/camera.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "camera/registry_store.h"
+#include "camera/setting_writer.h"
+#include "resources/resource_ids.h"
+
+using namespace camera_detail;
+
+namespace {
+
+std::int64_t Ticks() noexcept {
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+}  // namespace
+
+bool CCamera::StartAcquisition() {
+  if (!device_) return false;
+  if (thread_) {
+    // A thread that ended by itself (an SDK failure) is collected here, so play works again.
+    if (!stopped_ || ::WaitForSingleObject(thread_.get(), 0) != WAIT_OBJECT_0) return false;
+    thread_.reset();
+  }
+  if (!stopped_) return false;
+  stopped_ = false;
+  ::ResetEvent(stopEvent_.get());
+  HANDLE thread = ::CreateThread(nullptr, 0, &CCamera::AcquisitionThreadEntry, this, 0, &threadId_);
+  if (thread == nullptr) {
+    stopped_ = true;
+    ::SetEvent(stopEvent_.get());
+    return false;
+  }
+  thread_.reset(thread);
+  return true;
+}
+
+bool CCamera::StopAcquisition() {
+  if (!thread_) return false;
+  ::ResetEvent(frameEvent_.get());
+  stopped_ = true;
+  ::SetEvent(stopEvent_.get());
+  ::WaitForSingleObject(thread_.get(), INFINITE);
+  thread_.reset();
+  threadId_ = 0;
+  return true;
+}
+
+bool CCamera::GrabFrame(std::uint8_t* destination, std::size_t destinationBytes) noexcept {
+  ::ResetEvent(frameEvent_.get());
+  if (destination == nullptr || stopped_) return false;
+  const HANDLE events[] = {frameEvent_.get(), stopEvent_.get()};
+  if (::WaitForMultipleObjects(2, events, FALSE, kGrabTimeoutMs) != WAIT_OBJECT_0) return false;
+  std::lock_guard frameLock(frameLock_);
+  const std::size_t bytes = ComputeFrameLayout(width_, height_, 24).imageSize;
+  if (bytes == 0 || destinationBytes != bytes || stagingSize_ != bytes) return false;
+  const std::int64_t start = Ticks();
+  std::memcpy(destination, staging_.get(), bytes);
+  grabCopyTicks_ = Ticks() - start;
+  grabbedRequestAt_ = stagedRequestAt_;
+  return true;
+}
+
+DWORD WINAPI CCamera::AcquisitionThreadEntry(LPVOID self) noexcept {
+  auto* camera = static_cast<CCamera*>(self);
+  try {
+    camera->AcquisitionLoop();
+    return 0;
+  } catch (...) {
+    // The SDK failed under us: end this run of acquisition, keep the session usable.
+  }
+  camera->stopped_ = true;
+  ::SetEvent(camera->stopEvent_.get());
+  return 1;
+}
+
+void CCamera::AcquisitionLoop() {
+  acq::Device& device = *device_;
+  device.setting("Base").list("ImageRequestControl").property("Mode").write(0);  // manual
+  acq::FunctionInterface fi(&device);
+
+  // Whatever ends the loop, even an exception, leaves no request queued or locked.
+  struct QueueCleanup {
+    acq::FunctionInterface& fi;
+    int locked = -1;
+    ~QueueCleanup() {
+      if (locked >= 0) fi.imageRequestUnlock(locked);
+      fi.imageRequestReset(0, 0);
+      for (int n = fi.imageRequestWaitFor(0, 0); n >= 0; n = fi.imageRequestWaitFor(0, 0)) fi.imageRequestUnlock(n);
+    }
+  } cleanup{fi};
+
+  device.systemSettings().property("RequestCount").write(kRequestCount);
+  fi.updateRequests();
+  for (int i = 0; i < kRequestCount; ++i) fi.imageRequestSingle(0);
+
+  while (!stopped_) {
+    const int n = fi.imageRequestWaitFor(kRequestWaitMs, 0);
+    if (n < 0) continue;  // a timeout: wait again
+    const std::int64_t requestAt = Ticks();
+    fi.updateRequests();
+    const acq::Request* request = fi.getRequest(n);
+    if (request != nullptr && request->requestResult() == acq::kRequestOk && request->imageData() != nullptr) {
+      StoreFrame(request->imageData(), request->imageSize(), requestAt);
+    }
+    // The newest image stays locked until the next one arrives.
+    if (cleanup.locked >= 0) fi.imageRequestUnlock(cleanup.locked);
+    cleanup.locked = n;
+    fi.imageRequestSingle(0);
+  }
+}
+
+void CCamera::StoreFrame(const void* data, std::size_t size, std::int64_t requestAt) {
+  {
+    std::lock_guard frameLock(frameLock_);
+    // An image of another size (one taken before a resolution change) is dropped.
+    if (!staging_ || size != stagingSize_) return;
+    const std::int64_t start = Ticks();
+    std::memcpy(staging_.get(), data, size);
+    storeCopyTicks_ = Ticks() - start;
+    stagedRequestAt_ = requestAt;
+  }
+  ::SetEvent(frameEvent_.get());
+}

@@ -1,0 +1,148 @@
+// Writing a settings record to the camera, and one-push white balance.
+#include "camera/camera.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "camera/registry_store.h"
+#include "camera/setting_writer.h"
+#include "resources/resource_ids.h"
+
+using namespace camera_detail;
+
+void CCamera::ApplyProperties(const PropertyRecord& record, bool force) {
+  if (!device_) return;
+  PropertyRecord r = record;
+  const PropertyRecord p = current_;
+  SettingWriter w(*device_);
+  // Doubles compare exactly; NaN compares unequal, so it counts as changed.
+  const auto changed = [force](auto a, auto b) { return force || a != b; };
+  const auto writeInt = [&](const char* list, const char* name, std::int32_t& field, std::int32_t previous) {
+    if (!w.Write(list, name, static_cast<int>(field))) field = w.ReadInt(list, name, previous);
+  };
+  const auto writeDouble = [&](const char* list, const char* name, double& field, double previous) {
+    if (!w.Write(list, name, field)) field = w.ReadDouble(list, name, previous);
+  };
+  const auto controllerSettings = [&] {
+    w.Write(kAutoList, "ControllerSpeed", 2);
+    w.Write(kAutoList, "ControllerDelay_Images", 1);
+    w.Write(kAutoList, "DesiredAverageGreyValue", 128);
+    w.Write(kAutoList, "AoiMode", 0);
+  };
+
+  if (changed(r.resolutionIndex, p.resolutionIndex)) ChangeResolution(r, p, w);
+
+  if (changed(r.exposureLowerLimit, p.exposureLowerLimit))
+    writeInt(kAutoList, "ExposeLowerLimit_us", r.exposureLowerLimit, p.exposureLowerLimit);
+  if (changed(r.exposureUpperLimit, p.exposureUpperLimit))
+    writeInt(kAutoList, "ExposeUpperLimit_us", r.exposureUpperLimit, p.exposureUpperLimit);
+  if (changed(r.autoExposure, p.autoExposure)) {
+    controllerSettings();
+    writeInt(kCameraList, "AutoExposeControl", r.autoExposure, p.autoExposure);
+  }
+  if (changed(r.exposureTime, p.exposureTime) || r.autoExposure == 0)
+    writeInt(kCameraList, "Expose_us", r.exposureTime, p.exposureTime);
+
+  if (changed(r.gainLowerLimit, p.gainLowerLimit))
+    writeDouble(kAutoList, "GainLowerLimit_dB", r.gainLowerLimit, p.gainLowerLimit);
+  if (changed(r.gainUpperLimit, p.gainUpperLimit))
+    writeDouble(kAutoList, "GainUpperLimit_dB", r.gainUpperLimit, p.gainUpperLimit);
+  if (changed(r.autoGain, p.autoGain)) {
+    controllerSettings();
+    writeInt(kCameraList, "AutoGainControl", r.autoGain, p.autoGain);
+  }
+  if (changed(r.gain, p.gain) || r.autoGain == 0) writeDouble(kCameraList, "Gain_dB", r.gain, p.gain);
+
+  if (changed(r.totalGain, p.totalGain)) writeDouble(kWhiteBalanceList, "TotalGain", r.totalGain, p.totalGain);
+  if (changed(r.redGain, p.redGain)) writeDouble(kWhiteBalanceList, "RedGain", r.redGain, p.redGain);
+  if (changed(r.greenGain, p.greenGain)) writeDouble(kWhiteBalanceList, "GreenGain", r.greenGain, p.greenGain);
+  if (changed(r.blueGain, p.blueGain)) writeDouble(kWhiteBalanceList, "BlueGain", r.blueGain, p.blueGain);
+
+  if (changed(r.mono, p.mono) &&
+      !w.Write(kProcessingList, "ColorProcessing", r.mono != 0 ? kColourProcessingMono : kColourProcessingColour)) {
+    r.mono = w.ReadInt(kProcessingList, "ColorProcessing", p.mono != 0 ? kColourProcessingMono : 0) ==
+                     kColourProcessingMono
+                 ? 1
+                 : 0;
+  }
+
+  const auto writeMirror = [&] {
+    const bool modeTaken = w.Write(kMirrorList, "MirrorOperationMode", 0);
+    const int wanted = 1 * r.flipVertical + 2 * r.flipHorizontal;
+    if (!w.Write(kMirrorList, "MirrorModeGlobal", wanted) || !modeTaken) {
+      const int has = w.ReadInt(kMirrorList, "MirrorModeGlobal", 1 * p.flipVertical + 2 * p.flipHorizontal);
+      r.flipVertical = has & 1;
+      r.flipHorizontal = (has >> 1) & 1;
+    }
+  };
+  if (changed(r.flipVertical, p.flipVertical)) writeMirror();
+  if (changed(r.flipHorizontal, p.flipHorizontal)) writeMirror();
+
+  if (changed(r.gainOffset, p.gainOffset)) {
+    w.Write(kKneeList, "GainOffsetKneeEnable", 1);
+    writeDouble(kKneeList, "GainOffsetKneeMasterOffset_pc", r.gainOffset, p.gainOffset);
+  }
+
+  current_ = r;
+  SaveRecord();
+  ReportRefusals(w);
+}
+
+void CCamera::ChangeResolution(PropertyRecord& r, const PropertyRecord& previous, SettingWriter& w) {
+  const bool wasRunning = !stopped_;
+  if (wasRunning) StopAcquisition();
+  {
+    // Buffer lock first, frame lock second, as everywhere.
+    std::lock_guard bufferLock(state_.frameBuffer.BufferLock());
+    std::lock_guard frameLock(frameLock_);
+    int width = width_, height = height_;
+    if (r.resolutionIndex >= 0 && r.resolutionIndex < kResolutionCount) {
+      width = kResolutions[r.resolutionIndex].width;
+      height = kResolutions[r.resolutionIndex].height;
+    } else {
+      // Not a resolution of the camera: it keeps the one it has, and so does the record.
+      const int index = ResolutionIndexOf(width, height);
+      r.resolutionIndex = index >= 0 ? index : previous.resolutionIndex;
+    }
+    const AreaOfInterest aoi = CentredAoi(width, height);
+    bool taken = w.Write(kAoiList, "X", aoi.x);
+    taken = w.Write(kAoiList, "Y", aoi.y) && taken;
+    taken = w.Write(kAoiList, "W", aoi.width) && taken;
+    taken = w.Write(kAoiList, "H", aoi.height) && taken;
+    if (!taken) {
+      // The buffers must match what the camera will really deliver.
+      width = w.ReadInt(kAoiList, "W", width_);
+      height = w.ReadInt(kAoiList, "H", height_);
+      const int index = ResolutionIndexOf(width, height);
+      if (index >= 0) r.resolutionIndex = index;
+    }
+    width_ = width;
+    height_ = height;
+    stagingSize_ = ComputeFrameLayout(width, height, 24).imageSize;
+    staging_.reset();
+    staging_ = std::make_unique_for_overwrite<std::uint8_t[]>(stagingSize_);
+    state_.frameBuffer.Fit(width, height, 24);
+  }
+  if (wasRunning) StartAcquisition();
+}
+
+void CCamera::OnePushWhiteBalance(PropertyRecord* record) {
+  if (!device_) return;
+  SettingWriter w(*device_);
+  if (!w.Write(kProcessingList, "WhiteBalanceCalibration", 1)) {
+    ReportRefusals(w);
+    return;
+  }
+  for (int i = 0; i < kOnePushFrames; ++i) {
+    ::ResetEvent(frameEvent_.get());
+    if (::WaitForSingleObject(frameEvent_.get(), kGrabTimeoutMs) != WAIT_OBJECT_0) return;
+  }
+  if (record == nullptr) return;
+  record->redGain = w.ReadDouble(kWhiteBalanceList, "RedGain", record->redGain);
+  record->greenGain = w.ReadDouble(kWhiteBalanceList, "GreenGain", record->greenGain);
+  record->blueGain = w.ReadDouble(kWhiteBalanceList, "BlueGain", record->blueGain);
+  current_ = *record;
+  SaveRecord();
+}
