@@ -2,6 +2,7 @@
 
 #include "display/view_resources.h"
 #include "framework/handles.h"
+#include "framework/message_args.h"
 #include "resources/resource_ids.h"
 
 namespace display {
@@ -16,12 +17,6 @@ BOOL ShowOpenHandCursor(const AppState& state, UINT hitTest) noexcept {
 }
 
 }  // namespace display
-
-namespace {
-POINT PointFromLParam(LPARAM lp) {
-  return POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-}
-}  // namespace
 
 CViewBox::CViewBox(AppState& state, CCriticalSection& frameLock) noexcept
     : state_(state), panner_(state), renderThread_(state, frameLock, display::RenderThread::Trace::AfterEachFrame) {}
@@ -44,10 +39,10 @@ LRESULT CViewBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      OnLeftButton(msg, static_cast<UINT>(wp), PointFromLParam(lp));
+      OnLeftButton(msg, static_cast<UINT>(wp), fw::PointFromLParam(lp));
       return 0;
     case WM_MOUSEMOVE:
-      OnMouseMove(static_cast<UINT>(wp), PointFromLParam(lp));
+      OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp));
       return 0;
     case WM_RBUTTONDOWN:
       OnRButtonDown();
@@ -75,7 +70,7 @@ void CViewBox::OnPaint() {
 BOOL CViewBox::OnSetCursor(UINT hitTest) { return display::ShowOpenHandCursor(state_, hitTest); }
 
 void CViewBox::ForwardToParent(UINT msg, UINT flags, POINT pt) const {
-  if (HWND parent = ::GetParent(m_hWnd)) ::SendMessageW(parent, msg, flags, MAKELPARAM(pt.x, pt.y));
+  if (HWND parent = ::GetParent(m_hWnd)) ::SendMessageW(parent, msg, flags, fw::LParamFromPoint(pt));
 }
 
 void CViewBox::OnLeftButton(UINT msg, UINT flags, POINT pt) {

@@ -1,7 +1,6 @@
 #include "panel/control_panel_dlg.h"
 
 #include <objbase.h>
-#include <windowsx.h>
 
 #include "camera/camera.h"
 #include "camera/frame_hand_off.h"

@@ -61,7 +61,7 @@ BOOL CBitmapSkinDlg::SetTransparent(COLORREF key, BOOL enable) {
 LRESULT CBitmapSkinDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_LBUTTONDOWN:
-      OnLButtonDown(static_cast<UINT>(wp), skin::PointFromLParam(lp));
+      OnLButtonDown(static_cast<UINT>(wp), fw::PointFromLParam(lp));
       return 0;
     case WM_ERASEBKGND:
       return OnEraseBkgnd(reinterpret_cast<HDC>(wp));

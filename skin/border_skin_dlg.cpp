@@ -96,13 +96,13 @@ LRESULT CBorderSkinDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
       return 0;
     case WM_LBUTTONDOWN:
-      OnLButtonDown(static_cast<UINT>(wp), skin::PointFromLParam(lp));
+      OnLButtonDown(static_cast<UINT>(wp), fw::PointFromLParam(lp));
       return 0;
     case WM_MOUSEMOVE:
-      OnMouseMove(static_cast<UINT>(wp), skin::PointFromLParam(lp));
+      OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp));
       return 0;
     case WM_LBUTTONUP:
-      OnLButtonUp(static_cast<UINT>(wp), skin::PointFromLParam(lp));
+      OnLButtonUp(static_cast<UINT>(wp), fw::PointFromLParam(lp));
       return 0;
     case WM_CAPTURECHANGED:
       OnCaptureChanged(reinterpret_cast<HWND>(lp));

@@ -142,8 +142,8 @@ TEST_F(BitmapSkinDlgTest, PressOnTheBodyPostsACaptionPressUnlessDragIsOff) {
   MSG posted{};
   ASSERT_TRUE(TakePosted(*dlg_, WM_NCLBUTTONDOWN, &posted));
   EXPECT_EQ(posted.wParam, static_cast<WPARAM>(HTCAPTION));
-  EXPECT_EQ(skin::PointFromLParam(posted.lParam).x, 340);
-  EXPECT_EQ(skin::PointFromLParam(posted.lParam).y, 230);
+  EXPECT_EQ(fw::PointFromLParam(posted.lParam).x, 340);
+  EXPECT_EQ(fw::PointFromLParam(posted.lParam).y, 230);
   dlg_->SetDragMove(FALSE);
   dlg_->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 30));
   EXPECT_FALSE(TakePosted(*dlg_, WM_NCLBUTTONDOWN, &posted));

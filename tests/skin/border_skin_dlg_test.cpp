@@ -207,8 +207,8 @@ TEST_F(BorderSkinDlgTest, PressOnTheBodyPostsACaptionPressAtItsScreenPoint) {
   MSG posted{};
   ASSERT_TRUE(TakePosted(*dlg_, WM_NCLBUTTONDOWN, &posted));
   EXPECT_EQ(posted.wParam, static_cast<WPARAM>(HTCAPTION));
-  EXPECT_EQ(skin::PointFromLParam(posted.lParam).x, 180);
-  EXPECT_EQ(skin::PointFromLParam(posted.lParam).y, 180);
+  EXPECT_EQ(fw::PointFromLParam(posted.lParam).x, 180);
+  EXPECT_EQ(fw::PointFromLParam(posted.lParam).y, 180);
   dlg_->SetDragMove(FALSE);
   PressAt(80, 60);
   EXPECT_FALSE(TakePosted(*dlg_, WM_NCLBUTTONDOWN, &posted));
