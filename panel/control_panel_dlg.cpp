@@ -208,7 +208,10 @@ void CControlPanelDlg::OnSnapshot() {
   CFileDialog dialog(FALSE, kSnapshotDefaultExtension, L"", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kSnapshotFilter);
   if (dialog.DoModal() != IDOK) return;
   const std::vector<std::uint8_t> frame = CopyFrameBlock(state_.frameBuffer, state_.camera->FrameLock());
+  // Encoding a full frame can take a second or more; show that the program is busy.
+  HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
   const SnapshotOutcome outcome = SaveSnapshot(frame, dialog.GetPathName(), SnapshotTempPath(), SnapshotFallbackTempPath());
+  ::SetCursor(previous);
   if (outcome.saved)
     ShowStatus(IDS_SNAPSHOT_SUCCESS);
   else
