@@ -194,6 +194,27 @@ TEST_F(Viewer, SnapshotIsSavedThroughTheSaveDialog) {
   EXPECT_FALSE(std::filesystem::exists(testing_support::ModuleFolder() + L"\\Q7Viewer.exeBitmap"));
 }
 
+TEST_F(Viewer, InformationShowsTheAboutBoxUntilAClickOnIt) {
+  StartWithCamera();
+  session_->Click(IDC_INFORMATION);
+  HWND about = session_->FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"About"; });
+  ASSERT_NE(about, nullptr) << "no About box";
+  RECT box{};
+  ::GetWindowRect(about, &box);
+  EXPECT_EQ(box.right - box.left, 500);
+  EXPECT_EQ(box.bottom - box.top, 350);
+  const RECT expected = PlaceAboutBox(box, ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                      ::GetSystemMetrics(SM_CYVIRTUALSCREEN), ::GetSystemMetrics(SM_CMONITORS));
+  EXPECT_EQ(box.left, expected.left);
+  EXPECT_EQ(box.top, expected.top);
+  EXPECT_TRUE(::GetWindowLongW(about, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // While it is up, the panel waits.
+  EXPECT_FALSE(::IsWindowEnabled(session_->Panel()));
+  ::PostMessageW(about, WM_LBUTTONUP, 0, MAKELPARAM(250, 175));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about); }));
+  EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(session_->Panel()) != FALSE; }));
+}
+
 TEST_F(Viewer, CancellingTheSnapshotWritesNothingAndKeepsTheStatus) {
   StartWithCamera();
   StartPlaying();
