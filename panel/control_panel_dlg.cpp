@@ -6,6 +6,7 @@
 #include "camera/frame_hand_off.h"
 #include "display/floater_dlg.h"
 #include "display/full_screen.h"
+#include "display/render_geometry.h"
 #include "display/q7_fullview.h"
 #include "framework/com_apartment.h"
 #include "framework/file_dialog.h"
@@ -139,8 +140,7 @@ DWORD WINAPI CControlPanelDlg::InitializationThread(LPVOID param) noexcept {
   bool ready = false;
   try {
     ready = state.camera && state.camera->Open();
-    if (ready && state.camera->Width() > 0 && state.camera->Height() > 0)
-      state.frameBuffer.Fit(state.camera->Width(), state.camera->Height(), 24);
+    if (ready) self->FitFrameBufferToCamera();
   } catch (...) {
     ready = false;
   }
@@ -191,14 +191,14 @@ void CControlPanelDlg::OnStop() {
 }
 
 void CControlPanelDlg::OnZoomOut() {
-  state_.displayScale = ZoomOutScale(state_.displayScale);
+  state_.displayScale = display::StepDisplayScale(state_.displayScale, -1);
   ShowStatus(IDS_ZOOM_OUT_STATUS);
   if (!CanZoomOut(state_.displayScale)) zoomOutButton_.EnableWindow(FALSE);
   zoomInButton_.EnableWindow(TRUE);
 }
 
 void CControlPanelDlg::OnZoomIn() {
-  state_.displayScale = ZoomInScale(state_.displayScale);
+  state_.displayScale = display::StepDisplayScale(state_.displayScale, +1);
   ShowStatus(IDS_ZOOM_IN_STATUS);
   zoomOutButton_.EnableWindow(TRUE);
   if (!CanZoomIn(state_.displayScale)) zoomInButton_.EnableWindow(FALSE);

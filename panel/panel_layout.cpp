@@ -45,14 +45,6 @@ PanelPlacement PlacePanelAndVideo(int virtualScreenWidth, int monitorCount, int 
   return {POINT{x, y}, POINT{x + panel.cx, y}};
 }
 
-double ZoomOutScale(double scale) {
-  return scale > AppState::kMinScale ? std::max(scale - AppState::kScaleStep, AppState::kMinScale) : scale;
-}
-
-double ZoomInScale(double scale) {
-  return scale < AppState::kMaxScale ? std::min(scale + AppState::kScaleStep, AppState::kMaxScale) : scale;
-}
-
 bool CanZoomOut(double scale) { return scale > AppState::kMinScale; }
 bool CanZoomIn(double scale) { return scale < AppState::kMaxScale; }
 

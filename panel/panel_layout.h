@@ -27,9 +27,7 @@ struct PanelPlacement {
 PanelPlacement PlacePanelAndVideo(int virtualScreenWidth, int monitorCount, int workAreaBottom, SIZE panel,
                                   int videoWidth);
 
-// One zoom step within 10..300 percent; the scale never leaves those bounds.
-double ZoomOutScale(double scale);
-double ZoomInScale(double scale);
+// Whether a zoom button has a step left to take (the step is display::StepDisplayScale).
 bool CanZoomOut(double scale);
 bool CanZoomIn(double scale);
 

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "display/render_geometry.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -25,19 +26,19 @@ TEST(PanelPlacementMath, TwoMonitorsCentreOnTheFirst) {
 
 TEST(PanelZoomSteps, NineStepsDownFromOneHundredReachTen) {
   double scale = 100.0;
-  for (int i = 0; i < 9; ++i) scale = ZoomOutScale(scale);
+  for (int i = 0; i < 9; ++i) scale = display::StepDisplayScale(scale, -1);
   EXPECT_EQ(scale, 10.0);
   EXPECT_FALSE(CanZoomOut(scale));
-  EXPECT_EQ(ZoomOutScale(scale), 10.0);
+  EXPECT_EQ(display::StepDisplayScale(scale, -1), 10.0);
 }
 
 TEST(PanelZoomSteps, TwentyStepsUpReachThreeHundredAndStop) {
   double scale = 100.0;
-  for (int i = 0; i < 20; ++i) scale = ZoomInScale(scale);
+  for (int i = 0; i < 20; ++i) scale = display::StepDisplayScale(scale, +1);
   EXPECT_EQ(scale, 300.0);
   EXPECT_FALSE(CanZoomIn(scale));
-  EXPECT_EQ(ZoomInScale(scale), 300.0);
-  EXPECT_EQ(ZoomOutScale(300.0), 290.0);
+  EXPECT_EQ(display::StepDisplayScale(scale, +1), 300.0);
+  EXPECT_EQ(display::StepDisplayScale(300.0, -1), 290.0);
   EXPECT_TRUE(CanZoomIn(290.0));
 }
 
