@@ -92,26 +92,6 @@ void PaintBands(FrameBlock& block, COLORREF top, int topRows, COLORREF middle, C
 
 void PaintSolid(FrameBlock& block, COLORREF colour) { PaintRows(block, 0, block.Height(), colour); }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
-  const ULONGLONG end = ::GetTickCount64() + limitMs;
-  while (!done()) {
-    if (::GetTickCount64() > end) return false;
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (AfxPreTranslateMessage(&msg)) continue;  // as the program's modal loop does
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
-
-void PumpFor(DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  PumpUntil([&] { return ::GetTickCount64() >= end; }, ms + 1000);
-}
-
 fw::UniqueWindow MakeTestWindow(int width, int height, const wchar_t* title) {
   static const ATOM cls = [] {
     WNDCLASSW wc{};

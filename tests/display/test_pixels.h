@@ -12,6 +12,7 @@
 
 #include "app/frame_buffer.h"
 #include "framework/handles.h"
+#include "tests/support/message_pump.h"
 
 namespace display_test {
 
@@ -52,8 +53,10 @@ void PaintSolid(FrameBlock& block, COLORREF colour);
 
 // Pumps this thread's messages (through PreTranslateMessage, like the program's loop) until `done` is true or `limitMs` passed; returns `done()`.
 // The limit only keeps a broken test from hanging; no test asserts on how long it took.
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 20000);
-void PumpFor(DWORD ms);
+inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 20000) {
+  return testing_support::PumpUntil(done, limitMs);
+}
+using testing_support::PumpFor;
 
 // A visible popup window of the given client size with a plain window class.
 fw::UniqueWindow MakeTestWindow(int width, int height, const wchar_t* title = L"display test");

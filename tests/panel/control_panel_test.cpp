@@ -17,27 +17,16 @@
 #include "display/q7_fullview.h"
 #include "framework/win_app.h"
 #include "resources/resource_ids.h"
+#include "tests/support/message_pump.h"
 #include "tests/support/private_registry.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// Runs this thread's messages, as the program's modal loop would, until `done` holds.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!AfxPreTranslateMessage(&msg)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-      }
-    }
-    ::Sleep(5);
-  }
-  return true;
+// As the program's modal loop would run them.
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 10000) {
+  return testing_support::PumpUntil(done, limitMs);
 }
 
 class ControlPanel : public ::testing::Test {
@@ -126,7 +115,7 @@ TEST_F(ControlPanel, PlayStopAndPlayAgainKeepFramesFlowingThroughOneHandOff) {
   EXPECT_FALSE(Enabled(IDC_PLAY));
 
   Command(IDC_STOP);
-  EXPECT_TRUE(PumpUntil([&] { return state_.frameReady == 0; }, 3s)) << "frames kept coming after Stop";
+  EXPECT_TRUE(PumpUntil([&] { return state_.frameReady == 0; }, 3000)) << "frames kept coming after Stop";
   EXPECT_TRUE(panel_->HasHandOffThread());  // it stays, idle, for the next Play
   Command(IDC_PLAY);
   EXPECT_TRUE(PumpUntil([&] { return state_.frameReady == 1; }));

@@ -31,26 +31,6 @@ Canvas::Canvas(int width, int height, COLORREF background)
       dc_(::CreateCompatibleDC(nullptr)),
       select_(dc_.get(), bitmap_.get()) {}
 
-void PumpPending() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!AfxPreTranslateMessage(&msg)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
-  const ULONGLONG giveUp = ::GetTickCount64() + limitMs;
-  for (;;) {
-    PumpPending();
-    if (done()) return true;
-    if (::GetTickCount64() > giveUp) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 bool TakePosted(HWND hwnd, UINT msg, MSG* out) {
   return ::PeekMessageW(out, hwnd, msg, msg, PM_REMOVE | PM_NOYIELD) != FALSE;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "framework/handles.h"
+#include "tests/support/message_pump.h"
 
 #include <ostream>
 
@@ -43,9 +44,11 @@ inline bool IsLiveBitmap(HBITMAP handle) { return ::GetObjectType(handle) == OBJ
 
 // Dispatches messages until `done` holds; false when it still does not after `limitMs`
 // (a watchdog against a hang, not a measure of speed).
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 10000);
+inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 10000) {
+  return testing_support::PumpUntil(done, limitMs);
+}
 // Dispatches what is queued now.
-void PumpPending();
+using testing_support::PumpPending;
 
 // Takes the first posted `msg` for `hwnd` out of the queue; false when there is none.
 bool TakePosted(HWND hwnd, UINT msg, MSG* out);
