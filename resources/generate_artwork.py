@@ -5,7 +5,8 @@
     generate_artwork.py --verify OUTDIR   re-read the written files and check their rules
     generate_artwork.py --preview OUTDIR  also write PNG copies for looking at
 
-Needs Debian's python3-pil and fonts-dejavu-core. The output depends only on this
+Needs Debian's python3-pil, fonts-dejavu-core (DejaVu Sans) and fonts-dejavu-extra
+(DejaVu Sans Condensed). The output depends only on this
 script, Pillow and the fonts, so every build writes the same bytes.
 """
 
@@ -104,9 +105,21 @@ def allowed_key_pixels(bitmap_id):
 # Drawing helpers
 
 
+# Which Debian package brings each font, so a missing one is named rather than a bare OSError.
+FONT_PACKAGES = {
+    "DejaVuSans.ttf": "fonts-dejavu-core",
+    "DejaVuSans-Bold.ttf": "fonts-dejavu-core",
+    "DejaVuSansCondensed.ttf": "fonts-dejavu-extra",
+    "DejaVuSansCondensed-Bold.ttf": "fonts-dejavu-extra",
+}
+
+
 def font(name, size):
-    return ImageFont.truetype(os.path.join(FONT_DIR, name), size,
-                              layout_engine=ImageFont.Layout.BASIC)
+    path = os.path.join(FONT_DIR, name)
+    if not os.path.isfile(path):
+        sys.exit(f"generate_artwork.py: font {path} is missing; "
+                 f"install the Debian package {FONT_PACKAGES.get(name, 'that provides it')}")
+    return ImageFont.truetype(path, size, layout_engine=ImageFont.Layout.BASIC)
 
 
 SANS = "DejaVuSans.ttf"
