@@ -22,12 +22,12 @@ struct AppState {
   std::atomic<double> displayScale{100.0};  // percent
   std::atomic<int> panX{0};
   std::atomic<int> panY{0};
-  std::atomic<int> frameReady{0};            // result of the hand-off thread's last grab
-  CFloaterDlg* videoWindow = nullptr;        // not owned
-  CQ7Fullview* fullView = nullptr;           // not owned
+  std::atomic<int> frameReady{0};      // result of the hand-off thread's last grab
+  CFloaterDlg* videoWindow = nullptr;  // not owned
+  CQ7Fullview* fullView = nullptr;     // not owned
   int monitorCount = 1;
   int virtualScreenWidth = 0;
   int virtualScreenHeight = 0;
-  std::atomic<int> docked{0};                // the video window sits against the panel
-  CCamera* camera = nullptr;                 // not owned: the one camera session
+  std::atomic<int> docked{0};  // the video window sits against the panel
+  CCamera* camera = nullptr;   // not owned: the one camera session
 };

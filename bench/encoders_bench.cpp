@@ -23,10 +23,11 @@ struct Row {
 };
 
 constexpr Row kRows[] = {
-    {ImageFormat::Bmp, "BMP"},   {ImageFormat::Gif, "GIF"},   {ImageFormat::Jpeg, "JPEG"}, {ImageFormat::Png, "PNG"},
-    {ImageFormat::Ico, "ICO"},   {ImageFormat::Tiff, "TIFF"}, {ImageFormat::Tga, "TGA"},   {ImageFormat::Pcx, "PCX"},
-    {ImageFormat::Wbmp, "WBMP"}, {ImageFormat::Wmf, "WMF"},   {ImageFormat::Jp2, "JP2"},   {ImageFormat::Jpc, "JPC"},
-    {ImageFormat::Pgx, "PGX"},   {ImageFormat::Pnm, "PNM"},   {ImageFormat::SunRaster, "RAS"},
+    {ImageFormat::Bmp, "BMP"}, {ImageFormat::Gif, "GIF"}, {ImageFormat::Jpeg, "JPEG"},
+    {ImageFormat::Png, "PNG"}, {ImageFormat::Ico, "ICO"}, {ImageFormat::Tiff, "TIFF"},
+    {ImageFormat::Tga, "TGA"}, {ImageFormat::Pcx, "PCX"}, {ImageFormat::Wbmp, "WBMP"},
+    {ImageFormat::Wmf, "WMF"}, {ImageFormat::Jp2, "JP2"}, {ImageFormat::Jpc, "JPC"},
+    {ImageFormat::Pgx, "PGX"}, {ImageFormat::Pnm, "PNM"}, {ImageFormat::SunRaster, "RAS"},
 };
 
 }  // namespace
@@ -36,9 +37,12 @@ int main(int argc, char** argv) {
   bool tsv = false;
   const char* source = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-    else if (std::strcmp(argv[i], "--tsv") == 0) tsv = true;
-    else if (std::strcmp(argv[i], "--source") == 0 && i + 1 < argc) source = argv[++i];
+    if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+      runs = std::max(1, std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--tsv") == 0)
+      tsv = true;
+    else if (std::strcmp(argv[i], "--source") == 0 && i + 1 < argc)
+      source = argv[++i];
   }
   const Image frame = testing::CameraLikePicture(2592, 1944);
   if (source != nullptr) {
@@ -67,12 +71,15 @@ int main(int argc, char** argv) {
     }
     if (FAILED(hr)) {
       ++failures;
-      std::printf(tsv ? "%s\tfailed\t0x%08lx\n" : "| %s | failed 0x%08lx | | |\n", row.name, static_cast<unsigned long>(hr));
+      std::printf(tsv ? "%s\tfailed\t0x%08lx\n" : "| %s | failed 0x%08lx | | |\n", row.name,
+                  static_cast<unsigned long>(hr));
       continue;
     }
     const double ratio = static_cast<double>(bytes.size()) / static_cast<double>(frame.bgr.size());
-    if (tsv) std::printf("%s\t%.1f\t%zu\n", row.name, best, bytes.size());
-    else std::printf("| %s | %.1f | %zu | %.3f |\n", row.name, best, bytes.size(), ratio);
+    if (tsv)
+      std::printf("%s\t%.1f\t%zu\n", row.name, best, bytes.size());
+    else
+      std::printf("| %s | %.1f | %zu | %.3f |\n", row.name, best, bytes.size(), ratio);
   }
   return failures == 0 ? 0 : 1;
 }

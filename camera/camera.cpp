@@ -106,7 +106,8 @@ std::wstring CCamera::CantFindCameraText() const {
 
 void CCamera::LoadRecord() {
   PropertyRecord r{};
-  LONG result = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &r.version, sizeof r.version);
+  LONG result =
+      ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &r.version, sizeof r.version);
   if (result == ERROR_SUCCESS)
     result = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &r, sizeof r);
   if (result != ERROR_SUCCESS) {

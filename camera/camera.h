@@ -35,8 +35,8 @@ CameraNotifier MessageBoxNotifier();
 // Where the time of the last frames went, in QueryPerformanceCounter ticks; for the
 // capture benchmark and diagnostics.
 struct CaptureTiming {
-  std::int64_t storeCopy = 0;        // copying the SDK's image into the staging buffer
-  std::int64_t grabCopy = 0;         // copying the staging buffer into the frame buffer
+  std::int64_t storeCopy = 0;         // copying the SDK's image into the staging buffer
+  std::int64_t grabCopy = 0;          // copying the staging buffer into the frame buffer
   std::int64_t grabbedRequestAt = 0;  // when the acquisition thread got the image the last grab copied
 };
 
@@ -78,9 +78,7 @@ class CCamera {
   int Height() const noexcept { return height_; }
   // Guards the staging buffer and the frame buffer's pixels; renderers hold it while reading.
   CCriticalSection& FrameLock() noexcept { return frameLock_; }
-  CaptureTiming LastCaptureTiming() const noexcept {
-    return {storeCopyTicks_, grabCopyTicks_, grabbedRequestAt_};
-  }
+  CaptureTiming LastCaptureTiming() const noexcept { return {storeCopyTicks_, grabCopyTicks_, grabbedRequestAt_}; }
 
  private:
   class SettingWriter;

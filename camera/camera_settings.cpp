@@ -62,10 +62,10 @@ void CCamera::ApplyProperties(const PropertyRecord& record, bool force) {
 
   if (changed(r.mono, p.mono) &&
       !w.Write(kProcessingList, "ColorProcessing", r.mono != 0 ? kColourProcessingMono : kColourProcessingColour)) {
-    r.mono = w.ReadInt(kProcessingList, "ColorProcessing", p.mono != 0 ? kColourProcessingMono : 0) ==
-                     kColourProcessingMono
-                 ? 1
-                 : 0;
+    r.mono =
+        w.ReadInt(kProcessingList, "ColorProcessing", p.mono != 0 ? kColourProcessingMono : 0) == kColourProcessingMono
+            ? 1
+            : 0;
   }
 
   const auto writeMirror = [&] {

@@ -6,11 +6,11 @@
 #include <cstdint>
 
 struct PropertyRecord {
-  std::uint32_t header;          // no setting; ignored when read
+  std::uint32_t header;  // no setting; ignored when read
   std::uint32_t reserved4;
-  std::int32_t version;          // mirrored in the registry value "Version"
-  std::int32_t resolutionIndex;  // 0 to 9, see kResolutions
-  std::int32_t autoExposure;     // 0 or 1
+  std::int32_t version;             // mirrored in the registry value "Version"
+  std::int32_t resolutionIndex;     // 0 to 9, see kResolutions
+  std::int32_t autoExposure;        // 0 or 1
   std::int32_t exposureLowerLimit;  // microseconds
   std::int32_t exposureUpperLimit;  // microseconds
   std::int32_t exposureTime;        // microseconds

@@ -52,7 +52,8 @@ class CCamera::SettingWriter {
       Find(list, name).write(value);
       return true;
     } catch (const camera_detail::acq::ImpactAcquireException& e) {
-      refusals_.push_back(L"\"" + camera_detail::Widen(name) + L"\" = " + camera_detail::Format(value) + L" (" + camera_detail::Widen(e.what()) + L")");
+      refusals_.push_back(L"\"" + camera_detail::Widen(name) + L"\" = " + camera_detail::Format(value) + L" (" +
+                          camera_detail::Widen(e.what()) + L")");
       return false;
     }
   }

@@ -47,11 +47,8 @@ BOOL CFloaterDlg::PreTranslateMessage(MSG* msg) {
 
 LRESULT CFloaterDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_WINDOWPOSCHANGING:
-      OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lp));
-      return 0;
-    default:
-      break;
+    case WM_WINDOWPOSCHANGING: OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lp)); return 0;
+    default: break;
   }
   return CBorderSkinDlg::WindowProc(msg, wp, lp);
 }

@@ -62,8 +62,8 @@ void DrawNavigator(HDC compatibleDc, HDC backDc, int viewWidth, const RECT& view
 
 }  // namespace
 
-std::optional<RenderGeometry> DrawFrame(HDC targetDc, const RECT& client, const FrameBlock& block,
-                                        double scalePercent, PanOffset pan, const DrawFrameOptions& options) {
+std::optional<RenderGeometry> DrawFrame(HDC targetDc, const RECT& client, const FrameBlock& block, double scalePercent,
+                                        PanOffset pan, const DrawFrameOptions& options) {
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
   const int imageWidth = block.Width();

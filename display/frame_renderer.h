@@ -21,8 +21,7 @@ struct DrawFrameOptions {
 // Draws `block` into `targetDc` over a view of `client`'s size (painting at (0, 0)).
 // Returns the geometry used, whose pan offset the caller writes back; nothing is drawn and
 // nullopt comes back for an empty view, an empty picture or a scale that is not positive.
-std::optional<RenderGeometry> DrawFrame(HDC targetDc, const RECT& client, const FrameBlock& block,
-                                        double scalePercent, PanOffset pan,
-                                        const DrawFrameOptions& options = {});
+std::optional<RenderGeometry> DrawFrame(HDC targetDc, const RECT& client, const FrameBlock& block, double scalePercent,
+                                        PanOffset pan, const DrawFrameOptions& options = {});
 
 }  // namespace display

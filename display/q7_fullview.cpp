@@ -23,8 +23,7 @@ BOOL CQ7Fullview::PreTranslateMessage(MSG* msg) {
       return TRUE;
     case display::ClosingKey::Rest:
       return TRUE;  // the rest of a closing keystroke must not reach the dialog's own handling
-    case display::ClosingKey::None:
-      break;
+    case display::ClosingKey::None: break;
   }
   return CDialog::PreTranslateMessage(msg);
 }
@@ -45,34 +44,18 @@ void CQ7Fullview::OnCancel() { OnOK(); }
 
 LRESULT CQ7Fullview::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
+    case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
     case WM_SETCURSOR:
       if (OnSetCursor(LOWORD(lp))) return TRUE;
       break;
-    case WM_LBUTTONDOWN:
-      OnLButtonDown();
-      return 0;
-    case WM_LBUTTONUP:
-      OnLButtonUp();
-      return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove();
-      return 0;
-    case WM_MOUSEWHEEL:
-      OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wp));
-      return 0;
-    case WM_KEYDOWN:
-      OnKeyDown(static_cast<UINT>(wp));
-      return 0;
-    case WM_CAPTURECHANGED:
-      OnCaptureChanged(reinterpret_cast<HWND>(lp));
-      return 0;
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
-    default:
-      break;
+    case WM_LBUTTONDOWN: OnLButtonDown(); return 0;
+    case WM_LBUTTONUP: OnLButtonUp(); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(); return 0;
+    case WM_MOUSEWHEEL: OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wp)); return 0;
+    case WM_KEYDOWN: OnKeyDown(static_cast<UINT>(wp)); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(reinterpret_cast<HWND>(lp)); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+    default: break;
   }
   return CDialog::WindowProc(msg, wp, lp);
 }

@@ -58,8 +58,8 @@ RenderGeometry ComputeRenderGeometry(int imageWidth, int imageHeight, int viewWi
   return g;
 }
 
-RECT ComputeNavigatorRect(int imageWidth, int imageHeight, int viewWidth, int viewHeight,
-                          double scalePercent, int panX, int panY) {
+RECT ComputeNavigatorRect(int imageWidth, int imageHeight, int viewWidth, int viewHeight, double scalePercent, int panX,
+                          int panY) {
   constexpr int innerWidth = kNavigatorWidth - 1;    // 91
   constexpr int innerHeight = kNavigatorHeight - 1;  // 61
   const double s = scalePercent * 0.01;
@@ -74,8 +74,8 @@ RECT ComputeNavigatorRect(int imageWidth, int imageHeight, int viewWidth, int vi
   return RECT{nx + 1, innerHeight - ny - vh, nx + vw + 1, innerHeight - ny};
 }
 
-PanOffset ComputeDragPan(PanOffset startPan, POINT startCursor, POINT cursor, int imageWidth,
-                         int imageHeight, int viewWidth, int viewHeight, double scalePercent) {
+PanOffset ComputeDragPan(PanOffset startPan, POINT startCursor, POINT cursor, int imageWidth, int imageHeight,
+                         int viewWidth, int viewHeight, double scalePercent) {
   PanOffset pan{startPan.x + startCursor.x - cursor.x, startPan.y + cursor.y - startCursor.y};
   pan.x = std::max(pan.x, 0);
   pan.y = std::max(pan.y, 0);

@@ -27,10 +27,10 @@ struct RenderGeometry {
   int sourceHeight = 0;  // sh
   int panX = 0;          // pan offset after clamping; the renderer writes it back
   int panY = 0;
-  int destX = 0;         // centring offset of the destination rectangle
-  int destY = 0;         // zero or negative: the stretch counts rows upward
-  int sourceX = 0;       // pan X * s, truncated
-  int sourceY = 0;       // pan Y * s, truncated
+  int destX = 0;    // centring offset of the destination rectangle
+  int destY = 0;    // zero or negative: the stretch counts rows upward
+  int sourceX = 0;  // pan X * s, truncated
+  int sourceY = 0;  // pan Y * s, truncated
 };
 
 // Source and destination of the stretch for a W x H picture in a cw x ch view at
@@ -42,8 +42,8 @@ RenderGeometry ComputeRenderGeometry(int imageWidth, int imageHeight, int viewWi
 
 // The orange view rectangle inside the 92 x 62 navigator box, for a pan offset already
 // clamped by ComputeRenderGeometry. Its vertical axis is flipped like the pan offset's.
-RECT ComputeNavigatorRect(int imageWidth, int imageHeight, int viewWidth, int viewHeight,
-                          double scalePercent, int panX, int panY);
+RECT ComputeNavigatorRect(int imageWidth, int imageHeight, int viewWidth, int viewHeight, double scalePercent, int panX,
+                          int panY);
 
 struct PanOffset {
   int x = 0;
@@ -55,8 +55,8 @@ struct PanOffset {
 // become 0, and the upper end is clamped like the renderer does but truncating toward zero.
 // The result can still be negative where the scaled picture is smaller than the view; the
 // renderer then resets that axis. A picture of no size is only kept non-negative.
-PanOffset ComputeDragPan(PanOffset startPan, POINT startCursor, POINT cursor, int imageWidth,
-                         int imageHeight, int viewWidth, int viewHeight, double scalePercent);
+PanOffset ComputeDragPan(PanOffset startPan, POINT startCursor, POINT cursor, int imageWidth, int imageHeight,
+                         int viewWidth, int viewHeight, double scalePercent);
 
 // "Display Scale : 300%": the scale rounded to a whole percent.
 std::wstring FormatScaleCaption(double scalePercent);

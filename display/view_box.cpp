@@ -29,35 +29,19 @@ void CViewBox::StopRenderThread() noexcept { renderThread_.Stop(); }
 
 LRESULT CViewBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 0;  // the renderer covers every pixel
-    case WM_PAINT:
-      OnPaint();
-      return 0;
+    case WM_ERASEBKGND: return 0;  // the renderer covers every pixel
+    case WM_PAINT: OnPaint(); return 0;
     case WM_SETCURSOR:
       if (OnSetCursor(LOWORD(lp))) return TRUE;
       break;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-      OnLeftButton(msg, static_cast<UINT>(wp), fw::PointFromLParam(lp));
-      return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp));
-      return 0;
-    case WM_RBUTTONDOWN:
-      OnRButtonDown();
-      return 0;
-    case WM_RBUTTONUP:
-      OnRButtonUp();
-      return 0;
-    case WM_CAPTURECHANGED:
-      OnCaptureChanged(reinterpret_cast<HWND>(lp));
-      return 0;
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
-    default:
-      break;
+    case WM_LBUTTONUP: OnLeftButton(msg, static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
+    case WM_RBUTTONDOWN: OnRButtonDown(); return 0;
+    case WM_RBUTTONUP: OnRButtonUp(); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(reinterpret_cast<HWND>(lp)); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+    default: break;
   }
   return CWnd::WindowProc(msg, wp, lp);
 }

@@ -20,8 +20,8 @@ std::int64_t OverlapArea(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-SnapResult SnapWindowPosition(int x, int y, int cx, int cy, int virtualWidth, int virtualHeight,
-                              int monitorCount, const RECT* panel) {
+SnapResult SnapWindowPosition(int x, int y, int cx, int cy, int virtualWidth, int virtualHeight, int monitorCount,
+                              const RECT* panel) {
   SnapResult r{x, y, false};
   if (virtualWidth > 0 && virtualHeight > 0) {
     if (r.x < kSnapDistance) r.x = 0;

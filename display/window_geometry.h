@@ -18,8 +18,8 @@ struct SnapResult {
 // then, with two or more monitors, onto the boundary at vw / monitorCount from at most 9
 // pixels either side; then onto the panel's edges (if there is a panel) from at most 9 pixels
 // either side, which docks it. Only the position changes, never the size.
-SnapResult SnapWindowPosition(int x, int y, int cx, int cy, int virtualWidth, int virtualHeight,
-                              int monitorCount, const RECT* panel);
+SnapResult SnapWindowPosition(int x, int y, int cx, int cy, int virtualWidth, int virtualHeight, int monitorCount,
+                              const RECT* panel);
 
 // The rectangle the full-screen viewer covers: the whole virtual screen with one monitor;
 // with more, the half of it (left or right) that holds more of the video window, the right

@@ -116,8 +116,7 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (OnCommand(HIWORD(wp), LOWORD(wp), reinterpret_cast<HWND>(lp))) return 0;
       break;
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<LRESULT>(OnCtlColor(reinterpret_cast<HDC>(wp), m_hWnd, CTLCOLOR_DLG));
+    case WM_CTLCOLORDLG: return reinterpret_cast<LRESULT>(OnCtlColor(reinterpret_cast<HDC>(wp), m_hWnd, CTLCOLOR_DLG));
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
@@ -126,8 +125,7 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORMSGBOX:
       return reinterpret_cast<LRESULT>(
           OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), msg - WM_CTLCOLORMSGBOX));
-    default:
-      break;
+    default: break;
   }
   return CWnd::WindowProc(msg, wp, lp);
 }

@@ -21,7 +21,9 @@ std::wstring FileExtensionOf(const std::wstring& path) {
 
 CFileDialog::CFileDialog(BOOL openFileDialog, const wchar_t* defaultExtension, const wchar_t* fileName, DWORD flags,
                          const wchar_t* filter, CWnd* parent)
-    : open_(openFileDialog), defaultExtension_(defaultExtension ? defaultExtension : L""), filter_(ConvertDialogFilter(filter)) {
+    : open_(openFileDialog),
+      defaultExtension_(defaultExtension ? defaultExtension : L""),
+      filter_(ConvertDialogFilter(filter)) {
   if (fileName) lstrcpynW(buffer_, fileName, MAX_PATH);
   m_ofn.lStructSize = sizeof m_ofn;
   m_ofn.hwndOwner = parent ? parent->m_hWnd : nullptr;

@@ -131,8 +131,8 @@ class ScopedSelectObject {
   }
 
  private:
-  HDC dc_;        // not owned
-  HGDIOBJ old_;   // not owned: belongs to the DC
+  HDC dc_;       // not owned
+  HGDIOBJ old_;  // not owned: belongs to the DC
 };
 
 // BeginPaint/EndPaint as a pair.

@@ -3,7 +3,7 @@
 #include "framework/wnd.h"
 
 namespace {
-CWinApp* g_app = nullptr;           // not owned: the program's one global application object
+CWinApp* g_app = nullptr;  // not owned: the program's one global application object
 HINSTANCE g_resourceModule = nullptr;
 }  // namespace
 

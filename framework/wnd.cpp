@@ -76,8 +76,7 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (dis->CtlType != ODT_MENU && ReflectToChild(dis->hwndItem, msg, wp, lp, &result)) return result;
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return DefWindowProc(msg, wp, lp);
 }

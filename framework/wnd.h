@@ -46,8 +46,12 @@ class CWnd {
   void Invalidate(BOOL erase = TRUE) const noexcept { ::InvalidateRect(m_hWnd, nullptr, erase); }
   BOOL SetWindowText(const wchar_t* text) const noexcept { return ::SetWindowTextW(m_hWnd, text); }
   HWND GetDlgItem(int id) const noexcept { return ::GetDlgItem(m_hWnd, id); }
-  LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const noexcept { return ::SendMessageW(m_hWnd, msg, wp, lp); }
-  BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const noexcept { return ::PostMessageW(m_hWnd, msg, wp, lp); }
+  LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const noexcept {
+    return ::SendMessageW(m_hWnd, msg, wp, lp);
+  }
+  BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const noexcept {
+    return ::PostMessageW(m_hWnd, msg, wp, lp);
+  }
 
   HWND m_hWnd = nullptr;  // the bound window, owned unless it was subclassed from a dialog
 

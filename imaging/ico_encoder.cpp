@@ -20,7 +20,7 @@ namespace {
 // How much of each source sample falls into each target sample along one axis, in units of
 // 1/target of a source sample: target t covers [t * source, (t + 1) * source).
 struct Coverage {
-  int first;                        // first source sample touched
+  int first;                           // first source sample touched
   std::vector<std::uint32_t> weights;  // one per source sample from `first`; they sum to `source`
 };
 
@@ -78,9 +78,8 @@ std::vector<std::uint8_t> EncodeIco(const Image& image) {
   std::vector<std::uint8_t> out;
   if (!image.IsValid()) return out;
   const Size size = IcoEntrySize(image.width, image.height);
-  const Image shrunk = size.width == image.width && size.height == image.height
-                           ? Image{}
-                           : ShrinkToSize(image, size.width, size.height);
+  const Image shrunk =
+      size.width == image.width && size.height == image.height ? Image{} : ShrinkToSize(image, size.width, size.height);
   const Image& entry = shrunk.IsValid() ? shrunk : image;
 
   const std::size_t xorStride = (entry.RowBytes() + 3) & ~std::size_t{3};
@@ -90,8 +89,8 @@ std::vector<std::uint8_t> EncodeIco(const Image& image) {
 
   ByteWriter w(out);
   w.Le16(0);
-  w.Le16(1);  // icon, not cursor
-  w.Le16(1);  // one entry
+  w.Le16(1);                                           // icon, not cursor
+  w.Le16(1);                                           // one entry
   w.U8(entry.width == kIcoMaxSide ? 0 : entry.width);  // 0 means 256
   w.U8(entry.height == kIcoMaxSide ? 0 : entry.height);
   w.U8(0);  // no palette

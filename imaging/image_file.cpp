@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "framework/com_apartment.h"
+#include "framework/handles.h"
 #include "imaging/bmp_file.h"
 #include "imaging/ico_encoder.h"
 #include "imaging/jpeg2000_encoder.h"
 #include "imaging/simple_formats.h"
 #include "imaging/wic_encoder.h"
-#include "framework/com_apartment.h"
-#include "framework/handles.h"
 #include "imaging/wmf_encoder.h"
 
 namespace q7::imaging {
@@ -25,7 +25,8 @@ constexpr DWORD kMaxChunk = 1u << 30;
 
 HRESULT ReadFileBytes(const wchar_t* path, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
-  fw::UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  fw::UniqueFile file(
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastError();
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) return LastError();

@@ -12,16 +12,16 @@ struct ExtensionRow {
 
 // Every extension the save dialog offers, plus the usual spellings of the same formats.
 constexpr std::array kExtensions{
-    ExtensionRow{"BMP", ImageFormat::Bmp},  ExtensionRow{"GIF", ImageFormat::Gif},
-    ExtensionRow{"JPG", ImageFormat::Jpeg}, ExtensionRow{"JPEG", ImageFormat::Jpeg},
-    ExtensionRow{"JPE", ImageFormat::Jpeg}, ExtensionRow{"PNG", ImageFormat::Png},
-    ExtensionRow{"ICO", ImageFormat::Ico},  ExtensionRow{"TIF", ImageFormat::Tiff},
+    ExtensionRow{"BMP", ImageFormat::Bmp},   ExtensionRow{"GIF", ImageFormat::Gif},
+    ExtensionRow{"JPG", ImageFormat::Jpeg},  ExtensionRow{"JPEG", ImageFormat::Jpeg},
+    ExtensionRow{"JPE", ImageFormat::Jpeg},  ExtensionRow{"PNG", ImageFormat::Png},
+    ExtensionRow{"ICO", ImageFormat::Ico},   ExtensionRow{"TIF", ImageFormat::Tiff},
     ExtensionRow{"TIFF", ImageFormat::Tiff}, ExtensionRow{"TGA", ImageFormat::Tga},
-    ExtensionRow{"PCX", ImageFormat::Pcx},  ExtensionRow{"WBMP", ImageFormat::Wbmp},
-    ExtensionRow{"WMF", ImageFormat::Wmf},  ExtensionRow{"JP2", ImageFormat::Jp2},
-    ExtensionRow{"JPC", ImageFormat::Jpc},  ExtensionRow{"J2K", ImageFormat::Jpc},
-    ExtensionRow{"PGX", ImageFormat::Pgx},  ExtensionRow{"PNM", ImageFormat::Pnm},
-    ExtensionRow{"PPM", ImageFormat::Pnm},  ExtensionRow{"RAS", ImageFormat::SunRaster},
+    ExtensionRow{"PCX", ImageFormat::Pcx},   ExtensionRow{"WBMP", ImageFormat::Wbmp},
+    ExtensionRow{"WMF", ImageFormat::Wmf},   ExtensionRow{"JP2", ImageFormat::Jp2},
+    ExtensionRow{"JPC", ImageFormat::Jpc},   ExtensionRow{"J2K", ImageFormat::Jpc},
+    ExtensionRow{"PGX", ImageFormat::Pgx},   ExtensionRow{"PNM", ImageFormat::Pnm},
+    ExtensionRow{"PPM", ImageFormat::Pnm},   ExtensionRow{"RAS", ImageFormat::SunRaster},
 };
 
 template <typename Char>

@@ -126,10 +126,21 @@ class MqEncoder {
 // Per-sample state with the significance and sign of the eight neighbours kept beside it,
 // so contexts are table look-ups instead of neighbourhood scans.
 enum : std::uint16_t {
-  kSigN = 1 << 0, kSigS = 1 << 1, kSigW = 1 << 2, kSigE = 1 << 3,
-  kSigNW = 1 << 4, kSigNE = 1 << 5, kSigSW = 1 << 6, kSigSE = 1 << 7,
-  kNegN = 1 << 8, kNegS = 1 << 9, kNegW = 1 << 10, kNegE = 1 << 11,
-  kSig = 1 << 12, kVisited = 1 << 13, kRefined = 1 << 14,
+  kSigN = 1 << 0,
+  kSigS = 1 << 1,
+  kSigW = 1 << 2,
+  kSigE = 1 << 3,
+  kSigNW = 1 << 4,
+  kSigNE = 1 << 5,
+  kSigSW = 1 << 6,
+  kSigSE = 1 << 7,
+  kNegN = 1 << 8,
+  kNegS = 1 << 9,
+  kNegW = 1 << 10,
+  kNegE = 1 << 11,
+  kSig = 1 << 12,
+  kVisited = 1 << 13,
+  kRefined = 1 << 14,
   kNeighbours = 0xFF,
 };
 
@@ -144,17 +155,25 @@ struct ZeroCodingTable {
         int n = 0;
         if (orient == kHH) {
           const int hv = h + v;
-          if (d >= 3) n = 8;
-          else if (d == 2) n = hv >= 1 ? 7 : 6;
-          else if (d == 1) n = hv >= 2 ? 5 : (hv == 1 ? 4 : 3);
-          else n = hv >= 2 ? 2 : hv;
+          if (d >= 3)
+            n = 8;
+          else if (d == 2)
+            n = hv >= 1 ? 7 : 6;
+          else if (d == 1)
+            n = hv >= 2 ? 5 : (hv == 1 ? 4 : 3);
+          else
+            n = hv >= 2 ? 2 : hv;
         } else {
           // High-pass across columns answers vertical edges: there the vertical neighbours count most.
           if (orient == kHL) std::swap(h, v);
-          if (h == 2) n = 8;
-          else if (h == 1) n = v >= 1 ? 7 : (d >= 1 ? 6 : 5);
-          else if (v >= 1) n = v == 2 ? 4 : 3;
-          else n = d >= 2 ? 2 : d;
+          if (h == 2)
+            n = 8;
+          else if (h == 1)
+            n = v >= 1 ? 7 : (d >= 1 ? 6 : 5);
+          else if (v >= 1)
+            n = v == 2 ? 4 : 3;
+          else
+            n = d >= 2 ? 2 : d;
         }
         context[orient][f] = static_cast<std::uint8_t>(n);
       }
@@ -163,18 +182,22 @@ struct ZeroCodingTable {
 };
 constexpr ZeroCodingTable kZeroCoding;
 
-
 class BlockCoder {
  public:
   BlockCoder(const std::int32_t* data, int stride, int width, int height, Orientation orient)
-      : width_(width), height_(height), stride_(width + 2), orient_(orient),
+      : width_(width),
+        height_(height),
+        stride_(width + 2),
+        orient_(orient),
         flags_(static_cast<std::size_t>(stride_) * (height + 2), 0),
-        magnitude_(static_cast<std::size_t>(width) * height), negative_(magnitude_.size()) {
+        magnitude_(static_cast<std::size_t>(width) * height),
+        negative_(magnitude_.size()) {
     std::uint32_t all = 0;
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         const std::int32_t v = data[static_cast<std::size_t>(y) * stride + x];
-        const std::uint32_t m = v < 0 ? static_cast<std::uint32_t>(-static_cast<std::int64_t>(v)) : static_cast<std::uint32_t>(v);
+        const std::uint32_t m =
+            v < 0 ? static_cast<std::uint32_t>(-static_cast<std::int64_t>(v)) : static_cast<std::uint32_t>(v);
         magnitude_[Index(x, y)] = m;
         negative_[Index(x, y)] = v < 0;
         all |= m;

@@ -84,8 +84,10 @@ class TagTree {
     int low = 0;
     for (int i = depth - 1; i >= 0; --i) {
       Node& node = *path[i];
-      if (low > node.low) node.low = low;
-      else low = node.low;
+      if (low > node.low)
+        node.low = low;
+      else
+        low = node.low;
       while (low < threshold) {
         if (low >= node.value) {
           if (!node.known) {
@@ -152,7 +154,7 @@ int FloorLog2(std::uint32_t v) {
 
 struct Band {
   Orientation orient = kLL;
-  int level = 0;  // decomposition level, 1 = finest; the LL band carries the deepest level
+  int level = 0;                              // decomposition level, 1 = finest; the LL band carries the deepest level
   int x0 = 0, y0 = 0, width = 0, height = 0;  // inside the Mallat-ordered plane
   int blocksWide = 0, blocksHigh = 0;
   std::vector<CodedBlock> blocks;
@@ -202,7 +204,8 @@ void CodeBands(const std::vector<std::int32_t>& plane, int width, std::vector<Ba
         const int y = b.y0 + by * kCodeBlockSide;
         const int w = std::min(kCodeBlockSide, b.width - bx * kCodeBlockSide);
         const int h = std::min(kCodeBlockSide, b.height - by * kCodeBlockSide);
-        b.blocks.push_back(EncodeCodeBlock(plane.data() + static_cast<std::size_t>(y) * width + x, width, w, h, b.orient));
+        b.blocks.push_back(
+            EncodeCodeBlock(plane.data() + static_cast<std::size_t>(y) * width + x, width, w, h, b.orient));
       }
     }
   }
@@ -366,8 +369,8 @@ std::vector<std::uint8_t> EncodeCodestream(std::span<const std::vector<std::uint
   }
   w.Be16(0xFF52);  // COD
   w.Be16(12);
-  w.U8(0);  // default precincts, no SOP/EPH
-  w.U8(0);  // LRCP
+  w.U8(0);    // default precincts, no SOP/EPH
+  w.U8(0);    // LRCP
   w.Be16(1);  // one layer
   w.U8(colourTransform ? 1 : 0);
   w.U8(levels);

@@ -41,9 +41,9 @@ std::vector<std::uint8_t> EncodeTga(const Image& image) {
   if (!image.IsValid() || image.width > kMax16Bit || image.height > kMax16Bit) return out;
   out.reserve(18 + image.bgr.size() + 26);
   ByteWriter w(out);
-  w.U8(0);  // no image id
-  w.U8(0);  // no colour map
-  w.U8(2);  // uncompressed true colour
+  w.U8(0);     // no image id
+  w.U8(0);     // no colour map
+  w.U8(2);     // uncompressed true colour
   w.Zeros(5);  // no colour map: its five fields are zero
   w.Le16(0);
   w.Le16(0);  // origin

@@ -22,8 +22,8 @@ const GUID* ContainerFor(ImageFormat format) {
   }
 }
 
-HRESULT Convert(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPixelFormatGUID to,
-                IWICPalette* palette, ComPtr<IWICBitmapSource>& result) {
+HRESULT Convert(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPixelFormatGUID to, IWICPalette* palette,
+                ComPtr<IWICBitmapSource>& result) {
   ComPtr<IWICFormatConverter> converter;
   HRESULT hr = factory->CreateFormatConverter(&converter);
   if (SUCCEEDED(hr)) {
@@ -45,7 +45,9 @@ class NearestPaletteIndex {
       }
     }
   }
-  std::uint8_t operator()(std::uint8_t b, std::uint8_t g, std::uint8_t r) const { return table_[Cell(r >> 3, g >> 3, b >> 3)]; }
+  std::uint8_t operator()(std::uint8_t b, std::uint8_t g, std::uint8_t r) const {
+    return table_[Cell(r >> 3, g >> 3, b >> 3)];
+  }
 
  private:
   static std::size_t Cell(int r, int g, int b) { return (static_cast<std::size_t>(r) << 10) | (g << 5) | b; }

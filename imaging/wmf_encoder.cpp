@@ -26,8 +26,8 @@ std::vector<std::uint8_t> RecordMetafile(const Image& image) {
   if (recorder.Get() == nullptr) return {};
   SetWindowOrgEx(recorder.Get(), 0, 0, nullptr);
   SetWindowExtEx(recorder.Get(), image.width, image.height, nullptr);
-  const int lines = StretchDIBits(recorder.Get(), 0, 0, image.width, image.height, 0, 0, image.width,
-                                  image.height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+  const int lines = StretchDIBits(recorder.Get(), 0, 0, image.width, image.height, 0, 0, image.width, image.height,
+                                  bits, &info, DIB_RGB_COLORS, SRCCOPY);
   if (lines == 0 || lines == static_cast<int>(GDI_ERROR)) return {};
   const fw::UniqueMetafile metafile = recorder.Finish();
   if (metafile.get() == nullptr) return {};

@@ -13,17 +13,15 @@ BOOL CAboutDlg::OnInitDialog() {
   SetBackgroundBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(IDB_ABOUT)));
   SetTransparent(skin::kSkinKeyColor, TRUE);
   SetDrawMode(SKIN_DRAW_FIT);
-  MoveWindow(PlaceAboutBox(GetWindowRect(), state_.virtualScreenWidth, state_.virtualScreenHeight, state_.monitorCount));
+  MoveWindow(
+      PlaceAboutBox(GetWindowRect(), state_.virtualScreenWidth, state_.virtualScreenHeight, state_.monitorCount));
   return TRUE;
 }
 
 LRESULT CAboutDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_LBUTTONUP:
-      OnOK();
-      return 0;
-    default:
-      break;
+    case WM_LBUTTONUP: OnOK(); return 0;
+    default: break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);
 }

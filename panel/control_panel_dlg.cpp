@@ -6,8 +6,8 @@
 #include "camera/frame_hand_off.h"
 #include "display/floater_dlg.h"
 #include "display/full_screen.h"
-#include "display/render_geometry.h"
 #include "display/q7_fullview.h"
+#include "display/render_geometry.h"
 #include "framework/com_apartment.h"
 #include "framework/file_dialog.h"
 #include "framework/win_app.h"
@@ -210,7 +210,8 @@ void CControlPanelDlg::OnSnapshot() {
   const std::vector<std::uint8_t> frame = CopyFrameBlock(state_.frameBuffer, state_.camera->FrameLock());
   // Encoding a full frame can take a second or more; show that the program is busy.
   HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  const SnapshotOutcome outcome = SaveSnapshot(frame, dialog.GetPathName(), SnapshotTempPath(), SnapshotFallbackTempPath());
+  const SnapshotOutcome outcome =
+      SaveSnapshot(frame, dialog.GetPathName(), SnapshotTempPath(), SnapshotFallbackTempPath());
   ::SetCursor(previous);
   if (outcome.saved)
     ShowStatus(IDS_SNAPSHOT_SUCCESS);
@@ -350,35 +351,17 @@ LRESULT CControlPanelDlg::OnRefitFrameBuffer() {
 
 LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_PAINT:
-      OnPaint();
-      return 0;
-    case WM_QUERYDRAGICON:
-      return reinterpret_cast<LRESULT>(icon_);
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
-    case WM_WINDOWPOSCHANGING:
-      OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lp));
-      return 0;
-    case WM_WINDOWPOSCHANGED:
-      OnWindowPosChanged(reinterpret_cast<const WINDOWPOS*>(lp));
-      return 0;
-    case WM_ACTIVATE:
-      OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp) != 0);
-      return 0;
-    case WM_LEAVE_FULL_SCREEN:
-      return OnLeaveFullScreen();
-    case WM_REFIT_FRAME_BUFFER:
-      return OnRefitFrameBuffer();
-    case WM_PANEL_STATUS:
-      ShowStatus(static_cast<UINT>(wp));
-      return 0;
-    case WM_CAMERA_OPENED:
-      OnCameraOpened(wp != 0);
-      return 0;
-    default:
-      break;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(icon_);
+    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_WINDOWPOSCHANGING: OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lp)); return 0;
+    case WM_WINDOWPOSCHANGED: OnWindowPosChanged(reinterpret_cast<const WINDOWPOS*>(lp)); return 0;
+    case WM_ACTIVATE: OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp) != 0); return 0;
+    case WM_LEAVE_FULL_SCREEN: return OnLeaveFullScreen();
+    case WM_REFIT_FRAME_BUFFER: return OnRefitFrameBuffer();
+    case WM_PANEL_STATUS: ShowStatus(static_cast<UINT>(wp)); return 0;
+    case WM_CAMERA_OPENED: OnCameraOpened(wp != 0); return 0;
+    default: break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);
 }

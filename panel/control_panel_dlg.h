@@ -42,7 +42,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
 
  private:
   // Posted by the initialisation thread, so it never waits for this thread.
-  static constexpr UINT WM_PANEL_STATUS = WM_APP + 1;  // wParam: string id
+  static constexpr UINT WM_PANEL_STATUS = WM_APP + 1;   // wParam: string id
   static constexpr UINT WM_CAMERA_OPENED = WM_APP + 2;  // wParam: 1 when the camera is ready
 
   void OnPlay();
@@ -72,7 +72,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
 
   static DWORD WINAPI InitializationThread(LPVOID self) noexcept;
 
-  AppState& state_;  // not owned
+  AppState& state_;       // not owned
   HICON icon_ = nullptr;  // shared icon from the resource library: not destroyed
   CHoverButton closeButton_;
   CHoverButton minimizeButton_;

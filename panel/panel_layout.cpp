@@ -53,7 +53,8 @@ RECT PlaceAboutBox(const RECT& created, int virtualScreenWidth, int virtualScree
   const int height = created.bottom - created.top;
   const double left = (virtualScreenWidth * 0.5 - width) * 0.5;
   const double top = (virtualScreenHeight - height) * 0.5;
-  RECT box{static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width), static_cast<int>(top + height)};
+  RECT box{static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
+           static_cast<int>(top + height)};
   if (monitorCount > 1) {
     const int half = static_cast<int>(virtualScreenWidth * 0.5);
     const RECT leftHalf{0, 0, half, virtualScreenHeight};

@@ -171,8 +171,7 @@ LimitCheck CheckLimit(PropertyRecord& record, int editId, long long value) noexc
       if (v < LimitValueOf(record, IDC_GAIN_MIN)) return LimitCheck::Rejected;
       record.gainUpperLimit = v / 1000;
       break;
-    default:
-      return LimitCheck::Rejected;
+    default: return LimitCheck::Rejected;
   }
   return LimitCheck::Accepted;
 }
@@ -195,26 +194,21 @@ bool IsControlEnabled(const PropertyRecord& record, int controlId) noexcept {
     case IDC_EXPOSURE_MIN:
     case IDC_EXPOSURE_MIN_SPIN:
     case IDC_EXPOSURE_MAX:
-    case IDC_EXPOSURE_MAX_SPIN:
-      return record.autoExposure != 0;
+    case IDC_EXPOSURE_MAX_SPIN: return record.autoExposure != 0;
     case IDC_EXPOSURE_SLIDER:
-    case IDC_EXPOSURE_VALUE:
-      return record.autoExposure == 0;
+    case IDC_EXPOSURE_VALUE: return record.autoExposure == 0;
     case IDC_GAIN_MIN:
     case IDC_GAIN_MIN_SPIN:
     case IDC_GAIN_MAX:
-    case IDC_GAIN_MAX_SPIN:
-      return record.autoGain != 0;
+    case IDC_GAIN_MAX_SPIN: return record.autoGain != 0;
     case IDC_GAIN_SLIDER:
-    case IDC_GAIN_VALUE:
-      return record.autoGain == 0;
-    default:
-      return true;
+    case IDC_GAIN_VALUE: return record.autoGain == 0;
+    default: return true;
   }
 }
 
 const std::array<int, 12>& AutoDependentControls() {
-  static constexpr std::array<int, 12> ids = {IDC_EXPOSURE_MIN,     IDC_EXPOSURE_MIN_SPIN, IDC_EXPOSURE_MAX,
+  static constexpr std::array<int, 12> ids = {IDC_EXPOSURE_MIN,      IDC_EXPOSURE_MIN_SPIN, IDC_EXPOSURE_MAX,
                                               IDC_EXPOSURE_MAX_SPIN, IDC_EXPOSURE_SLIDER,   IDC_EXPOSURE_VALUE,
                                               IDC_GAIN_MIN,          IDC_GAIN_MIN_SPIN,     IDC_GAIN_MAX,
                                               IDC_GAIN_MAX_SPIN,     IDC_GAIN_SLIDER,       IDC_GAIN_VALUE};

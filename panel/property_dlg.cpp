@@ -67,14 +67,9 @@ BOOL CPropDlg::PreTranslateMessage(MSG* msg) {
 
 LRESULT CPropDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_HSCROLL:
-      OnHScroll(reinterpret_cast<HWND>(lp));
-      break;  // and default processing
-    case WM_VSCROLL:
-      OnVScroll(reinterpret_cast<HWND>(lp));
-      break;
-    default:
-      break;
+    case WM_HSCROLL: OnHScroll(reinterpret_cast<HWND>(lp)); break;  // and default processing
+    case WM_VSCROLL: OnVScroll(reinterpret_cast<HWND>(lp)); break;
+    default: break;
   }
   return CDialog::WindowProc(msg, wp, lp);
 }

@@ -50,7 +50,8 @@ bool WriteTemporaryBmp(const std::wstring& path, std::span<const std::uint8_t> f
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(frameBlock.data());
   const std::size_t pixelOffset = FirstPixelOffset(*header);
   if (pixelOffset + header->biSizeImage > frameBlock.size()) return false;
-  fw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  fw::UniqueFile file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   const auto fileHeader = BuildBmpFileHeader(header->biSizeImage);
   return WriteAll(file.get(), fileHeader.data(), fileHeader.size()) &&
@@ -123,11 +124,13 @@ SnapshotOutcome SaveSnapshot(std::span<const std::uint8_t> frameBlock, const std
     return Failure(chosenPath, L"No temporary file could be written: " + SystemMessage(writeError));
 
   if (format == imaging::ImageFormat::Bmp) {
-    if (!::CopyFileW(temp.Path().c_str(), chosenPath.c_str(), FALSE)) return Failure(chosenPath, SystemMessage(::GetLastError()));
+    if (!::CopyFileW(temp.Path().c_str(), chosenPath.c_str(), FALSE))
+      return Failure(chosenPath, SystemMessage(::GetLastError()));
     return {true, {}};
   }
   imaging::Image image;
-  if (FAILED(imaging::LoadBmpFile(temp.Path().c_str(), image))) return Failure(chosenPath, L"The picture could not be read back.");
+  if (FAILED(imaging::LoadBmpFile(temp.Path().c_str(), image)))
+    return Failure(chosenPath, L"The picture could not be read back.");
   const HRESULT saved = imaging::SaveImage(image, chosenPath.c_str(), format);
   if (FAILED(saved)) return Failure(chosenPath, SystemMessage(static_cast<DWORD>(saved)));
   return {true, {}};

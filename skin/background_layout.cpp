@@ -18,9 +18,7 @@ void PaintBackground(HDC dc, const RECT& client, HDC pictureDc, SIZE picture, in
   const SIZE area{client.right - client.left, client.bottom - client.top};
   switch (mode) {
     case SKIN_DRAW_NORMAL:
-    case SKIN_DRAW_FIT:
-      ::BitBlt(dc, client.left, client.top, picture.cx, picture.cy, pictureDc, 0, 0, SRCCOPY);
-      break;
+    case SKIN_DRAW_FIT: ::BitBlt(dc, client.left, client.top, picture.cx, picture.cy, pictureDc, 0, 0, SRCCOPY); break;
     case SKIN_DRAW_TILE:
       for (const POINT& at : TilePositions(area, picture))
         ::BitBlt(dc, client.left + at.x, client.top + at.y, picture.cx, picture.cy, pictureDc, 0, 0, SRCCOPY);
@@ -31,11 +29,9 @@ void PaintBackground(HDC dc, const RECT& client, HDC pictureDc, SIZE picture, in
       break;
     }
     case SKIN_DRAW_STRETCH:
-      ::StretchBlt(dc, client.left, client.top, area.cx, area.cy, pictureDc, 0, 0, picture.cx, picture.cy,
-                   SRCCOPY);
+      ::StretchBlt(dc, client.left, client.top, area.cx, area.cy, pictureDc, 0, 0, picture.cx, picture.cy, SRCCOPY);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -60,16 +60,10 @@ BOOL CBitmapSkinDlg::SetTransparent(COLORREF key, BOOL enable) {
 
 LRESULT CBitmapSkinDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_LBUTTONDOWN:
-      OnLButtonDown(static_cast<UINT>(wp), fw::PointFromLParam(lp));
-      return 0;
-    case WM_ERASEBKGND:
-      return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
-    case WM_SIZE:
-      OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
-      return 0;
-    default:
-      break;
+    case WM_LBUTTONDOWN: OnLButtonDown(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
+    case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
+    case WM_SIZE: OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); return 0;
+    default: break;
   }
   return CDialog::WindowProc(msg, wp, lp);
 }

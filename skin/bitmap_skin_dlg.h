@@ -6,8 +6,8 @@
 
 #include "framework/dialog.h"
 #include "framework/handles.h"
-#include "skin/bitmap_info.h"
 #include "skin/background_layout.h"
+#include "skin/bitmap_info.h"
 
 using skin::SKIN_DRAW_CENTER;
 using skin::SKIN_DRAW_FIT;

@@ -25,11 +25,10 @@ BOOL CBorderSkinDlg::SetBackgroundBitmap(HBITMAP bitmap) {
   return TRUE;
 }
 
-BOOL CBorderSkinDlg::SetBorderBitmaps(HBITMAP top, HBITMAP bottom, HBITMAP left, HBITMAP right,
-                                      HBITMAP topLeft, HBITMAP topRight, HBITMAP bottomLeft,
-                                      HBITMAP bottomRight) {
-  const std::array<HBITMAP, skin::kPieceCount> given{top, bottom, left, right, topLeft, topRight, bottomLeft,
-                                                     bottomRight};
+BOOL CBorderSkinDlg::SetBorderBitmaps(HBITMAP top, HBITMAP bottom, HBITMAP left, HBITMAP right, HBITMAP topLeft,
+                                      HBITMAP topRight, HBITMAP bottomLeft, HBITMAP bottomRight) {
+  const std::array<HBITMAP, skin::kPieceCount> given{top,     bottom,   left,       right,
+                                                     topLeft, topRight, bottomLeft, bottomRight};
   ReleaseBorders();
   bool readable = true;
   for (size_t i = 0; i < given.size(); ++i) {
@@ -48,8 +47,8 @@ BOOL CBorderSkinDlg::SetBorderBitmaps(HBITMAP top, HBITMAP bottom, HBITMAP left,
   const SIZE base = background_.Size();
   if (HasAllBorders()) {
     ComposeFrame(base);
-    fw::UniqueRegion shape = skin::RegionFromOpaquePixels(frameDc_.get(), frameSize_.cx, frameSize_.cy,
-                                                          skin::kSkinKeyColor);
+    fw::UniqueRegion shape =
+        skin::RegionFromOpaquePixels(frameDc_.get(), frameSize_.cx, frameSize_.cy, skin::kSkinKeyColor);
     if (m_hWnd && ::SetWindowRgn(m_hWnd, shape.get(), TRUE)) shape.release();  // the window owns it now
   }
   // A change of size runs OnSize, which puts the rounded rectangle in place of the scanned shape.
@@ -90,28 +89,14 @@ void CBorderSkinDlg::ComposeFrame(SIZE size) {
 
 LRESULT CBorderSkinDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
-    case WM_SIZE:
-      OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
-      return 0;
-    case WM_LBUTTONDOWN:
-      OnLButtonDown(static_cast<UINT>(wp), fw::PointFromLParam(lp));
-      return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp));
-      return 0;
-    case WM_LBUTTONUP:
-      OnLButtonUp(static_cast<UINT>(wp), fw::PointFromLParam(lp));
-      return 0;
-    case WM_CAPTURECHANGED:
-      OnCaptureChanged(reinterpret_cast<HWND>(lp));
-      return 0;
-    case WM_PAINT:
-      OnPaint();
-      return 0;
-    default:
-      break;
+    case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
+    case WM_SIZE: OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); return 0;
+    case WM_LBUTTONDOWN: OnLButtonDown(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
+    case WM_LBUTTONUP: OnLButtonUp(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(reinterpret_cast<HWND>(lp)); return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    default: break;
   }
   return CDialog::WindowProc(msg, wp, lp);
 }

@@ -27,8 +27,8 @@ class CBorderSkinDlg : public CDialog {
   // Takes ownership of the eight pieces (which must be distinct handles), composes the frame
   // at the background's size, cuts the window to its opaque pixels and sizes the window.
   // FALSE when a piece cannot be queried; then none of the eight is kept.
-  BOOL SetBorderBitmaps(HBITMAP top, HBITMAP bottom, HBITMAP left, HBITMAP right, HBITMAP topLeft,
-                        HBITMAP topRight, HBITMAP bottomLeft, HBITMAP bottomRight);
+  BOOL SetBorderBitmaps(HBITMAP top, HBITMAP bottom, HBITMAP left, HBITMAP right, HBITMAP topLeft, HBITMAP topRight,
+                        HBITMAP bottomLeft, HBITMAP bottomRight);
 
   // For the window's users and tests: what the mouse is doing to the window.
   unsigned GetResizeZone() const noexcept { return zone_; }
@@ -62,8 +62,8 @@ class CBorderSkinDlg : public CDialog {
   fw::UniqueMemoryDc frameDc_;
   SIZE frameSize_{};
   COLORREF fillColor_ = RGB(0, 0, 0);
-  RECT band_{};        // screen coordinates
-  RECT drawnBand_{};   // screen coordinates; what is on the screen now
+  RECT band_{};       // screen coordinates
+  RECT drawnBand_{};  // screen coordinates; what is on the screen now
   BOOL tracking_ = FALSE;
   unsigned zone_ = 0;
   BOOL dragMove_ = TRUE;

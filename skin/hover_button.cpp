@@ -45,17 +45,10 @@ BOOL CHoverButton::PreTranslateMessage(MSG* msg) {
 
 LRESULT CHoverButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_MOUSEMOVE:
-      OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp));
-      return 0;
-    case WM_MOUSEHOVER:
-      OnMouseHover(static_cast<UINT>(wp), fw::PointFromLParam(lp));
-      return 0;
-    case WM_MOUSELEAVE:
-      OnMouseLeave();
-      return 0;
-    default:
-      break;
+    case WM_MOUSEMOVE: OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
+    case WM_MOUSEHOVER: OnMouseHover(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
+    case WM_MOUSELEAVE: OnMouseLeave(); return 0;
+    default: break;
   }
   return CBitmapButton::WindowProc(msg, wp, lp);
 }

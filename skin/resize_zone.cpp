@@ -23,31 +23,22 @@ unsigned ResizeZoneAt(const RECT& client, POINT pt) noexcept {
 const wchar_t* ResizeZoneCursor(unsigned zone) noexcept {
   switch (zone) {
     case kZoneTopLeft:
-    case kZoneBottomRight:
-      return IDC_SIZENWSE;
+    case kZoneBottomRight: return IDC_SIZENWSE;
     case kZoneTopRight:
-    case kZoneBottomLeft:
-      return IDC_SIZENESW;
+    case kZoneBottomLeft: return IDC_SIZENESW;
     case kZoneTop:
-    case kZoneBottom:
-      return IDC_SIZENS;
+    case kZoneBottom: return IDC_SIZENS;
     case kZoneRight:
-    case kZoneLeft:
-      return IDC_SIZEWE;
-    default:
-      return nullptr;
+    case kZoneLeft: return IDC_SIZEWE;
+    default: return nullptr;
   }
 }
 
 namespace {
 bool MovesTop(unsigned zone) { return zone == kZoneTop || zone == kZoneTopLeft || zone == kZoneTopRight; }
-bool MovesBottom(unsigned zone) {
-  return zone == kZoneBottom || zone == kZoneBottomRight || zone == kZoneBottomLeft;
-}
+bool MovesBottom(unsigned zone) { return zone == kZoneBottom || zone == kZoneBottomRight || zone == kZoneBottomLeft; }
 bool MovesLeft(unsigned zone) { return zone == kZoneLeft || zone == kZoneTopLeft || zone == kZoneBottomLeft; }
-bool MovesRight(unsigned zone) {
-  return zone == kZoneRight || zone == kZoneTopRight || zone == kZoneBottomRight;
-}
+bool MovesRight(unsigned zone) { return zone == kZoneRight || zone == kZoneTopRight || zone == kZoneBottomRight; }
 }  // namespace
 
 RECT TrackResizeBand(const RECT& band, unsigned zone, POINT screenPt, const RECT& window, SIZE minimum) noexcept {

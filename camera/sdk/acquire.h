@@ -34,9 +34,9 @@ enum ErrorCode : int {
 // Values of a request's "Result".
 enum RequestResult : int {
   kRequestOk = 0,
-  kRequestError = 1,     // the transfer failed; "Data" holds nothing usable
-  kRequestAborted = 2,   // cancelled by imageRequestReset
-  kRequestBadAoi = 3,    // the area of interest does not fit on the sensor
+  kRequestError = 1,    // the transfer failed; "Data" holds nothing usable
+  kRequestAborted = 2,  // cancelled by imageRequestReset
+  kRequestBadAoi = 3,   // the area of interest does not fit on the sensor
 };
 
 class ImpactAcquireException : public std::exception {
@@ -81,8 +81,8 @@ class Property {
 class ComponentList {
  public:
   const std::string& path() const noexcept { return path_; }
-  ComponentList list(const std::string& name) const;      // throws when there is none
-  Property property(const std::string& name) const;       // throws when there is none
+  ComponentList list(const std::string& name) const;  // throws when there is none
+  Property property(const std::string& name) const;   // throws when there is none
 
  private:
   friend class Device;
@@ -136,7 +136,7 @@ class DeviceManager {
 // A finished image request, valid while its number is locked (until imageRequestUnlock).
 class Request {
  public:
-  int requestResult() const noexcept { return result_; }  // "Result": kRequestOk for a good image
+  int requestResult() const noexcept { return result_; }    // "Result": kRequestOk for a good image
   std::size_t imageSize() const noexcept { return size_; }  // "Size" in bytes
   const void* imageData() const noexcept { return data_; }  // "Data": packed pixels, rows top first
 
@@ -155,7 +155,7 @@ class FunctionInterface {
   FunctionInterface(const FunctionInterface&) = delete;
   FunctionInterface& operator=(const FunctionInterface&) = delete;
 
-  int imageRequestSingle(int requestControl = 0);       // 0, or a negative ErrorCode
+  int imageRequestSingle(int requestControl = 0);         // 0, or a negative ErrorCode
   int imageRequestWaitFor(int timeoutMs, int queue = 0);  // a request number >= 0, or a negative ErrorCode
   int imageRequestUnlock(int requestNumber);
   int imageRequestReset(int requestControl, int mode);

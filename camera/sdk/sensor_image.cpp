@@ -163,8 +163,8 @@ void RenderFrame(const Picture& chart, const ImageSettings& s, std::uint8_t* out
   const std::size_t rowBytes = static_cast<std::size_t>(s.width) * 3;
   for (int oy = 0; oy < s.height; ++oy) {
     const int sy = s.flipVertical ? s.y + s.height - 1 - oy : s.y + oy;
-    const std::uint8_t* src = chart.pixels.data() + static_cast<std::size_t>(sy) * chart.Stride() +
-                              static_cast<std::size_t>(s.x) * 3;
+    const std::uint8_t* src =
+        chart.pixels.data() + static_cast<std::size_t>(sy) * chart.Stride() + static_cast<std::size_t>(s.x) * 3;
     std::uint8_t* dst = out + static_cast<std::size_t>(oy) * rowBytes;
     if (identity && !s.flipHorizontal) {
       std::memcpy(dst, src, rowBytes);
@@ -266,7 +266,9 @@ ExposureState AutoControlStep(const ExposureState& now, double measuredGrey, con
     return static_cast<int>(std::lround(std::clamp(us, static_cast<double>(c.exposeLowerUs),
                                                    static_cast<double>(std::max(c.exposeUpperUs, c.exposeLowerUs)))));
   };
-  const auto clampGain = [&](double db) { return std::clamp(db, c.gainLowerDb, std::max(c.gainUpperDb, c.gainLowerDb)); };
+  const auto clampGain = [&](double db) {
+    return std::clamp(db, c.gainLowerDb, std::max(c.gainUpperDb, c.gainLowerDb));
+  };
   ExposureState next = now;
   if (c.autoExpose && c.autoGain) {
     if (ratio >= 1.0) {

@@ -28,10 +28,10 @@ struct Picture {
 Picture MakeTestChart(int width, int height);
 
 struct ImageSettings {
-  int x = 0, y = 0, width = 0, height = 0;  // area of interest on the sensor
-  double brightness = 1.0;                  // exposure and analogue gain as one factor
+  int x = 0, y = 0, width = 0, height = 0;                // area of interest on the sensor
+  double brightness = 1.0;                                // exposure and analogue gain as one factor
   double blueGain = 1.0, greenGain = 1.0, redGain = 1.0;  // white balance times total gain
-  double offset = 0.0;                      // added to every channel, in 0..255 units
+  double offset = 0.0;                                    // added to every channel, in 0..255 units
   bool mono = false;
   bool flipVertical = false;
   bool flipHorizontal = false;

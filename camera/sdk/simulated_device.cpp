@@ -37,7 +37,9 @@ constexpr const char* kProcessing = "Base/ImageProcessing";
 
 std::string Join(const char* list, const char* name) { return std::string(list) + "/" + name; }
 
-std::string WhiteBalanceList(int user) { return std::string(kProcessing) + "/WhiteBalanceSettings-" + std::to_string(user); }
+std::string WhiteBalanceList(int user) {
+  return std::string(kProcessing) + "/WhiteBalanceSettings-" + std::to_string(user);
+}
 
 std::string FormatValue(bool isDouble, int i, double f) {
   char text[64];
@@ -113,9 +115,17 @@ void DeviceState::AddDouble(const std::string& path, double value, double min, d
 void DeviceState::AddLists() {
   using q7sim::kSensorHeight;
   using q7sim::kSensorWidth;
-  lists_ = {"Base", kCamera, kAoi, kAuto, "Base/ImageDestination", kProcessing,
-            "Base/ImageProcessing/Mirror", "Base/ImageProcessing/GainOffsetKnee", "Base/ImageProcessing/LUTOperations",
-            "Base/ImageRequestControl", "SystemSettings"};
+  lists_ = {"Base",
+            kCamera,
+            kAoi,
+            kAuto,
+            "Base/ImageDestination",
+            kProcessing,
+            "Base/ImageProcessing/Mirror",
+            "Base/ImageProcessing/GainOffsetKnee",
+            "Base/ImageProcessing/LUTOperations",
+            "Base/ImageRequestControl",
+            "SystemSettings"};
   properties_.clear();
   AddInt(Join(kCamera, "Expose_us"), q7sim::kNominalExposeUs, 10, 10000000);
   AddDouble(Join(kCamera, "Gain_dB"), 0.0, 0.0, 32.0);
@@ -135,7 +145,7 @@ void DeviceState::AddLists() {
   AddDouble(Join(kAuto, "GainUpperLimit_dB"), 32.0, 0.0, 32.0);
   AddInt(Join(kAuto, "ExposeLowerLimit_us"), 10, 10, 10000000);
   AddInt(Join(kAuto, "ExposeUpperLimit_us"), 500000, 10, 10000000);
-  AddEnum("Base/ImageDestination/PixelFormat", 0, {0, 10});  // 0 auto, 10 packed BGR24: both give BGR24 here
+  AddEnum("Base/ImageDestination/PixelFormat", 0, {0, 10});        // 0 auto, 10 packed BGR24: both give BGR24 here
   AddEnum(Join(kProcessing, "ColorProcessing"), 0, {0, 1, 2, 3});  // 3: mono, else colour
   AddEnum(Join(kProcessing, "WhiteBalance"), 0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9});  // 6..9: user settings 1..4
   AddEnum(Join(kProcessing, "WhiteBalanceCalibration"), 0, {0, 1});
@@ -196,7 +206,8 @@ void DeviceState::WriteChecked(const std::string& path, const std::string& name,
                            : std::find(p.enumValues.begin(), p.enumValues.end(), i) != p.enumValues.end();
     if (!taken) throw ImpactAcquireException(kOperation, kErrorOutOfRange, shown);
     if (path == "SystemSettings/RequestCount") {
-      const bool allIdle = std::all_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.state == SlotState::Idle; });
+      const bool allIdle =
+          std::all_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.state == SlotState::Idle; });
       if (!allIdle) throw ImpactAcquireException(kOperation, kErrorAccessDenied, shown + " (requests in use)");
       slots_.resize(static_cast<std::size_t>(i));
     }
@@ -303,7 +314,8 @@ DeviceState::FrameParameters DeviceState::SnapshotLocked() const {
 
 void DeviceState::SensorLoop() {
   using clock = std::chrono::steady_clock;
-  const auto period = std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(1.0 / config_.framesPerSecond));
+  const auto period =
+      std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(1.0 / config_.framesPerSecond));
   auto next = clock::now() + period;
   std::unique_lock lock(mutex_);
   while (!stopSensor_) {
@@ -323,7 +335,8 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
   Slot& slot = slots_[static_cast<std::size_t>(number)];  // RequestCount cannot change while a slot is busy
   slot.state = SlotState::Capturing;
   const std::uint64_t frameNumber = delivered_++;
-  const bool bad = config_.badResultEvery > 0 && (frameNumber + 1) % static_cast<std::uint64_t>(config_.badResultEvery) == 0;
+  const bool bad =
+      config_.badResultEvery > 0 && (frameNumber + 1) % static_cast<std::uint64_t>(config_.badResultEvery) == 0;
   const FrameParameters f = SnapshotLocked();
   lock.unlock();
 
@@ -414,7 +427,8 @@ int DeviceState::ResetQueue() {
   if (!open_) return kErrorNotOpen;
   // A frame being filled finishes first, so after the reset and a drain nothing is in flight.
   changed_.wait(lock, [this] {
-    return !open_ || std::none_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.state == SlotState::Capturing; });
+    return !open_ ||
+           std::none_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.state == SlotState::Capturing; });
   });
   for (const int number : queued_) {
     Slot& s = slots_[static_cast<std::size_t>(number)];
@@ -447,7 +461,8 @@ bool DeviceState::ViewRequest(int number, RequestView& view) const {
 // The driver
 
 DriverState::DriverState(const SimulatorConfig& config) {
-  for (int i = 0; i < config.cameras; ++i) devices_.push_back(std::make_shared<DeviceState>(static_cast<unsigned int>(i), config));
+  for (int i = 0; i < config.cameras; ++i)
+    devices_.push_back(std::make_shared<DeviceState>(static_cast<unsigned int>(i), config));
 }
 
 DriverState::~DriverState() {

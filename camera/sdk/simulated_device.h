@@ -21,10 +21,10 @@ struct SimulatorConfig {
   int cameras = 1;
   bool initFails = false;
   bool openFails = false;
-  int openDelayMs = 0;             // a slow camera: opening takes this long
+  int openDelayMs = 0;  // a slow camera: opening takes this long
   double framesPerSecond = 15.0;
-  int badResultEvery = 0;         // 0: never
-  std::int64_t unplugAfter = -1;  // frames; -1: never
+  int badResultEvery = 0;          // 0: never
+  std::int64_t unplugAfter = -1;   // frames; -1: never
   std::set<std::string> rejected;  // property names whose writes throw
 };
 SimulatorConfig ReadSimulatorConfig();
@@ -53,7 +53,7 @@ class DeviceState {
 
   bool HasList(const std::string& path) const;
   bool HasProperty(const std::string& path) const;
-  PropertyValue Read(const std::string& path) const;  // throws
+  PropertyValue Read(const std::string& path) const;                           // throws
   void Write(const std::string& path, const std::string& name, int value);     // throws
   void Write(const std::string& path, const std::string& name, double value);  // throws
 

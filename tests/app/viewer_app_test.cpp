@@ -56,8 +56,8 @@ TEST(ViewerAppLifecycle, WindowsExistBeforeThePanelAndTearDownRunsInOrder) {
   EXPECT_TRUE(app.fullViewReady);
   EXPECT_EQ(app.scaleAtPanel, 100.0);
   EXPECT_EQ(app.sharedValuesAtPanel, 0);
-  const std::vector<std::string> expected{"full-screen viewer destroyed", "video window destroyed", "frame buffer freed",
-                                          "camera destroyed", "resource library freed"};
+  const std::vector<std::string> expected{"full-screen viewer destroyed", "video window destroyed",
+                                          "frame buffer freed", "camera destroyed", "resource library freed"};
   EXPECT_EQ(steps, expected);
   EXPECT_EQ(app.m_state.frameReady, 0);
   EXPECT_EQ(AfxGetResourceHandle(), ::GetModuleHandleW(nullptr));
@@ -74,7 +74,8 @@ TEST(ViewerAppLifecycle, FrameBufferStartsBlackAtVgaSize) {
       auto block = m_state.frameBuffer.Current();
       width = block->Width();
       height = block->Height();
-      black = std::all_of(block->Pixels(), block->Pixels() + block->PixelBytes(), [](std::uint8_t b) { return b == 0; });
+      black =
+          std::all_of(block->Pixels(), block->Pixels() + block->PixelBytes(), [](std::uint8_t b) { return b == 0; });
     }
   } app;
   app.InitInstance();

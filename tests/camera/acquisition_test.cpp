@@ -193,7 +193,7 @@ TEST_F(Acquisition, OnePushWhiteBalanceReadsTheNeutralGainsBack) {
   ASSERT_TRUE(camera->StartAcquisition());
   r.totalGain = 1.5;  // not read back
   camera->OnePushWhiteBalance(&r);
-  EXPECT_LT(r.redGain, 0.95);   // the light is warm
+  EXPECT_LT(r.redGain, 0.95);  // the light is warm
   EXPECT_GT(r.blueGain, 1.05);
   EXPECT_EQ(r.greenGain, 1.0);
   EXPECT_EQ(r.totalGain, 1.5);

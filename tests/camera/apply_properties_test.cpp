@@ -36,14 +36,14 @@ Log Cat(std::initializer_list<Log> parts) {
 TEST_F(ApplyProperties, ForcedApplyWritesEverythingInOrder) {
   PropertyRecord r = Current();
   r.resolutionIndex = 3;
-  const Log expected = Cat({{"X=336", "Y=432", "W=1920", "H=1080", "ExposeLowerLimit_us=10",
-                             "ExposeUpperLimit_us=500000"},
-                            kControllerSettings,
-                            {"AutoExposeControl=0", "Expose_us=20000", "GainLowerLimit_dB=0", "GainUpperLimit_dB=32"},
-                            kControllerSettings,
-                            {"AutoGainControl=0", "Gain_dB=0", "TotalGain=1", "RedGain=1", "GreenGain=1", "BlueGain=1",
-                             "ColorProcessing=2", "MirrorOperationMode=0", "MirrorModeGlobal=3", "MirrorOperationMode=0",
-                             "MirrorModeGlobal=3", "GainOffsetKneeEnable=1", "GainOffsetKneeMasterOffset_pc=0"}});
+  const Log expected =
+      Cat({{"X=336", "Y=432", "W=1920", "H=1080", "ExposeLowerLimit_us=10", "ExposeUpperLimit_us=500000"},
+           kControllerSettings,
+           {"AutoExposeControl=0", "Expose_us=20000", "GainLowerLimit_dB=0", "GainUpperLimit_dB=32"},
+           kControllerSettings,
+           {"AutoGainControl=0", "Gain_dB=0", "TotalGain=1", "RedGain=1", "GreenGain=1", "BlueGain=1",
+            "ColorProcessing=2", "MirrorOperationMode=0", "MirrorModeGlobal=3", "MirrorOperationMode=0",
+            "MirrorModeGlobal=3", "GainOffsetKneeEnable=1", "GainOffsetKneeMasterOffset_pc=0"}});
   EXPECT_EQ(Apply(r, true), expected);
 }
 
@@ -105,9 +105,9 @@ TEST_F(ApplyProperties, EachChangedFieldWritesItsProperty) {
   r.redGain = 1.5;
   r.mono = 1;
   r.gainOffset = 2.5;
-  EXPECT_EQ(Apply(r), (Log{"ExposeLowerLimit_us=1000", "Expose_us=20000", "GainUpperLimit_dB=20", "Gain_dB=0",
-                           "RedGain=1.5", "ColorProcessing=3", "GainOffsetKneeEnable=1",
-                           "GainOffsetKneeMasterOffset_pc=2.5"}));
+  EXPECT_EQ(Apply(r),
+            (Log{"ExposeLowerLimit_us=1000", "Expose_us=20000", "GainUpperLimit_dB=20", "Gain_dB=0", "RedGain=1.5",
+                 "ColorProcessing=3", "GainOffsetKneeEnable=1", "GainOffsetKneeMasterOffset_pc=2.5"}));
   EXPECT_EQ(0, std::memcmp(&camera->CurrentRecord(), &r, sizeof r));
   DWORD type;
   std::vector<std::uint8_t> bytes;

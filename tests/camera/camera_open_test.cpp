@@ -48,8 +48,9 @@ TEST_F(CameraOpen, OpenSetsTheFrameFormatBeforeTheSettings) {
   ASSERT_TRUE(camera->Open());
   const auto log = WriteLog();
   ASSERT_GE(log.size(), 5u);
-  EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 5),
-            (std::vector<std::string>{"PixelFormat=10", "WhiteBalance=6", "GainOffsetKneeEnable=1", "LUTEnable=0", "X=0"}));
+  EXPECT_EQ(
+      std::vector<std::string>(log.begin(), log.begin() + 5),
+      (std::vector<std::string>{"PixelFormat=10", "WhiteBalance=6", "GainOffsetKneeEnable=1", "LUTEnable=0", "X=0"}));
 }
 
 TEST_F(CameraOpen, OpeningAgainStartsAFreshSession) {

@@ -81,8 +81,7 @@ bool ReadStoredValue(const wchar_t* name, DWORD& type, std::vector<std::uint8_t>
     return false;
   }
   bytes.resize(size);
-  return ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY, &type, bytes.data(), &size) ==
-         ERROR_SUCCESS;
+  return ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY, &type, bytes.data(), &size) == ERROR_SUCCESS;
 }
 
 void StoreValue(const wchar_t* name, DWORD type, const void* bytes, DWORD size) {

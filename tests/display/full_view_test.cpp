@@ -207,8 +207,8 @@ TEST_F(FullViewTest, LeftDragPansWithTheMouseCaptured) {
 
 TEST_F(FullViewTest, OpenHandCursorOverThePicture) {
   Enter();
-  EXPECT_TRUE(viewer_.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(viewer_.m_hWnd),
-                                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_TRUE(
+      viewer_.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(viewer_.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
   EXPECT_EQ(::GetCursor(), ::LoadCursorW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDC_OPEN_HAND)));
 }
 

@@ -64,9 +64,9 @@ bool Near(COLORREF a, COLORREF b, int tolerance) {
 ::testing::AssertionResult ColourNear(COLORREF actual, COLORREF expected, int tolerance) {
   if (Near(actual, expected, tolerance)) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "colour RGB(" << int(GetRValue(actual)) << "," << int(GetGValue(actual))
-                                       << "," << int(GetBValue(actual)) << ") is not within " << tolerance
-                                       << " of RGB(" << int(GetRValue(expected)) << "," << int(GetGValue(expected))
-                                       << "," << int(GetBValue(expected)) << ")";
+                                       << "," << int(GetBValue(actual)) << ") is not within " << tolerance << " of RGB("
+                                       << int(GetRValue(expected)) << "," << int(GetGValue(expected)) << ","
+                                       << int(GetBValue(expected)) << ")";
 }
 
 namespace {
@@ -102,8 +102,8 @@ fw::UniqueWindow MakeTestWindow(int width, int height, const wchar_t* title) {
     return ::RegisterClassW(&wc);
   }();
   (void)cls;
-  fw::UniqueWindow wnd(::CreateWindowExW(0, L"Q7DisplayTestWindow", title, WS_POPUP | WS_VISIBLE, 20, 20, width,
-                                         height, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+  fw::UniqueWindow wnd(::CreateWindowExW(0, L"Q7DisplayTestWindow", title, WS_POPUP | WS_VISIBLE, 20, 20, width, height,
+                                         nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
   PumpFor(50);
   return wnd;
 }

@@ -36,7 +36,7 @@ class Canvas {
   int width_, height_;
   fw::UniqueMemoryDc dc_;
   fw::UniqueBitmap bitmap_;
-  HGDIOBJ previous_ = nullptr;  // not owned: the DC's stock bitmap, put back by ~Canvas
+  HGDIOBJ previous_ = nullptr;     // not owned: the DC's stock bitmap, put back by ~Canvas
   std::uint32_t* bits_ = nullptr;  // owned by bitmap_
 };
 
@@ -51,8 +51,8 @@ bool Near(COLORREF a, COLORREF b, int tolerance);
 void PaintBands(FrameBlock& block, COLORREF top, int topRows, COLORREF middle, COLORREF bottom, int bottomRows);
 void PaintSolid(FrameBlock& block, COLORREF colour);
 
-// Pumps this thread's messages (through PreTranslateMessage, like the program's loop) until `done` is true or `limitMs` passed; returns `done()`.
-// The limit only keeps a broken test from hanging; no test asserts on how long it took.
+// Pumps this thread's messages (through PreTranslateMessage, like the program's loop) until `done` is true or `limitMs`
+// passed; returns `done()`. The limit only keeps a broken test from hanging; no test asserts on how long it took.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 20000) {
   return testing_support::PumpUntil(done, limitMs);
 }

@@ -37,8 +37,8 @@ HWND TraceMonitor::Create() {
     return ::RegisterClassW(&wc);
   }();
   (void)cls;
-  HWND hwnd = ::CreateWindowExW(0, L"Q7TestTraceMonitor", L"QZ Tracker", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  HWND hwnd = ::CreateWindowExW(0, L"Q7TestTraceMonitor", L"QZ Tracker", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
   ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   return hwnd;
 }

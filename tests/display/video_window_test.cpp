@@ -135,8 +135,8 @@ TEST_F(VideoWindowTest, RightButtonDragPansThePicture) {
 }
 
 TEST_F(VideoWindowTest, OpenHandCursorOverThePicture) {
-  const LRESULT handled = ::SendMessageW(Picture(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Picture()),
-                                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  const LRESULT handled =
+      ::SendMessageW(Picture(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Picture()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_TRUE(handled);
   EXPECT_EQ(::GetCursor(), ::LoadCursorW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDC_OPEN_HAND)));
 }
@@ -148,7 +148,8 @@ TEST_F(VideoWindowTest, LiveFrameShowsInThePictureAndStaysWhenFramesStop) {
   std::unique_ptr<display_test::Canvas> shot;
   EXPECT_TRUE(PumpUntil([&] {
     shot = display_test::CaptureClient(Picture());
-    return ColourNear(shot->At(200, 200), kPicture, 12) && shot->Count({0, 0, 200, 24}, display::kCaptionColour, 0) > 20;
+    return ColourNear(shot->At(200, 200), kPicture, 12) &&
+           shot->Count({0, 0, 200, 24}, display::kCaptionColour, 0) > 20;
   })) << ColourNear(shot->At(200, 200), kPicture, 12);
   const int navLeft = shot->width() - 95;
   const COLORREF border = RGB(40 + (255 - 40) * 100 / 255, 160 + (255 - 160) * 100 / 255, 90 + (255 - 90) * 100 / 255);
@@ -223,7 +224,8 @@ class Recorder : public CWnd {
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_MOUSEMOVE) received.push_back({m_hWnd, msg, wp, lp, 0, {}});
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_MOUSEMOVE)
+      received.push_back({m_hWnd, msg, wp, lp, 0, {}});
     return CWnd::WindowProc(msg, wp, lp);
   }
 };

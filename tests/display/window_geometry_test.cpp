@@ -29,7 +29,8 @@ TEST(ScreenEdgeSnap, PullsFromTenPixelsInsideAndFromAnyDistanceOutside) {
 }
 
 TEST(MonitorBoundarySnap, LeftOrRightEdgeLandsOnTheBoundary) {
-  for (int x = 1911; x <= 1929; ++x) EXPECT_EQ(SnapWindowPosition(x, 300, kCx, kCy, 3840, 1080, 2, nullptr).x, 1920) << x;
+  for (int x = 1911; x <= 1929; ++x)
+    EXPECT_EQ(SnapWindowPosition(x, 300, kCx, kCy, 3840, 1080, 2, nullptr).x, 1920) << x;
   EXPECT_EQ(SnapWindowPosition(1910, 300, kCx, kCy, 3840, 1080, 2, nullptr).x, 1910);
   EXPECT_EQ(SnapWindowPosition(1930, 300, kCx, kCy, 3840, 1080, 2, nullptr).x, 1930);
   for (int right = 1911; right <= 1929; ++right)

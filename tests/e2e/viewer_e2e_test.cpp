@@ -93,8 +93,10 @@ TEST_F(Viewer, PlayShowsLiveFramesAndStopKeepsTheLastPicture) {
   RECT panel{}, video{};
   ::GetWindowRect(session_->Panel(), &panel);
   ::GetWindowRect(session_->Video(), &video);
-  RECT both{panel.left - 8, std::min(panel.top, video.top) - 8, video.right + 8, std::max(panel.bottom, video.bottom) + 8};
-  testing_support::SaveAsBmp(testing_support::CaptureScreen(both), testing_support::ModuleFolder() + L"\\viewer-screenshot.bmp");
+  RECT both{panel.left - 8, std::min(panel.top, video.top) - 8, video.right + 8,
+            std::max(panel.bottom, video.bottom) + 8};
+  testing_support::SaveAsBmp(testing_support::CaptureScreen(both),
+                             testing_support::ModuleFolder() + L"\\viewer-screenshot.bmp");
 
   session_->Click(IDC_STOP);
   ASSERT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_PLAY); }));
@@ -135,8 +137,9 @@ TEST_F(Viewer, MovingTheDockedPanelCarriesTheVideoWindowAlong) {
   EXPECT_TRUE(WaitUntil([&] {
     ::GetWindowRect(session_->Video(), &now);
     return now.left == video.left + 60 && now.top == video.top + 40;
-  })) << "video moved from " << video.left << "," << video.top << " to " << now.left << "," << now.top
-      << "; panel was at " << panel.left << "," << panel.top;
+  })) << "video moved from "
+      << video.left << "," << video.top << " to " << now.left << "," << now.top << "; panel was at " << panel.left
+      << "," << panel.top;
   RECT moved{};
   ::GetWindowRect(session_->Panel(), &moved);
   EXPECT_EQ(moved.left, panel.left + 60);
@@ -157,7 +160,8 @@ TEST_F(Viewer, FullScreenShowsLiveFramesAndEscapeReturnsToTheVideoWindow) {
   EXPECT_TRUE(::GetWindowLongW(viewer, GWL_EXSTYLE) & WS_EX_TOPMOST);
   const RECT middle{860, 440, 1060, 640};
   const ScreenPixels first = testing_support::CaptureScreen(middle);
-  EXPECT_TRUE(WaitUntil([&] { return testing_support::DifferingShare(first, testing_support::CaptureScreen(middle)) > 0.0005; }, 5s));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return testing_support::DifferingShare(first, testing_support::CaptureScreen(middle)) > 0.0005; }, 5s));
 
   ::PostMessageW(viewer, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }));
@@ -250,8 +254,8 @@ TEST_F(Viewer, MonoInThePropertyDialogTurnsTheLivePictureGrey) {
   ASSERT_TRUE(WaitUntil([&] { return ColourfulShare(session_->CapturePicture()) > 0.1; })) << "no colour to begin with";
 
   session_->Click(IDC_IMAGE);
-  HWND dialog = session_->FindOtherWindow(
-      [](HWND w) { return testing_support::WindowText(w) == L"TK Lumora-Q7 Property"; });
+  HWND dialog =
+      session_->FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"TK Lumora-Q7 Property"; });
   ASSERT_NE(dialog, nullptr) << "the property dialog did not open";
   // The dialog opens over the middle of the screen: put it and the video window apart, as a
   // user would, so the live picture can be seen while the setting changes.

@@ -137,7 +137,7 @@ TEST_F(FrameworkDialog, ModalLoopWalksPreTranslateFromTheFocusedControlUp) {
   AfterLoopStarts(1, [](HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     HWND button = g_modal->button.m_hWnd;
-    ::PostMessageW(button, WM_KEYDOWN, 'A', 0);   // reaches the button, then the dialog
+    ::PostMessageW(button, WM_KEYDOWN, 'A', 0);        // reaches the button, then the dialog
     ::PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0);  // the dialog manager turns it into IDOK
   });
   EXPECT_EQ(dialog.DoModal(), IDOK);

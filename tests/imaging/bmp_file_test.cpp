@@ -86,10 +86,10 @@ TEST(ImagingBmpLoading, RejectsWhatIsNotA24BitUncompressedBmp) {
     copy[at] = value;
     return copy;
   };
-  EXPECT_FALSE(ParseBmp(broken(0, 'X')));      // magic
-  EXPECT_FALSE(ParseBmp(broken(14 + 14, 32)));  // bit count
-  EXPECT_FALSE(ParseBmp(broken(14 + 16, 1)));   // BI_RLE8
-  EXPECT_FALSE(ParseBmp(broken(14 + 4, 0)));    // width 0
+  EXPECT_FALSE(ParseBmp(broken(0, 'X')));                          // magic
+  EXPECT_FALSE(ParseBmp(broken(14 + 14, 32)));                     // bit count
+  EXPECT_FALSE(ParseBmp(broken(14 + 16, 1)));                      // BI_RLE8
+  EXPECT_FALSE(ParseBmp(broken(14 + 4, 0)));                       // width 0
   EXPECT_FALSE(ParseBmp(std::span(good).first(good.size() - 1)));  // last row cut short
   EXPECT_FALSE(ParseBmp(std::span(good).first(30)));
   EXPECT_TRUE(ParseBmp(good));

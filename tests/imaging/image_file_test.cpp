@@ -59,11 +59,15 @@ Image DecodeWithWic(const std::wstring& path) {
   ComPtr<IWICFormatConverter> converter;
   UINT width = 0, height = 0;
   HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
-  if (SUCCEEDED(hr)) hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder);
+  if (SUCCEEDED(hr))
+    hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                            &decoder);
   if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
   if (SUCCEEDED(hr)) hr = frame->GetSize(&width, &height);
   if (SUCCEEDED(hr)) hr = factory->CreateFormatConverter(&converter);
-  if (SUCCEEDED(hr)) hr = converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0, WICBitmapPaletteTypeCustom);
+  if (SUCCEEDED(hr))
+    hr = converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
+                               WICBitmapPaletteTypeCustom);
   std::vector<std::uint8_t> bgra(static_cast<std::size_t>(width) * height * 4);
   if (SUCCEEDED(hr)) hr = converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(bgra.size()), bgra.data());
   EXPECT_EQ(hr, S_OK);
@@ -82,12 +86,21 @@ int MaxDifference(const Image& a, const Image& b) {
 TEST_F(ImagingFiles, EveryFormatWritesAFileWithItsSignature) {
   const Image picture = testing::CameraLikePicture(97, 61);
   const std::pair<ImageFormat, std::string> signatures[] = {
-      {ImageFormat::Bmp, "BM"}, {ImageFormat::Gif, "GIF8"}, {ImageFormat::Jpeg, "\xFF\xD8\xFF"},
-      {ImageFormat::Png, "\x89PNG"}, {ImageFormat::Ico, std::string("\0\0\1\0", 4)},
-      {ImageFormat::Tiff, "II*"}, {ImageFormat::Tga, std::string("\0\0\2", 3)}, {ImageFormat::Pcx, "\x0A\x05\x01"},
-      {ImageFormat::Wbmp, std::string("\0\0", 2)}, {ImageFormat::Wmf, "\xD7\xCD\xC6\x9A"},
-      {ImageFormat::Jp2, std::string("\0\0\0\x0CjP  ", 8)}, {ImageFormat::Jpc, "\xFF\x4F\xFF\x51"},
-      {ImageFormat::Pgx, "PG ML"}, {ImageFormat::Pnm, "P6"}, {ImageFormat::SunRaster, "\x59\xA6\x6A\x95"},
+      {ImageFormat::Bmp, "BM"},
+      {ImageFormat::Gif, "GIF8"},
+      {ImageFormat::Jpeg, "\xFF\xD8\xFF"},
+      {ImageFormat::Png, "\x89PNG"},
+      {ImageFormat::Ico, std::string("\0\0\1\0", 4)},
+      {ImageFormat::Tiff, "II*"},
+      {ImageFormat::Tga, std::string("\0\0\2", 3)},
+      {ImageFormat::Pcx, "\x0A\x05\x01"},
+      {ImageFormat::Wbmp, std::string("\0\0", 2)},
+      {ImageFormat::Wmf, "\xD7\xCD\xC6\x9A"},
+      {ImageFormat::Jp2, std::string("\0\0\0\x0CjP  ", 8)},
+      {ImageFormat::Jpc, "\xFF\x4F\xFF\x51"},
+      {ImageFormat::Pgx, "PG ML"},
+      {ImageFormat::Pnm, "P6"},
+      {ImageFormat::SunRaster, "\x59\xA6\x6A\x95"},
   };
   for (const auto& [format, signature] : signatures) {
     const std::wstring path = Path(L"sample." + std::wstring(DefaultExtension(format)));
@@ -137,7 +150,8 @@ TEST_F(ImagingFiles, MetafilePlaysBackThePicture) {
   const std::wstring path = Path(L"played.wmf");
   ASSERT_EQ(SaveImage(picture, path.c_str(), ImageFormat::Wmf), S_OK);
   const auto file = Read(path);
-  HMETAFILE metafile = SetMetaFileBitsEx(static_cast<UINT>(file.size() - kPlaceableHeaderSize), file.data() + kPlaceableHeaderSize);
+  HMETAFILE metafile =
+      SetMetaFileBitsEx(static_cast<UINT>(file.size() - kPlaceableHeaderSize), file.data() + kPlaceableHeaderSize);
   ASSERT_NE(metafile, nullptr);
 
   BITMAPINFO info{};

@@ -7,12 +7,12 @@ namespace {
 
 TEST(ImagingFormatTable, MapsEveryExtensionTheSaveDialogOffers) {
   const std::pair<const wchar_t*, ImageFormat> offered[] = {
-      {L"BMP", ImageFormat::Bmp},  {L"GIF", ImageFormat::Gif}, {L"JPG", ImageFormat::Jpeg},
-      {L"JPEG", ImageFormat::Jpeg}, {L"JPE", ImageFormat::Jpeg}, {L"PNG", ImageFormat::Png},
-      {L"ICO", ImageFormat::Ico},  {L"TIF", ImageFormat::Tiff}, {L"TGA", ImageFormat::Tga},
-      {L"PCX", ImageFormat::Pcx},  {L"WBMP", ImageFormat::Wbmp}, {L"WMF", ImageFormat::Wmf},
-      {L"JP2", ImageFormat::Jp2},  {L"JPC", ImageFormat::Jpc}, {L"PGX", ImageFormat::Pgx},
-      {L"PNM", ImageFormat::Pnm},  {L"RAS", ImageFormat::SunRaster},
+      {L"BMP", ImageFormat::Bmp},   {L"GIF", ImageFormat::Gif},       {L"JPG", ImageFormat::Jpeg},
+      {L"JPEG", ImageFormat::Jpeg}, {L"JPE", ImageFormat::Jpeg},      {L"PNG", ImageFormat::Png},
+      {L"ICO", ImageFormat::Ico},   {L"TIF", ImageFormat::Tiff},      {L"TGA", ImageFormat::Tga},
+      {L"PCX", ImageFormat::Pcx},   {L"WBMP", ImageFormat::Wbmp},     {L"WMF", ImageFormat::Wmf},
+      {L"JP2", ImageFormat::Jp2},   {L"JPC", ImageFormat::Jpc},       {L"PGX", ImageFormat::Pgx},
+      {L"PNM", ImageFormat::Pnm},   {L"RAS", ImageFormat::SunRaster},
   };
   for (const auto& [extension, format] : offered) {
     EXPECT_EQ(FormatFromExtension(std::wstring_view(extension)), format) << extension;

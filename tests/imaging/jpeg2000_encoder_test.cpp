@@ -121,7 +121,7 @@ TEST(ImagingJpeg2000CodeStream, DeclaresALosslessSingleTileColourStream) {
   EXPECT_EQ(Be(&cod[2], 2), 1u);  // one layer
   EXPECT_EQ(cod[4], 1);           // colour transform
   EXPECT_EQ(cod[5], WaveletLevels(70, 40));
-  EXPECT_EQ(cod[9], 1);           // reversible 5/3
+  EXPECT_EQ(cod[9], 1);  // reversible 5/3
   ASSERT_EQ(markers[2].code, 0xFF5C);
   EXPECT_EQ(markers[2].body.size(), 1u + 3 * cod[5] + 1);
   EXPECT_EQ(markers[2].body[0] & 0x1F, 0);  // no quantisation

@@ -17,8 +17,8 @@ Image Numbered(int width, int height) {
   Image image(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      image.Row(y)[x * 3] = static_cast<std::uint8_t>(10 + x);        // blue
-      image.Row(y)[x * 3 + 1] = static_cast<std::uint8_t>(100 + y);   // green
+      image.Row(y)[x * 3] = static_cast<std::uint8_t>(10 + x);           // blue
+      image.Row(y)[x * 3 + 1] = static_cast<std::uint8_t>(100 + y);      // green
       image.Row(y)[x * 3 + 2] = static_cast<std::uint8_t>(200 + x + y);  // red
     }
   }
@@ -81,8 +81,8 @@ TEST(ImagingPcx, CompressesFlatAreasIntoRunsOfAtMost63) {
 TEST(ImagingWbmp, WritesMultiByteSizesAndThresholdsLuminance) {
   Image image(200, 2);
   image.Row(0)[0] = image.Row(0)[1] = image.Row(0)[2] = 128;  // luminance 128: white
-  image.Row(0)[9 * 3 + 2] = 255;                               // pure red, luminance 76: black
-  image.Row(1)[199 * 3 + 1] = 255;                             // pure green, luminance 150: white
+  image.Row(0)[9 * 3 + 2] = 255;                              // pure red, luminance 76: black
+  image.Row(1)[199 * 3 + 1] = 255;                            // pure green, luminance 150: white
   const auto wbmp = EncodeWbmp(image);
   ASSERT_EQ(wbmp.size(), 2u + 2 + 1 + 2 * 25);
   EXPECT_EQ(wbmp[0], 0);
@@ -119,14 +119,14 @@ TEST(ImagingSunRaster, WritesBigEndianHeaderAndRowsPaddedTo16Bits) {
 
 TEST(ImagingPgx, WritesOneLuminanceComponent) {
   Image image(3, 1);
-  image.Row(0)[2] = 255;      // red
-  image.Row(0)[4] = 255;      // green
-  image.Row(0)[6] = 255;      // blue
+  image.Row(0)[2] = 255;  // red
+  image.Row(0)[4] = 255;  // green
+  image.Row(0)[6] = 255;  // blue
   const auto pgx = EncodePgx(image);
   const std::string header = "PG ML + 8 3 1\n";
   ASSERT_EQ(pgx.size(), header.size() + 3);
   EXPECT_EQ(std::string(pgx.begin(), pgx.begin() + header.size()), header);
-  EXPECT_EQ(pgx[header.size()], 76);      // 0.299 * 255
+  EXPECT_EQ(pgx[header.size()], 76);       // 0.299 * 255
   EXPECT_EQ(pgx[header.size() + 1], 150);  // 0.587 * 255
   EXPECT_EQ(pgx[header.size() + 2], 29);   // 0.114 * 255
 }

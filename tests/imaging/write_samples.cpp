@@ -18,10 +18,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring folder = argv[1];
   const Image picture = testing::CameraLikePicture(_wtoi(argv[2]), _wtoi(argv[3]));
   int failures = 0;
-  const ImageFormat formats[] = {ImageFormat::Bmp,  ImageFormat::Gif, ImageFormat::Jpeg, ImageFormat::Png,
-                                 ImageFormat::Ico,  ImageFormat::Tiff, ImageFormat::Tga, ImageFormat::Pcx,
-                                 ImageFormat::Wbmp, ImageFormat::Wmf, ImageFormat::Jp2, ImageFormat::Jpc,
-                                 ImageFormat::Pgx,  ImageFormat::Pnm, ImageFormat::SunRaster};
+  const ImageFormat formats[] = {ImageFormat::Bmp,  ImageFormat::Gif,  ImageFormat::Jpeg,     ImageFormat::Png,
+                                 ImageFormat::Ico,  ImageFormat::Tiff, ImageFormat::Tga,      ImageFormat::Pcx,
+                                 ImageFormat::Wbmp, ImageFormat::Wmf,  ImageFormat::Jp2,      ImageFormat::Jpc,
+                                 ImageFormat::Pgx,  ImageFormat::Pnm,  ImageFormat::SunRaster};
   for (ImageFormat format : formats) {
     const std::wstring name = (format == ImageFormat::Bmp ? std::wstring(L"source.") : std::wstring(L"sample.")) +
                               std::wstring(DefaultExtension(format));

@@ -41,9 +41,8 @@ class ControlPanel : public ::testing::Test {
     state_.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     state_.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
     state_.frameBuffer.Fit(640, 480, 24);
-    camera_ = std::make_unique<CCamera>(state_, [this](const std::wstring& text, const std::wstring&, UINT) {
-      messages_.push_back(text);
-    });
+    camera_ = std::make_unique<CCamera>(
+        state_, [this](const std::wstring& text, const std::wstring&, UINT) { messages_.push_back(text); });
     state_.camera = camera_.get();
     video_ = std::make_unique<CFloaterDlg>(state_, camera_->FrameLock());
     ASSERT_TRUE(video_->Create(IDD_VIDEO_WINDOW));
@@ -111,7 +110,8 @@ TEST_F(ControlPanel, PlayStopAndPlayAgainKeepFramesFlowingThroughOneHandOff) {
   Command(IDC_PLAY);
   EXPECT_TRUE(panel_->HasHandOffThread());
   EXPECT_TRUE(PumpUntil([&] { return state_.frameReady == 1; })) << "no frame reached the frame buffer";
-  for (int id : {IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_OUT, IDC_ZOOM_IN, IDC_FULL_SCREEN, IDC_IMAGE}) EXPECT_TRUE(Enabled(id)) << id;
+  for (int id : {IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_OUT, IDC_ZOOM_IN, IDC_FULL_SCREEN, IDC_IMAGE})
+    EXPECT_TRUE(Enabled(id)) << id;
   EXPECT_FALSE(Enabled(IDC_PLAY));
 
   Command(IDC_STOP);

@@ -104,9 +104,8 @@ class PropertyDialog : public ::testing::Test {
   void OpenCamera(const PropertyRecord* stored = nullptr) {
     if (stored) StoreRecord(*stored);
     state_.resourceLibrary = ResourceLibrary();
-    camera_ = std::make_unique<CCamera>(state_, [this](const std::wstring& text, const std::wstring&, UINT) {
-      reports_.push_back(text);
-    });
+    camera_ = std::make_unique<CCamera>(
+        state_, [this](const std::wstring& text, const std::wstring&, UINT) { reports_.push_back(text); });
     ASSERT_TRUE(camera_->Open());
     opening_ = camera_->CurrentRecord();
     reports_.clear();
@@ -267,7 +266,7 @@ TEST_F(PropertyDialog, DraggingAppliesEachNewPositionOnce) {
   for (int p : positions) Drag(IDC_BLUE_GAIN_SLIDER, p);
   Drag(IDC_BLUE_GAIN_SLIDER, 1250, TB_THUMBPOSITION);
   Drag(IDC_BLUE_GAIN_SLIDER, 1250, TB_ENDTRACK);
-  EXPECT_EQ(CountWrites("BlueGain"), 4);  // 1010, 1030, 1100, 1250: 1000 was already there
+  EXPECT_EQ(CountWrites("BlueGain"), 4);   // 1010, 1030, 1100, 1250: 1000 was already there
   EXPECT_EQ(CountWrites("Expose_us"), 4);  // rewritten with each apply while auto exposure is off
   EXPECT_DOUBLE_EQ(RegistryRecord().blueGain, 1.25);
   EXPECT_EQ(Text(IDC_BLUE_GAIN_VALUE), L"1.250");

@@ -29,7 +29,8 @@ std::vector<std::uint8_t> PatternFrame(int width, int height) {
 class SnapshotSaving : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("q7-snapshot-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    folder_ = fs::temp_directory_path() /
+              ("q7-snapshot-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     temp_ = (folder_ / L"Q7Viewer.exeBitmap").wstring();

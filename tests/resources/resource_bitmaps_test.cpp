@@ -47,14 +47,29 @@ struct BitmapSpec {
 };
 
 const BitmapSpec kBitmaps[] = {
-    {IDB_PROPERTY_BANNER, 700, 40, 1},   {IDB_PANEL_FACE, 274, 178, 1},       {IDB_HIDE_STRIP, 44, 11, 4},
-    {IDB_EXIT_STRIP, 44, 11, 4},         {IDB_ABOUT, 500, 350, 1},            {IDB_IMAGE_STRIP, 904, 25, 4},
-    {IDB_RESOLUTION_STRIP, 432, 25, 4},  {IDB_PLAY_STRIP, 128, 32, 4},        {IDB_SNAPSHOT_STRIP, 104, 22, 4},
-    {IDB_FULL_SCREEN_STRIP, 104, 22, 4}, {IDB_INFORMATION_STRIP, 104, 22, 4}, {IDB_STOP_STRIP, 104, 22, 4},
-    {IDB_ZOOM_IN_STRIP, 104, 22, 4},     {IDB_ZOOM_OUT_STRIP, 104, 22, 4},    {IDB_VIDEO_BACKGROUND, 478, 368, 1},
-    {IDB_FRAME_BOTTOM, 4, 4, 1},         {IDB_FRAME_BOTTOM_LEFT, 4, 4, 1},    {IDB_FRAME_BOTTOM_RIGHT, 4, 4, 1},
-    {IDB_FRAME_LEFT, 4, 4, 1},           {IDB_FRAME_RIGHT, 4, 4, 1},          {IDB_FRAME_TOP, 4, 4, 1},
-    {IDB_FRAME_TOP_LEFT, 4, 4, 1},       {IDB_FRAME_TOP_RIGHT, 4, 4, 1},
+    {IDB_PROPERTY_BANNER, 700, 40, 1},
+    {IDB_PANEL_FACE, 274, 178, 1},
+    {IDB_HIDE_STRIP, 44, 11, 4},
+    {IDB_EXIT_STRIP, 44, 11, 4},
+    {IDB_ABOUT, 500, 350, 1},
+    {IDB_IMAGE_STRIP, 904, 25, 4},
+    {IDB_RESOLUTION_STRIP, 432, 25, 4},
+    {IDB_PLAY_STRIP, 128, 32, 4},
+    {IDB_SNAPSHOT_STRIP, 104, 22, 4},
+    {IDB_FULL_SCREEN_STRIP, 104, 22, 4},
+    {IDB_INFORMATION_STRIP, 104, 22, 4},
+    {IDB_STOP_STRIP, 104, 22, 4},
+    {IDB_ZOOM_IN_STRIP, 104, 22, 4},
+    {IDB_ZOOM_OUT_STRIP, 104, 22, 4},
+    {IDB_VIDEO_BACKGROUND, 478, 368, 1},
+    {IDB_FRAME_BOTTOM, 4, 4, 1},
+    {IDB_FRAME_BOTTOM_LEFT, 4, 4, 1},
+    {IDB_FRAME_BOTTOM_RIGHT, 4, 4, 1},
+    {IDB_FRAME_LEFT, 4, 4, 1},
+    {IDB_FRAME_RIGHT, 4, 4, 1},
+    {IDB_FRAME_TOP, 4, 4, 1},
+    {IDB_FRAME_TOP_LEFT, 4, 4, 1},
+    {IDB_FRAME_TOP_RIGHT, 4, 4, 1},
 };
 
 void PrintTo(const BitmapSpec& spec, std::ostream* os) { *os << "bitmap " << spec.id; }
@@ -183,12 +198,8 @@ std::set<std::pair<int, int>> KeyedCorners(int id, int w, int h) {
   std::vector<std::pair<int, int>> corner;
   switch (id) {
     case IDB_PANEL_FACE:
-    case IDB_VIDEO_BACKGROUND:
-      corner = {{0, 0}, {1, 0}, {0, 1}};
-      break;
-    case IDB_ABOUT:
-      corner = {{0, 0}};
-      break;
+    case IDB_VIDEO_BACKGROUND: corner = {{0, 0}, {1, 0}, {0, 1}}; break;
+    case IDB_ABOUT: corner = {{0, 0}}; break;
     default:
       for (const auto& piece : kPieces) {
         if (piece.id != id) continue;

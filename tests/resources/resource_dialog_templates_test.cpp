@@ -138,8 +138,8 @@ const ExpectedDialog kDialogs[] = {
      WS_EX_APPWINDOW, 297, 100, L"", 9, 0, 1, L"MS Shell Dlg", &kPanelControls},
     {IDD_PROPERTIES, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 467, 387,
      L"TK Lumora-Q7 Property", 9, 0, 0, L"MS Sans Serif", &kPropertyControls},
-    {IDD_VIDEO_WINDOW, WS_POPUP | DS_SETFONT | DS_FIXEDSYS, WS_EX_TOOLWINDOW, 420, 287, L"", 8, 400, 1,
-     L"MS Shell Dlg", &kVideoControls},
+    {IDD_VIDEO_WINDOW, WS_POPUP | DS_SETFONT | DS_FIXEDSYS, WS_EX_TOOLWINDOW, 420, 287, L"", 8, 400, 1, L"MS Shell Dlg",
+     &kVideoControls},
     {IDD_ABOUT, WS_POPUP | WS_SYSMENU | DS_SETFONT | DS_FIXEDSYS, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 186, 92, L"", 8,
      400, 1, L"MS Shell Dlg", &kNoControls},
     {IDD_FULL_VIEW, WS_POPUP | DS_SETFONT | DS_FIXEDSYS, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 594, 345, L"", 8, 400, 1,
@@ -211,8 +211,7 @@ INSTANTIATE_TEST_SUITE_P(AllFive, ResourceDialogTemplate, ::testing::ValuesIn(kD
                          });
 
 TEST(ResourceDialogTemplates, ResolutionButtonIsTheOnlyHiddenPanelControl) {
-  const auto t =
-      q7test::ParseDialogTemplate(q7test::ResourceBytes(q7test::Library(), RT_DIALOG, IDD_CONTROL_PANEL));
+  const auto t = q7test::ParseDialogTemplate(q7test::ResourceBytes(q7test::Library(), RT_DIALOG, IDD_CONTROL_PANEL));
   ASSERT_TRUE(t.ok);
   for (const auto& item : t.items) {
     EXPECT_EQ((item.style & WS_VISIBLE) == 0, item.id == IDC_RESOLUTION) << "control " << item.id;

@@ -37,7 +37,8 @@ class ResourceLibraryFile : public ::testing::Test {
 
   // File offset of a relative virtual address, or 0 when no section holds it.
   size_t OffsetOf(DWORD rva) const {
-    const size_t first = nt_offset_ + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt_.FileHeader.SizeOfOptionalHeader;
+    const size_t first =
+        nt_offset_ + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt_.FileHeader.SizeOfOptionalHeader;
     for (WORD i = 0; i < nt_.FileHeader.NumberOfSections; ++i) {
       const auto s = q7test::ReadAt<IMAGE_SECTION_HEADER>(file_, first + i * sizeof(IMAGE_SECTION_HEADER));
       if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.Misc.VirtualSize)
@@ -63,9 +64,7 @@ TEST_F(ResourceLibraryFile, IsA64BitDll) {
   EXPECT_TRUE(nt_.FileHeader.Characteristics & IMAGE_FILE_DLL);
 }
 
-TEST_F(ResourceLibraryFile, HasNoEntryPoint) {
-  EXPECT_EQ(nt_.OptionalHeader.AddressOfEntryPoint, 0u);
-}
+TEST_F(ResourceLibraryFile, HasNoEntryPoint) { EXPECT_EQ(nt_.OptionalHeader.AddressOfEntryPoint, 0u); }
 
 TEST_F(ResourceLibraryFile, ExportsNoFunctionsAndNamesItself) {
   const auto dir = nt_.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
@@ -106,8 +105,8 @@ std::set<ResourceKey> ExpectedInventory() {
   auto add = [&keys](LPCWSTR type, int id) {
     keys.insert({q7test::IdText(type), L"#" + std::to_wstring(id), q7test::kKorean});
   };
-  for (int id : {134, 9300, 9301, 9302, 9321, 9322, 9323, 9324, 9325, 9326, 9327, 9329, 9331, 9332, 9333, 9334,
-                 9335, 9336, 9337, 9338, 9339, 9340, 9341})
+  for (int id : {134,  9300, 9301, 9302, 9321, 9322, 9323, 9324, 9325, 9326, 9327, 9329,
+                 9331, 9332, 9333, 9334, 9335, 9336, 9337, 9338, 9339, 9340, 9341})
     add(RT_BITMAP, id);
   for (int id = 1; id <= 9; ++id) add(RT_ICON, id);
   add(RT_GROUP_ICON, IDI_APP);
@@ -143,7 +142,8 @@ TEST(ResourceInventory, ProgramModuleCarriesTheSameResources) {
   const auto library = q7test::ListResources(q7test::Library());
   ASSERT_FALSE(library.empty());
   for (const auto& k : library) {
-    const auto ours = q7test::ResourceBytes(q7test::Library(), q7test::IdFromText(k.type), q7test::IdFromText(k.name), k.language);
+    const auto ours =
+        q7test::ResourceBytes(q7test::Library(), q7test::IdFromText(k.type), q7test::IdFromText(k.name), k.language);
     const auto theirs = q7test::ResourceBytes(self, q7test::IdFromText(k.type), q7test::IdFromText(k.name), k.language);
     EXPECT_FALSE(ours.empty());
     EXPECT_EQ(ours, theirs) << "differs: type " << std::string(k.type.begin(), k.type.end()) << " name "

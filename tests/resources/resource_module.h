@@ -92,7 +92,7 @@ struct DialogItem {
   int32_t id;
   std::wstring window_class;  // upper case; predefined classes by name ("BUTTON")
   bool class_is_ordinal;
-  std::wstring text;          // "#n" when the title is a resource ordinal
+  std::wstring text;  // "#n" when the title is a resource ordinal
   WORD extra_count;
 };
 

@@ -161,7 +161,8 @@ TEST_F(SimulatedCamera, RequestQueueDeliversPackedBgrOfTheAreaOfInterest) {
   // The top rows lie outside the moving parts: they are the chart's own pixels.
   const q7sim::Picture chart = q7sim::MakeTestChart(q7sim::kSensorWidth, q7sim::kSensorHeight);
   for (int row : {0, 5, 40}) {
-    EXPECT_EQ(0, std::memcmp(&f.pixels[row * 1024 * 3], &chart.pixels[(588 + row) * chart.Stride() + 784 * 3], 1024 * 3))
+    EXPECT_EQ(0,
+              std::memcmp(&f.pixels[row * 1024 * 3], &chart.pixels[(588 + row) * chart.Stride() + 784 * 3], 1024 * 3))
         << "row " << row;
   }
 }

@@ -27,8 +27,14 @@ std::array<HBITMAP, 8> MakePieces() {
   auto corner = [](int cx, int cy) {
     return MakeBitmap(4, 4, [=](int x, int y) { return abs(x - cx) + abs(y - cy) <= 1 ? kSkinKeyColor : kCorner; });
   };
-  return {MakeSolidBitmap(4, 4, kTop), MakeSolidBitmap(4, 4, kBottom), MakeSolidBitmap(4, 4, kLeft),
-          MakeSolidBitmap(4, 4, kRight), corner(0, 0), corner(3, 0), corner(0, 3), corner(3, 3)};
+  return {MakeSolidBitmap(4, 4, kTop),
+          MakeSolidBitmap(4, 4, kBottom),
+          MakeSolidBitmap(4, 4, kLeft),
+          MakeSolidBitmap(4, 4, kRight),
+          corner(0, 0),
+          corner(3, 0),
+          corner(0, 3),
+          corner(3, 3)};
 }
 
 class TestBorderDlg : public CBorderSkinDlg {
@@ -85,8 +91,18 @@ TEST_F(BorderSkinDlgTest, WindowOfTheBaseSizeIsCutToTheOpaquePixelsOfItsFrame) {
   const int W = r.right - r.left, H = r.bottom - r.top;  // the base size: no resize, so the scan stays
   ASSERT_TRUE(Skin({W, H}));
   fw::UniqueRegion expected(::CreateRectRgn(0, 0, W, H));
-  for (const POINT& p : {POINT{0, 0}, {1, 0}, {0, 1}, {W - 1, 0}, {W - 2, 0}, {W - 1, 1}, {0, H - 1}, {1, H - 1},
-                         {0, H - 2}, {W - 1, H - 1}, {W - 2, H - 1}, {W - 1, H - 2}}) {
+  for (const POINT& p : {POINT{0, 0},
+                         {1, 0},
+                         {0, 1},
+                         {W - 1, 0},
+                         {W - 2, 0},
+                         {W - 1, 1},
+                         {0, H - 1},
+                         {1, H - 1},
+                         {0, H - 2},
+                         {W - 1, H - 1},
+                         {W - 2, H - 1},
+                         {W - 1, H - 2}}) {
     fw::UniqueRegion hole(::CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
     ::CombineRgn(expected.get(), expected.get(), hole.get(), RGN_DIFF);
   }

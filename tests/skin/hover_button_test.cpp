@@ -47,8 +47,8 @@ class HoverButtonTest : public testing::Test {
   // beyond the face.
   COLORREF DrawnFace(UINT itemState, COLORREF* outside = nullptr) {
     Canvas canvas(20, 20);
-    DRAWITEMSTRUCT dis{ODT_BUTTON, IDC_TEST_HOVER, 0, ODA_DRAWENTIRE, itemState, button_, canvas.dc(),
-                       button_.GetClientRect(), 0};
+    DRAWITEMSTRUCT dis{ODT_BUTTON,  IDC_TEST_HOVER,          0, ODA_DRAWENTIRE, itemState, button_,
+                       canvas.dc(), button_.GetClientRect(), 0};
     dlg_->SendMessage(WM_DRAWITEM, IDC_TEST_HOVER, reinterpret_cast<LPARAM>(&dis));
     if (outside) *outside = canvas.At(15, 15);
     return canvas.At(5, 5);
@@ -113,8 +113,8 @@ TEST_F(HoverButtonTest, AfterOneHoverEveryButtonOfTheProgramShowsTheHand) {
   MouseMoveTo(Middle().x, Middle().y);
   ASSERT_TRUE(PumpUntil([&] { return button_.IsHovering() != FALSE; }));
   EXPECT_EQ(::GetClassLongPtrW(check, GCLP_HCURSOR), hand);
-  fw::UniqueWindow later(::CreateWindowExW(0, L"Button", L"", WS_POPUP | BS_AUTOCHECKBOX, 0, 0, 9, 9, nullptr,
-                                           nullptr, nullptr, nullptr));
+  fw::UniqueWindow later(
+      ::CreateWindowExW(0, L"Button", L"", WS_POPUP | BS_AUTOCHECKBOX, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ(::GetClassLongPtrW(later.get(), GCLP_HCURSOR), hand);
 }
 
