@@ -1,7 +1,6 @@
 #include "app/viewer_app.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "camera/camera.h"
 #include "display/floater_dlg.h"
@@ -9,7 +8,7 @@
 #include "panel/control_panel_dlg.h"
 #include "resources/resource_ids.h"
 
-CViewerApp::CViewerApp() noexcept : CWinApp(nullptr) {}
+CViewerApp::CViewerApp() noexcept : CWinApp(nullptr), cameraNotices_(WM_CAMERA_NOTICE) {}
 
 CViewerApp::~CViewerApp() { TearDown(); }
 
@@ -22,8 +21,7 @@ BOOL CViewerApp::InitInstance() {
 bool CViewerApp::StartUp() {
   ::InitCommonControls();
   CWinApp::InitInstance();
-  // Snapshot encoders use COM on this thread.
-  comEntered_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  com_ = std::make_unique<ComApartment>();
 
   resourceLibrary_.reset(::LoadLibraryW(kResourceLibraryName));
   if (!resourceLibrary_) {
@@ -33,26 +31,25 @@ bool CViewerApp::StartUp() {
   m_state.resourceLibrary = resourceLibrary_.get();
   AfxSetResourceHandle(resourceLibrary_.get());
 
-  FitFrameBuffer(640, 480, 24);
-  camera_ = std::make_unique<CCamera>(m_state);
-  m_state.camera = camera_.get();
+  m_state.frameBuffer.Fit(640, 480, kFrameBitsPerPixel);  // black until the camera opens
+  camera_ = std::make_unique<CCamera>(m_state, [this](const std::wstring& text, const std::wstring& caption,
+                                                      UINT style) { cameraNotices_.Notify(text, caption, style); });
   m_state.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
   m_state.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
   m_state.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
 
-  videoWindow_ = std::make_unique<CFloaterDlg>(m_state, camera_->FrameLock());
+  videoWindow_ = std::make_unique<CFloaterDlg>(m_state);
   videoWindow_->Create(IDD_VIDEO_WINDOW);
-  m_state.videoWindow = videoWindow_.get();
-  fullView_ = std::make_unique<CQ7Fullview>(m_state, camera_->FrameLock());
+  CFloaterDlg* video = videoWindow_.get();
+  fullView_ = std::make_unique<CQ7Fullview>(m_state, [video] { video->ViewBox().StartRenderThread(); });
   fullView_->Create(IDD_FULL_VIEW);
-  m_state.fullView = fullView_.get();
 
   m_state.displayScale = 100.0;
   return true;
 }
 
 void CViewerApp::RunControlPanel() {
-  CControlPanelDlg panel(m_state);
+  CControlPanelDlg panel(m_state, *camera_, *videoWindow_, *fullView_, &cameraNotices_);
   m_pMainWnd = &panel;
   panel.DoModal();
   m_pMainWnd = nullptr;
@@ -64,12 +61,10 @@ void CViewerApp::Observe(const char* step) noexcept {
 
 void CViewerApp::TearDown() noexcept {
   if (fullView_) {
-    m_state.fullView = nullptr;
     fullView_.reset();  // its destructor stops its render thread before the window goes
     Observe("full-screen viewer destroyed");
   }
   if (videoWindow_) {
-    m_state.videoWindow = nullptr;
     videoWindow_.reset();
     Observe("video window destroyed");
   }
@@ -79,14 +74,10 @@ void CViewerApp::TearDown() noexcept {
     Observe("frame buffer freed");
   }
   if (camera_) {
-    m_state.camera = nullptr;
     camera_.reset();  // closes the device; the session's destructor lets nothing escape
     Observe("camera destroyed");
   }
-  if (comEntered_) {
-    ::CoUninitialize();
-    comEntered_ = false;
-  }
+  com_.reset();
   if (resourceLibrary_) {
     AfxSetResourceHandle(nullptr);
     m_state.resourceLibrary = nullptr;

@@ -6,9 +6,11 @@
 #include <functional>
 #include <memory>
 
-#include "app/app_state.h"
+#include "framework/com_apartment.h"
 #include "framework/handles.h"
+#include "framework/notice_board.h"
 #include "framework/win_app.h"
+#include "state/app_state.h"
 
 class CCamera;
 class CFloaterDlg;
@@ -21,13 +23,15 @@ class CViewerApp : public CWinApp {
 
   BOOL InitInstance() override;
 
-  // Replaces the frame buffer by a black one of the given size.
-  void FitFrameBuffer(int width, int height, int bitsPerPixel) { m_state.frameBuffer.Fit(width, height, bitsPerPixel); }
-
   // Told the name of each tear-down step just after it ran; for tests.
   std::function<void(const char* step)> m_tearDownObserver;
 
   AppState m_state;
+
+  // The objects the application owns, null outside StartUp..TearDown; for tests.
+  CCamera* Camera() const noexcept { return camera_.get(); }
+  CFloaterDlg* VideoWindow() const noexcept { return videoWindow_.get(); }
+  CQ7Fullview* FullView() const noexcept { return fullView_.get(); }
 
  protected:
   // Runs the control panel modally; the whole run of the program happens inside.
@@ -39,7 +43,8 @@ class CViewerApp : public CWinApp {
   void Observe(const char* step) noexcept;
 
   fw::UniqueModule resourceLibrary_;
-  bool comEntered_ = false;
+  std::unique_ptr<ComApartment> com_;  // snapshot encoders use COM on this thread
+  CNoticeBoard cameraNotices_;
   std::unique_ptr<CCamera> camera_;
   std::unique_ptr<CFloaterDlg> videoWindow_;
   std::unique_ptr<CQ7Fullview> fullView_;

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "camera/camera.h"
+#include "state/app_state.h"
 
 namespace {
 

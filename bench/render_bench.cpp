@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "display/frame_renderer.h"
 #include "display/render_thread.h"
 #include "framework/handles.h"
+#include "state/app_state.h"
 
 namespace {
 
@@ -158,7 +158,6 @@ int main() {
 
   // The render thread's CPU, in the video window's picture size, at the whole-picture scale.
   AppState state;
-  CCriticalSection frameLock;
   state.frameBuffer.Fit(2592, 1944, 24);
   FillPattern(*state.frameBuffer.Current());
   state.displayScale = views[0].wholeScale;
@@ -167,7 +166,7 @@ int main() {
   std::printf("| %-26s | %10s | %12s | %12s |\n", "camera", "frames/s", "thread CPU %", "process CPU %");
   std::printf("|%s|%s|%s|%s|\n", std::string(28, '-').c_str(), std::string(12, '-').c_str(),
               std::string(14, '-').c_str(), std::string(15, '-').c_str());
-  display::RenderThread thread(state, frameLock);
+  display::RenderThread thread(state);
   for (const int ready : {1, 0}) {
     state.frameReady = ready;
     const HANDLE h = thread.Start(views[0].wnd.get());

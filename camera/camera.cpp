@@ -5,23 +5,13 @@
 #include <mutex>
 #include <vector>
 
+#include "camera/frame_hand_off.h"
 #include "camera/registry_store.h"
 #include "camera/setting_writer.h"
+#include "framework/win_app.h"
 #include "resources/resource_ids.h"
 
 using namespace camera_detail;
-
-namespace {
-
-std::wstring ProgramName() {
-  wchar_t path[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name = path;
-  name = name.substr(name.find_last_of(L"\\/") + 1);
-  return name.substr(0, name.find_last_of(L'.'));
-}
-
-}  // namespace
 
 CameraNotifier MessageBoxNotifier() {
   return [](const std::wstring& text, const std::wstring& caption, UINT style) {
@@ -39,6 +29,8 @@ CCamera::CCamera(AppState& state, CameraNotifier notifier)
 
 CCamera::~CCamera() { Close(); }
 
+void CCamera::SetNotifier(CameraNotifier notifier) { notify_ = notifier ? std::move(notifier) : MessageBoxNotifier(); }
+
 // ---------------------------------------------------------------------------------------
 // Session
 
@@ -50,13 +42,13 @@ bool CCamera::Open() {
     manager_ = std::make_unique<acq::DeviceManager>();
   } catch (const acq::ImpactAcquireException&) {
     // The SDK did not start: to the user that is the same as no camera.
-    notify_(CantFindCameraText(), ProgramName(), MB_OK | MB_ICONEXCLAMATION);
+    notify_(CantFindCameraText(), AfxProgramName(), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   manager_->updateDeviceList();
   if (manager_->deviceCount() == 0) {
     manager_.reset();
-    notify_(CantFindCameraText(), ProgramName(), MB_OK | MB_ICONEXCLAMATION);
+    notify_(CantFindCameraText(), AfxProgramName(), MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   manager_->updateDeviceList();
@@ -89,11 +81,12 @@ bool CCamera::Open() {
 }
 
 void CCamera::Close() noexcept {
+  StopHandOff();
   ::ResetEvent(frameEvent_.get());
   StopAcquisition();
   device_ = nullptr;
   manager_.reset();  // closes the device and shuts the SDK down
-  std::lock_guard frameLock(frameLock_);
+  std::lock_guard stagingLock(stagingLock_);
   staging_.reset();
   stagingSize_ = 0;
 }

@@ -1,12 +1,13 @@
 #pragma once
-// The camera session: the SDK objects, the capture path into the application's frame buffer
-// and the settings record that persists in the registry.
+// The camera session: the SDK objects, the whole capture path into the frame buffer and the
+// settings record that persists in the registry.
 //
-// Threads: Open, Close, ApplyProperties and OnePushWhiteBalance run on the user-interface
-// thread (or, for Open, the panel's initialisation thread); the acquisition thread copies
-// each good image into the staging buffer; the hand-off routine (frame_hand_off.h) copies it
-// on into the frame buffer with GrabFrame.
-// Locks: whoever needs both takes the buffer lock (AppState) first, the frame lock second.
+// Threads: Open, Close, StartCapture, ApplyProperties and OnePushWhiteBalance run on the
+// user-interface thread (or, for Open, the panel's initialisation thread); the acquisition
+// thread copies each good image into the staging buffer; the hand-off thread, which this
+// session owns, copies it on into the frame buffer with GrabFrame. Nothing else writes frames.
+// Locks: the frame buffer's buffer lock first, the staging lock next, the frame buffer's frame
+// lock last (state/frame_buffer.h).
 #include <windows.h>
 
 #include <atomic>
@@ -16,10 +17,12 @@
 #include <memory>
 #include <string>
 
-#include "app/app_state.h"
 #include "camera/property_record.h"
 #include "framework/critical_section.h"
 #include "framework/handles.h"
+#include "state/app_state.h"
+
+class FrameHandOffThread;
 
 namespace mvIMPACT::acquire {
 class Device;
@@ -27,7 +30,7 @@ class DeviceManager;
 }  // namespace mvIMPACT::acquire
 
 // Shows a failure to the user: text, caption and MessageBox style. Called on whichever
-// thread ran into the failure.
+// thread ran into the failure; the notifier decides where the message appears.
 using CameraNotifier = std::function<void(const std::wstring& text, const std::wstring& caption, UINT style)>;
 // MessageBoxW with no owner window.
 CameraNotifier MessageBoxNotifier();
@@ -52,11 +55,22 @@ class CCamera {
   CCamera(const CCamera&) = delete;
   CCamera& operator=(const CCamera&) = delete;
 
+  // Where failures are reported from now on; null restores the ownerless message box.
+  void SetNotifier(CameraNotifier notifier);
+
   // Loads the stored settings, opens device 0 and applies the settings with force.
   // Reports a missing camera or a failed open to the user and returns false.
   bool Open();
   void Close() noexcept;
   bool IsOpen() const noexcept { return device_ != nullptr; }
+
+  // Play: fits the frame buffer to the camera when their sizes differ, starts acquisition and,
+  // the first time, the hand-off thread, which then runs until Close.
+  bool StartCapture();
+  bool HasHandOffThread() const noexcept;
+  // Replaces the frame buffer by a black one of the camera's resolution; every re-fit to
+  // the camera goes through here.
+  void FitFrameBuffer();
 
   bool StartAcquisition();
   bool StopAcquisition();
@@ -76,8 +90,6 @@ class CCamera {
   const PropertyRecord& CurrentRecord() const noexcept { return current_; }
   int Width() const noexcept { return width_; }
   int Height() const noexcept { return height_; }
-  // Guards the staging buffer and the frame buffer's pixels; renderers hold it while reading.
-  CCriticalSection& FrameLock() noexcept { return frameLock_; }
   CaptureTiming LastCaptureTiming() const noexcept { return {storeCopyTicks_, grabCopyTicks_, grabbedRequestAt_}; }
 
  private:
@@ -91,24 +103,25 @@ class CCamera {
   void SaveRecord() noexcept;
   void ReportRefusals(const SettingWriter& writer);
   std::wstring CantFindCameraText() const;
+  void StopHandOff() noexcept;
 
   AppState& state_;  // not owned
   CameraNotifier notify_;
-  std::unique_ptr<std::uint8_t[]> staging_;  // guarded by frameLock_
+  std::unique_ptr<std::uint8_t[]> staging_;  // guarded by stagingLock_
   std::size_t stagingSize_ = 0;
-  std::int64_t stagedRequestAt_ = 0;  // guarded by frameLock_
+  std::int64_t stagedRequestAt_ = 0;  // guarded by stagingLock_
   std::atomic<std::int64_t> storeCopyTicks_{0};
   std::atomic<std::int64_t> grabCopyTicks_{0};
   std::atomic<std::int64_t> grabbedRequestAt_{0};
   fw::UniqueKernelHandle frameEvent_;  // auto-reset: set per stored image
   fw::UniqueKernelHandle stopEvent_;   // manual-reset: set while stopped, so a grab ends at once
-  CCriticalSection frameLock_;
-  std::atomic<int> width_{2592};
-  std::atomic<int> height_{1944};
+  CCriticalSection stagingLock_;
+  std::atomic<int> width_{kSensorWidth};
+  std::atomic<int> height_{kSensorHeight};
   std::unique_ptr<mvIMPACT::acquire::DeviceManager> manager_;
   mvIMPACT::acquire::Device* device_ = nullptr;  // not owned: belongs to manager_
-  DWORD threadId_ = 0;
   fw::UniqueKernelHandle thread_;
+  std::unique_ptr<FrameHandOffThread> handOff_;
   std::atomic<bool> stopped_{true};
   PropertyRecord current_{};
 };

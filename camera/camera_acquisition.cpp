@@ -1,14 +1,12 @@
-// The acquisition thread, its start and stop, and the grab that hands a frame on.
+// The acquisition thread, its start and stop, the hand-off thread and the grab that hands a
+// frame on into the frame buffer.
 #include "camera/camera.h"
 
-#include <algorithm>
 #include <cstring>
 #include <mutex>
-#include <vector>
 
-#include "camera/registry_store.h"
+#include "camera/frame_hand_off.h"
 #include "camera/setting_writer.h"
-#include "resources/resource_ids.h"
 
 using namespace camera_detail;
 
@@ -22,6 +20,29 @@ std::int64_t Ticks() noexcept {
 
 }  // namespace
 
+bool CCamera::StartCapture() {
+  const auto block = state_.frameBuffer.Current();
+  if (!block || block->Width() != width_ || block->Height() != height_) FitFrameBuffer();
+  const bool started = StartAcquisition();
+  if (!handOff_) {
+    handOff_ = std::make_unique<FrameHandOffThread>(state_, *this);
+    handOff_->Start();
+  }
+  return started;
+}
+
+bool CCamera::HasHandOffThread() const noexcept { return handOff_ && handOff_->IsRunning(); }
+
+void CCamera::StopHandOff() noexcept {
+  if (!handOff_) return;
+  handOff_->Stop();
+  handOff_.reset();
+}
+
+void CCamera::FitFrameBuffer() {
+  if (width_ > 0 && height_ > 0) state_.frameBuffer.Fit(width_, height_, kFrameBitsPerPixel);
+}
+
 bool CCamera::StartAcquisition() {
   if (!device_) return false;
   if (thread_) {
@@ -32,7 +53,7 @@ bool CCamera::StartAcquisition() {
   if (!stopped_) return false;
   stopped_ = false;
   ::ResetEvent(stopEvent_.get());
-  HANDLE thread = ::CreateThread(nullptr, 0, &CCamera::AcquisitionThreadEntry, this, 0, &threadId_);
+  HANDLE thread = ::CreateThread(nullptr, 0, &CCamera::AcquisitionThreadEntry, this, 0, nullptr);
   if (thread == nullptr) {
     stopped_ = true;
     ::SetEvent(stopEvent_.get());
@@ -49,7 +70,6 @@ bool CCamera::StopAcquisition() {
   ::SetEvent(stopEvent_.get());
   ::WaitForSingleObject(thread_.get(), INFINITE);
   thread_.reset();
-  threadId_ = 0;
   return true;
 }
 
@@ -58,8 +78,9 @@ bool CCamera::GrabFrame(std::uint8_t* destination, std::size_t destinationBytes)
   if (destination == nullptr || stopped_) return false;
   const HANDLE events[] = {frameEvent_.get(), stopEvent_.get()};
   if (::WaitForMultipleObjects(2, events, FALSE, kGrabTimeoutMs) != WAIT_OBJECT_0) return false;
-  std::lock_guard frameLock(frameLock_);
-  const std::size_t bytes = ComputeFrameLayout(width_, height_, 24).imageSize;
+  std::lock_guard stagingLock(stagingLock_);
+  std::lock_guard frameLock(state_.frameBuffer.FrameLock());
+  const std::size_t bytes = ComputeFrameLayout(width_, height_, kFrameBitsPerPixel).imageSize;
   if (bytes == 0 || destinationBytes != bytes || stagingSize_ != bytes) return false;
   const std::int64_t start = Ticks();
   std::memcpy(destination, staging_.get(), bytes);
@@ -119,7 +140,7 @@ void CCamera::AcquisitionLoop() {
 
 void CCamera::StoreFrame(const void* data, std::size_t size, std::int64_t requestAt) {
   {
-    std::lock_guard frameLock(frameLock_);
+    std::lock_guard stagingLock(stagingLock_);
     // An image of another size (one taken before a resolution change) is dropped.
     if (!staging_ || size != stagingSize_) return;
     const std::int64_t start = Ticks();

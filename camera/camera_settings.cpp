@@ -94,9 +94,9 @@ void CCamera::ChangeResolution(PropertyRecord& r, const PropertyRecord& previous
   const bool wasRunning = !stopped_;
   if (wasRunning) StopAcquisition();
   {
-    // Buffer lock first, frame lock second, as everywhere.
+    // Buffer lock first, staging lock second, as everywhere.
     std::lock_guard bufferLock(state_.frameBuffer.BufferLock());
-    std::lock_guard frameLock(frameLock_);
+    std::lock_guard stagingLock(stagingLock_);
     int width = width_, height = height_;
     if (r.resolutionIndex >= 0 && r.resolutionIndex < kResolutionCount) {
       width = kResolutions[r.resolutionIndex].width;
@@ -120,10 +120,10 @@ void CCamera::ChangeResolution(PropertyRecord& r, const PropertyRecord& previous
     }
     width_ = width;
     height_ = height;
-    stagingSize_ = ComputeFrameLayout(width, height, 24).imageSize;
+    stagingSize_ = ComputeFrameLayout(width, height, kFrameBitsPerPixel).imageSize;
     staging_.reset();
     staging_ = std::make_unique_for_overwrite<std::uint8_t[]>(stagingSize_);
-    state_.frameBuffer.Fit(width, height, 24);
+    FitFrameBuffer();
   }
   if (wasRunning) StartAcquisition();
 }

@@ -1,12 +1,12 @@
 #pragma once
 // The hand-off thread: brings each new image from the camera's staging buffer into the
-// application's frame buffer and records the outcome in the frame-ready flag.
+// frame buffer and records the outcome in the frame-ready flag. The camera session owns it.
 #include <windows.h>
 
 #include <atomic>
 
-#include "app/app_state.h"
 #include "framework/handles.h"
+#include "state/app_state.h"
 
 class CCamera;
 

@@ -4,8 +4,8 @@
 // follows the cursor, the release (or losing the capture) ends it.
 #include <windows.h>
 
-#include "app/app_state.h"
 #include "display/render_geometry.h"
+#include "state/app_state.h"
 
 namespace display {
 

@@ -11,8 +11,8 @@ namespace {
 constexpr wchar_t kTitle[] = L"Vistal Viewer :: Floater";
 }
 
-CFloaterDlg::CFloaterDlg(AppState& state, CCriticalSection& frameLock, CWnd* parent) noexcept
-    : CBorderSkinDlg(IDD_VIDEO_WINDOW, parent), state_(state), m_viewBox(state, frameLock) {}
+CFloaterDlg::CFloaterDlg(AppState& state, CWnd* parent) noexcept
+    : CBorderSkinDlg(IDD_VIDEO_WINDOW, parent), state_(state), m_viewBox(state) {}
 
 void CFloaterDlg::DoDataExchange(CDataExchange* dx) {
   CBorderSkinDlg::DoDataExchange(dx);

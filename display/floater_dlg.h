@@ -5,24 +5,21 @@
 // flag whether it sits against the panel. The keys that would end a dialog do nothing here.
 #include <windows.h>
 
-#include "app/app_state.h"
 #include "display/view_box.h"
-#include "framework/critical_section.h"
 #include "skin/border_skin_dlg.h"
+#include "state/app_state.h"
 
 class CFloaterDlg : public CBorderSkinDlg {
  public:
   static constexpr int kPictureInset = 5;
 
-  // `frameLock` is the camera session's frame lock, for the picture's render thread.
-  CFloaterDlg(AppState& state, CCriticalSection& frameLock, CWnd* parent = nullptr) noexcept;
+  explicit CFloaterDlg(AppState& state, CWnd* parent = nullptr) noexcept;
 
   // The picture control; the panel stops and starts its render thread around full screen.
   CViewBox& ViewBox() noexcept { return m_viewBox; }
   // While set, position changes are taken as they come: the panel sets it around carrying
   // the docked window along with itself.
   void SetSnapSuppressed(BOOL suppressed) noexcept { snapSuppressed_ = suppressed; }
-  BOOL IsSnapSuppressed() const noexcept { return snapSuppressed_; }
 
   BOOL PreTranslateMessage(MSG* msg) override;
 

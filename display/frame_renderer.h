@@ -6,9 +6,9 @@
 
 #include <optional>
 
-#include "app/frame_buffer.h"
 #include "display/render_geometry.h"
 #include "framework/critical_section.h"
+#include "state/frame_buffer.h"
 
 namespace display {
 

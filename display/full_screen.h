@@ -4,9 +4,9 @@
 // Only one render thread draws at any time: the one that stops goes before the other starts.
 #include <windows.h>
 
-#include "app/app_state.h"
 #include "display/floater_dlg.h"
 #include "display/q7_fullview.h"
+#include "state/app_state.h"
 
 namespace display {
 

@@ -5,10 +5,9 @@
 // Escape, Enter or Alt+F4 close it, telling the notify window (the control panel).
 #include <windows.h>
 
-#include "app/app_state.h"
-#include "display/drag_pan.h"
-#include "display/render_thread.h"
-#include "framework/critical_section.h"
+#include <functional>
+
+#include "display/picture_view.h"
 #include "framework/dialog.h"
 
 namespace display {
@@ -17,21 +16,15 @@ namespace display {
 inline constexpr UINT kFullViewClosedMessage = WM_USER + 28;
 }  // namespace display
 
-class CQ7Fullview : public CDialog {
+class CQ7Fullview : public CPictureView<CDialog> {
  public:
-  // `frameLock` is the camera session's frame lock.
-  CQ7Fullview(AppState& state, CCriticalSection& frameLock, CWnd* parent = nullptr) noexcept;
-  ~CQ7Fullview() override;  // stops the render thread before the window goes
-
-  HANDLE StartRenderThread() noexcept;
-  void StopRenderThread() noexcept;
-  bool IsRenderThreadRunning() const noexcept { return renderThread_.IsRunning(); }
-  const display::RenderThread& RenderThreadControl() const noexcept { return renderThread_; }
+  // `resumeVideo` gives the picture back to the video window when the viewer closes with no
+  // notify window to do it.
+  CQ7Fullview(AppState& state, std::function<void()> resumeVideo, CWnd* parent = nullptr);
 
   // The window told when the viewer closes itself; not owned.
   void SetNotifyWindow(CWnd* wnd) noexcept { notifyWnd_ = wnd; }
   CWnd* GetNotifyWindow() const noexcept { return notifyWnd_; }
-  bool IsPanning() const noexcept { return panner_.IsPanning(); }
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -44,18 +37,13 @@ class CQ7Fullview : public CDialog {
 
  private:
   BOOL OnEraseBkgnd(HDC dc);
-  BOOL OnSetCursor(UINT hitTest);
   void OnLButtonDown();
   void OnLButtonUp();
   void OnMouseMove();
   void OnMouseWheel(int delta);
   void OnKeyDown(UINT key);
-  void OnCaptureChanged(HWND gainer);
-  void OnDestroy();
   void Zoom(int direction);
 
-  AppState& state_;
-  display::DragPanner panner_;
-  display::RenderThread renderThread_;
+  std::function<void()> resumeVideo_;
   CWnd* notifyWnd_ = nullptr;  // not owned
 };

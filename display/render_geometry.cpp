@@ -95,12 +95,4 @@ std::wstring FormatScaleCaption(double scalePercent) {
   return n > 0 ? std::wstring(text, static_cast<std::size_t>(n)) : std::wstring();
 }
 
-double StepDisplayScale(double scalePercent, int direction) {
-  if (direction > 0 && scalePercent < AppState::kMaxScale)
-    return std::min(scalePercent + AppState::kScaleStep, AppState::kMaxScale);
-  if (direction < 0 && scalePercent > AppState::kMinScale)
-    return std::max(scalePercent - AppState::kScaleStep, AppState::kMinScale);
-  return scalePercent;
-}
-
 }  // namespace display

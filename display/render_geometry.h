@@ -10,8 +10,6 @@
 
 #include <string>
 
-#include "app/app_state.h"
-
 namespace display {
 
 inline constexpr int kNavigatorWidth = 92;
@@ -60,9 +58,5 @@ PanOffset ComputeDragPan(PanOffset startPan, POINT startCursor, POINT cursor, in
 
 // "Display Scale : 300%": the scale rounded to a whole percent.
 std::wstring FormatScaleCaption(double scalePercent);
-
-// One zoom step of 10 within 10..300 (AppState's bounds): up for direction > 0, down for direction < 0;
-// at a bound the scale stays.
-double StepDisplayScale(double scalePercent, int direction);
 
 }  // namespace display

@@ -21,8 +21,8 @@ void WriteBack(std::atomic<int>& shared, int seen, int clamped) {
 
 }  // namespace
 
-RenderThread::RenderThread(AppState& state, CCriticalSection& frameLock, Trace trace) noexcept
-    : state_(state), frameLock_(frameLock), trace_(trace), wake_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+RenderThread::RenderThread(AppState& state, Trace trace) noexcept
+    : state_(state), trace_(trace), wake_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 RenderThread::~RenderThread() { Stop(); }
 
@@ -87,33 +87,25 @@ void RenderThread::Run() {
 void RenderThread::Repaint(HDC dc, HWND view) {
   RECT client{};
   ::GetClientRect(view, &client);
-  std::shared_ptr<FrameBlock> block;
-  {
-    std::lock_guard lock(frameLock_);
-    block = state_.frameBuffer.Current();
-  }
+  const std::shared_ptr<FrameBlock> block = state_.frameBuffer.Current();
   DrawFrameOptions options;
-  options.frameLock = &frameLock_;
+  options.frameLock = &state_.frameBuffer.FrameLock();
   const PanOffset pan{state_.panX.load(), state_.panY.load()};
   if (frames_.load() > 0 && block && DrawFrame(dc, client, *block, state_.displayScale.load(), pan, options)) return;
   ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
 }
 
 void RenderThread::DrawOnce(HDC dc) {
-  // The block is taken under the frame lock and held for the whole frame, so a re-fit of
-  // the frame buffer meanwhile frees the old block only after this frame is done with it.
-  std::shared_ptr<FrameBlock> block;
-  {
-    std::lock_guard lock(frameLock_);
-    block = state_.frameBuffer.Current();
-  }
+  // The block is held for the whole frame, so a re-fit of the frame buffer meanwhile frees
+  // the old block only after this frame is done with it.
+  const std::shared_ptr<FrameBlock> block = state_.frameBuffer.Current();
   if (!block) return;
   RECT client{};
   ::GetClientRect(view_, &client);
   const double scale = state_.displayScale.load();
   const PanOffset pan{state_.panX.load(), state_.panY.load()};
   DrawFrameOptions options;
-  options.frameLock = &frameLock_;
+  options.frameLock = &state_.frameBuffer.FrameLock();
   if (const auto g = DrawFrame(dc, client, *block, scale, pan, options)) {
     WriteBack(state_.panX, pan.x, g->panX);
     WriteBack(state_.panY, pan.y, g->panY);

@@ -10,9 +10,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "framework/critical_section.h"
 #include "framework/handles.h"
+#include "state/app_state.h"
 
 namespace display {
 
@@ -20,8 +19,7 @@ class RenderThread {
  public:
   enum class Trace { None, AfterEachFrame };
 
-  // `frameLock` is the camera session's frame lock, under which new frames are copied in.
-  RenderThread(AppState& state, CCriticalSection& frameLock, Trace trace = Trace::None) noexcept;
+  explicit RenderThread(AppState& state, Trace trace = Trace::None) noexcept;
   ~RenderThread();  // stops the thread
   RenderThread(const RenderThread&) = delete;
   RenderThread& operator=(const RenderThread&) = delete;
@@ -52,8 +50,7 @@ class RenderThread {
   // Sleeps for up to `ms`, ending early on a stop request; true when asked to stop.
   bool Pause(DWORD ms) const noexcept;
 
-  AppState& state_;
-  CCriticalSection& frameLock_;
+  AppState& state_;  // not owned
   const Trace trace_;
   HWND view_ = nullptr;  // not owned: the view that owns this object
   fw::UniqueKernelHandle thread_;

@@ -3,8 +3,8 @@
 // application loaded, or the framework's resource module before there is one.
 #include <windows.h>
 
-#include "app/app_state.h"
 #include "framework/win_app.h"
+#include "state/app_state.h"
 
 namespace display {
 

@@ -55,12 +55,22 @@ SnapResult SnapWindowPosition(int x, int y, int cx, int cy, int virtualWidth, in
   return r;
 }
 
+RECT ScreenHalfRect(ScreenHalf half, int virtualWidth, int virtualHeight) {
+  const int middle = static_cast<int>(virtualWidth * 0.5);
+  return half == ScreenHalf::Left ? RECT{0, 0, middle, virtualHeight} : RECT{middle, 0, virtualWidth, virtualHeight};
+}
+
+ScreenHalf HalfHoldingMore(const RECT& window, int virtualWidth, int virtualHeight, ScreenHalf onTie) {
+  const std::int64_t left = OverlapArea(ScreenHalfRect(ScreenHalf::Left, virtualWidth, virtualHeight), window);
+  const std::int64_t right = OverlapArea(ScreenHalfRect(ScreenHalf::Right, virtualWidth, virtualHeight), window);
+  if (left == right) return onTie;
+  return left > right ? ScreenHalf::Left : ScreenHalf::Right;
+}
+
 RECT ChooseFullScreenRect(int monitorCount, int virtualWidth, int virtualHeight, const RECT& videoWindow) {
   if (monitorCount <= 1) return RECT{0, 0, virtualWidth, virtualHeight};
-  const int middle = static_cast<int>(virtualWidth * 0.5);
-  const RECT left{0, 0, middle, virtualHeight};
-  const RECT right{middle, 0, virtualWidth, virtualHeight};
-  return OverlapArea(left, videoWindow) > OverlapArea(right, videoWindow) ? left : right;
+  return ScreenHalfRect(HalfHoldingMore(videoWindow, virtualWidth, virtualHeight, ScreenHalf::Right), virtualWidth,
+                        virtualHeight);
 }
 
 ClosingKey ClassifyClosingKey(UINT message, WPARAM key) {

@@ -21,6 +21,12 @@ struct SnapResult {
 SnapResult SnapWindowPosition(int x, int y, int cx, int cy, int virtualWidth, int virtualHeight, int monitorCount,
                               const RECT* panel);
 
+// The halves of the virtual screen (0, 0, virtualWidth, virtualHeight), split at its middle.
+enum class ScreenHalf { Left, Right };
+RECT ScreenHalfRect(ScreenHalf half, int virtualWidth, int virtualHeight);
+// The half that holds more of `window`; `onTie` when both hold the same or none of it.
+ScreenHalf HalfHoldingMore(const RECT& window, int virtualWidth, int virtualHeight, ScreenHalf onTie);
+
 // The rectangle the full-screen viewer covers: the whole virtual screen with one monitor;
 // with more, the half of it (left or right) that holds more of the video window, the right
 // half when both hold the same or none of it.

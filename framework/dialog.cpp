@@ -13,7 +13,7 @@ CDialog::~CDialog() {
 
 HWND CDialog::CreateFromTemplate(UINT templateId, HWND owner) {
   HINSTANCE module = AfxGetResourceHandle();
-  HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+  HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
   if (!info) return nullptr;
   HGLOBAL loaded = ::LoadResource(module, info);
   const auto* dialogTemplate = loaded ? static_cast<const DLGTEMPLATE*>(::LockResource(loaded)) : nullptr;

@@ -43,17 +43,19 @@ HINSTANCE AfxGetInstanceHandle() noexcept { return g_app ? g_app->m_hInstance : 
 HINSTANCE AfxGetResourceHandle() noexcept { return g_resourceModule ? g_resourceModule : AfxGetInstanceHandle(); }
 void AfxSetResourceHandle(HINSTANCE module) noexcept { g_resourceModule = module; }
 
+std::wstring AfxProgramName() {
+  wchar_t path[MAX_PATH] = L"";
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring name(path);
+  if (const auto slash = name.find_last_of(L"\\/"); slash != std::wstring::npos) name.erase(0, slash + 1);
+  if (const auto dot = name.rfind(L'.'); dot != std::wstring::npos) name.erase(dot);
+  return name;
+}
+
 int AfxMessageBox(const wchar_t* text, UINT type) {
   CWnd* mainWnd = AfxGetMainWnd();
   HWND owner = mainWnd && mainWnd->m_hWnd && ::IsWindowEnabled(mainWnd->m_hWnd) ? mainWnd->m_hWnd : nullptr;
-  wchar_t path[MAX_PATH] = L"";
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const wchar_t* title = path;
-  for (const wchar_t* p = path; *p; ++p)
-    if (*p == L'\\' || *p == L'/') title = p + 1;
-  std::wstring caption(title);
-  if (const auto dot = caption.rfind(L'.'); dot != std::wstring::npos) caption.erase(dot);
-  return ::MessageBoxW(owner, text, caption.c_str(), type);
+  return ::MessageBoxW(owner, text, AfxProgramName().c_str(), type);
 }
 
 std::wstring LoadResourceString(UINT id, HINSTANCE module) {

@@ -33,6 +33,8 @@ HINSTANCE AfxGetInstanceHandle() noexcept;
 HINSTANCE AfxGetResourceHandle() noexcept;
 void AfxSetResourceHandle(HINSTANCE module) noexcept;
 
+// The program file's name without its folder and extension ("Q7Viewer").
+std::wstring AfxProgramName();
 // A message box owned by the main window (if any), titled with the program's file name.
 int AfxMessageBox(const wchar_t* text, UINT type = MB_OK);
 

@@ -1,8 +1,8 @@
 #pragma once
 // The About box: the About picture, centred on the screen's left half (or right half), closed
 // by releasing the left button anywhere on it or by Escape.
-#include "app/app_state.h"
 #include "skin/bitmap_skin_dlg.h"
+#include "state/app_state.h"
 
 class CAboutDlg : public CBitmapSkinDlg {
  public:

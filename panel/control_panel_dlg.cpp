@@ -1,18 +1,16 @@
 #include "panel/control_panel_dlg.h"
 
-#include <objbase.h>
+#include <cstdlib>
 
 #include "camera/camera.h"
-#include "camera/frame_hand_off.h"
 #include "display/floater_dlg.h"
 #include "display/full_screen.h"
-#include "display/q7_fullview.h"
-#include "display/render_geometry.h"
+#include "display/zoom_steps.h"
 #include "framework/com_apartment.h"
 #include "framework/file_dialog.h"
+#include "framework/notice_board.h"
 #include "framework/win_app.h"
 #include "panel/about_dlg.h"
-#include "panel/panel_layout.h"
 #include "panel/property_dlg.h"
 #include "panel/snapshot.h"
 #include "resources/resource_ids.h"
@@ -29,8 +27,14 @@ std::wstring PanelString(HMODULE library, UINT id) { return LoadResourceString(i
 
 }  // namespace
 
-CControlPanelDlg::CControlPanelDlg(AppState& state, CWnd* parent)
-    : CBitmapSkinDlg(IDD_CONTROL_PANEL, parent), state_(state) {
+CControlPanelDlg::CControlPanelDlg(AppState& state, CCamera& camera, CFloaterDlg& videoWindow, CQ7Fullview& fullView,
+                                   CNoticeBoard* notices, CWnd* parent)
+    : CBitmapSkinDlg(IDD_CONTROL_PANEL, parent),
+      state_(state),
+      camera_(camera),
+      videoWindow_(videoWindow),
+      fullView_(fullView),
+      notices_(notices) {
   icon_ = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APP));
 }
 
@@ -45,22 +49,12 @@ std::wstring CControlPanelDlg::StatusText() const {
   return text;
 }
 
-bool CControlPanelDlg::HasHandOffThread() const noexcept { return handOff_ && handOff_->IsRunning(); }
+bool CControlPanelDlg::HasHandOffThread() const noexcept { return camera_.HasHandOffThread(); }
 
 void CControlPanelDlg::DoDataExchange(CDataExchange* dx) {
   CBitmapSkinDlg::DoDataExchange(dx);
-  DDX_Control(dx, IDC_EXIT, closeButton_);
-  DDX_Control(dx, IDC_HIDE, minimizeButton_);
-  DDX_Control(dx, IDC_PLAY, playButton_);
-  DDX_Control(dx, IDC_STOP, stopButton_);
-  DDX_Control(dx, IDC_SNAPSHOT, snapshotButton_);
-  DDX_Control(dx, IDC_ZOOM_OUT, zoomOutButton_);
-  DDX_Control(dx, IDC_ZOOM_IN, zoomInButton_);
-  DDX_Control(dx, IDC_FULL_SCREEN, fullScreenButton_);
-  DDX_Control(dx, IDC_INFORMATION, informationButton_);
+  for (std::size_t i = 0; i < kPanelButtonCount; ++i) DDX_Control(dx, PanelButtons()[i].controlId, buttons_[i]);
   DDX_Control(dx, IDC_STATUS, statusLine_);
-  DDX_Control(dx, IDC_IMAGE, propertiesButton_);
-  DDX_Control(dx, IDC_RESOLUTION, resolutionButton_);
 }
 
 BOOL CControlPanelDlg::OnInitDialog() {
@@ -75,7 +69,8 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetDrawMode(SKIN_DRAW_FIT);
   SetupButtons();
 
-  if (state_.videoWindow) state_.videoWindow->ShowWindow(SW_SHOWNORMAL);
+  if (notices_) notices_->Attach(m_hWnd);
+  videoWindow_.ShowWindow(SW_SHOWNORMAL);
   SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   PlaceBesideVideoWindow();
   state_.docked = 1;
@@ -86,61 +81,50 @@ BOOL CControlPanelDlg::OnInitDialog() {
 }
 
 void CControlPanelDlg::SetupButtons() {
-  for (const PanelButtonLayout& layout : PanelButtons()) {
-    CHoverButton* button = Button(layout.controlId);
-    if (!button || !button->m_hWnd) continue;
-    button->SetStateBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(layout.stripBitmapId)));
-    button->MoveWindow(layout.rect);
-    button->SetTooltipText(PanelString(state_.resourceLibrary, layout.tooltipId).c_str(), TRUE);
-    if (!layout.enabledAtStart) button->EnableWindow(FALSE);
+  for (std::size_t i = 0; i < kPanelButtonCount; ++i) {
+    const PanelButtonLayout& layout = PanelButtons()[i];
+    CHoverButton& button = buttons_[i];
+    if (!button.m_hWnd) continue;
+    button.SetStateBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(layout.stripBitmapId)));
+    button.MoveWindow(layout.rect);
+    button.SetTooltipText(PanelString(state_.resourceLibrary, layout.tooltipId).c_str(), TRUE);
+    if (!layout.enabledAtStart) button.EnableWindow(FALSE);
   }
   statusLine_.MoveWindow(PanelStatusRect());
   statusLine_.SetWindowText(L"");
 }
 
-CHoverButton* CControlPanelDlg::Button(int controlId) {
-  switch (controlId) {
-    case IDC_EXIT: return &closeButton_;
-    case IDC_HIDE: return &minimizeButton_;
-    case IDC_PLAY: return &playButton_;
-    case IDC_STOP: return &stopButton_;
-    case IDC_SNAPSHOT: return &snapshotButton_;
-    case IDC_ZOOM_OUT: return &zoomOutButton_;
-    case IDC_ZOOM_IN: return &zoomInButton_;
-    case IDC_FULL_SCREEN: return &fullScreenButton_;
-    case IDC_INFORMATION: return &informationButton_;
-    case IDC_IMAGE: return &propertiesButton_;
-    case IDC_RESOLUTION: return &resolutionButton_;
-    default: return nullptr;
-  }
+CHoverButton& CControlPanelDlg::Button(int controlId) {
+  for (std::size_t i = 0; i < kPanelButtonCount; ++i)
+    if (PanelButtons()[i].controlId == controlId) return buttons_[i];
+  // Only the ids of PanelButtons() are ever asked for.
+  std::abort();
 }
 
 void CControlPanelDlg::PlaceBesideVideoWindow() {
   RECT workArea{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
   const RECT panel = GetWindowRect();
-  const RECT video = state_.videoWindow ? state_.videoWindow->GetWindowRect() : RECT{};
+  const RECT video = videoWindow_.GetWindowRect();
   const PanelPlacement placement =
       PlacePanelAndVideo(state_.virtualScreenWidth, state_.monitorCount, workArea.bottom,
                          SIZE{panel.right - panel.left, panel.bottom - panel.top}, video.right - video.left);
   originX_ = placement.panel.x;
   originY_ = placement.panel.y;
   SetWindowPos(nullptr, placement.panel.x, placement.panel.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (state_.videoWindow)
-    state_.videoWindow->SetWindowPos(nullptr, placement.video.x, placement.video.y, 0, 0,
-                                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  videoWindow_.SetWindowPos(nullptr, placement.video.x, placement.video.y, 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 DWORD WINAPI CControlPanelDlg::InitializationThread(LPVOID param) noexcept {
   auto* self = static_cast<CControlPanelDlg*>(param);
   const HWND panel = self->m_hWnd;
-  AppState& state = self->state_;
   ComApartment com;
   ::PostMessageW(panel, WM_PANEL_STATUS, IDS_INITIALIZE, 0);
   bool ready = false;
   try {
-    ready = state.camera && state.camera->Open();
-    if (ready) self->FitFrameBufferToCamera();
+    ready = self->camera_.Open();
+    if (ready) self->camera_.FitFrameBuffer();
   } catch (...) {
     ready = false;
   }
@@ -150,7 +134,7 @@ DWORD WINAPI CControlPanelDlg::InitializationThread(LPVOID param) noexcept {
 }
 
 void CControlPanelDlg::OnCameraOpened(bool ready) {
-  if (ready) playButton_.EnableWindow(TRUE);
+  if (ready) Button(IDC_PLAY).EnableWindow(TRUE);
   ShowStatus(ready ? IDS_INIT_SUCCESS : IDS_CANT_FIND_CAMERA);
 }
 
@@ -158,56 +142,42 @@ void CControlPanelDlg::ShowStatus(UINT stringId) {
   statusLine_.SetWindowText(PanelString(state_.resourceLibrary, stringId).c_str());
 }
 
-void CControlPanelDlg::EnableButtons(std::initializer_list<CHoverButton*> buttons, BOOL enable) {
-  for (CHoverButton* button : buttons) button->EnableWindow(enable);
-}
-
-void CControlPanelDlg::FitFrameBufferToCamera() {
-  CCamera* camera = state_.camera;
-  if (camera && camera->Width() > 0 && camera->Height() > 0)
-    state_.frameBuffer.Fit(camera->Width(), camera->Height(), 24);
+void CControlPanelDlg::EnableButtons(std::initializer_list<int> controlIds, BOOL enable) {
+  for (int id : controlIds) Button(id).EnableWindow(enable);
 }
 
 void CControlPanelDlg::OnPlay() {
-  CCamera* camera = state_.camera;
-  const auto block = state_.frameBuffer.Current();
-  const bool sizeDiffers = !block || block->Width() != camera->Width() || block->Height() != camera->Height();
-  if (sizeDiffers) FitFrameBufferToCamera();
-  playButton_.EnableWindow(FALSE);
-  EnableButtons({&stopButton_, &snapshotButton_, &zoomInButton_, &zoomOutButton_, &fullScreenButton_}, TRUE);
-  camera->StartAcquisition();
-  EnableButtons({&propertiesButton_, &resolutionButton_}, TRUE);
-  if (!handOff_) {
-    handOff_ = std::make_unique<FrameHandOffThread>(state_, *camera);
-    handOff_->Start();
-  }
+  Button(IDC_PLAY).EnableWindow(FALSE);
+  EnableButtons({IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FULL_SCREEN}, TRUE);
+  camera_.StartCapture();
+  EnableButtons({IDC_IMAGE, IDC_RESOLUTION}, TRUE);
 }
 
 void CControlPanelDlg::OnStop() {
-  playButton_.EnableWindow(TRUE);
-  EnableButtons({&stopButton_, &snapshotButton_, &zoomInButton_, &zoomOutButton_, &fullScreenButton_}, FALSE);
-  state_.camera->StopAcquisition();
-  EnableButtons({&propertiesButton_, &resolutionButton_}, FALSE);
+  Button(IDC_PLAY).EnableWindow(TRUE);
+  EnableButtons({IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FULL_SCREEN}, FALSE);
+  camera_.StopAcquisition();
+  EnableButtons({IDC_IMAGE, IDC_RESOLUTION}, FALSE);
 }
 
 void CControlPanelDlg::OnZoomOut() {
   state_.displayScale = display::StepDisplayScale(state_.displayScale, -1);
   ShowStatus(IDS_ZOOM_OUT_STATUS);
-  if (!CanZoomOut(state_.displayScale)) zoomOutButton_.EnableWindow(FALSE);
-  zoomInButton_.EnableWindow(TRUE);
+  if (!display::CanZoomOut(state_.displayScale)) Button(IDC_ZOOM_OUT).EnableWindow(FALSE);
+  Button(IDC_ZOOM_IN).EnableWindow(TRUE);
 }
 
 void CControlPanelDlg::OnZoomIn() {
   state_.displayScale = display::StepDisplayScale(state_.displayScale, +1);
   ShowStatus(IDS_ZOOM_IN_STATUS);
-  zoomOutButton_.EnableWindow(TRUE);
-  if (!CanZoomIn(state_.displayScale)) zoomInButton_.EnableWindow(FALSE);
+  Button(IDC_ZOOM_OUT).EnableWindow(TRUE);
+  if (!display::CanZoomIn(state_.displayScale)) Button(IDC_ZOOM_IN).EnableWindow(FALSE);
 }
 
 void CControlPanelDlg::OnSnapshot() {
   CFileDialog dialog(FALSE, kSnapshotDefaultExtension, L"", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kSnapshotFilter);
   if (dialog.DoModal() != IDOK) return;
-  const std::vector<std::uint8_t> frame = CopyFrameBlock(state_.frameBuffer, state_.camera->FrameLock());
+  const std::vector<std::uint8_t> frame = state_.frameBuffer.CopyBlock();
   // Encoding a full frame can take a second or more; show that the program is busy.
   HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
   const SnapshotOutcome outcome =
@@ -224,9 +194,7 @@ void CControlPanelDlg::OnInformation() {
   about.DoModal();
 }
 
-void CControlPanelDlg::OnProperties() {
-  if (state_.camera) ShowPropertyDialog(*state_.camera, this);
-}
+void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this); }
 
 BOOL CControlPanelDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
   if (control && notifyCode != BN_CLICKED) return CBitmapSkinDlg::OnCommand(notifyCode, id, control);
@@ -291,18 +259,16 @@ void CControlPanelDlg::OnDestroy() {
     ::WaitForSingleObject(initThread_.get(), INFINITE);
     initThread_.reset();
   }
-  if (handOff_) {
-    handOff_->Stop();
-    handOff_.reset();
-  }
-  if (state_.videoWindow) state_.videoWindow->ViewBox().StopRenderThread();
-  if (state_.camera) state_.camera->Close();
+  // Nothing raises notices for this window any more.
+  if (notices_) notices_->Attach(nullptr);
+  videoWindow_.ViewBox().StopRenderThread();
+  camera_.Close();  // stops the hand-off thread and acquisition
 }
 
 void CControlPanelDlg::OnWindowPosChanging(WINDOWPOS* pos) {
   Default();
-  if (!state_.docked || pos->cx <= 0 || !state_.videoWindow || (pos->flags & SWP_NOMOVE)) return;
-  CFloaterDlg& videoWindow = *state_.videoWindow;
+  if (!state_.docked || pos->cx <= 0 || !videoWindow_.m_hWnd || (pos->flags & SWP_NOMOVE)) return;
+  CFloaterDlg& videoWindow = videoWindow_;
   const RECT video = videoWindow.GetWindowRect();
   // The video window's own magnet must leave this move alone.
   videoWindow.SetSnapSuppressed(TRUE);
@@ -320,9 +286,9 @@ void CControlPanelDlg::OnWindowPosChanged(const WINDOWPOS*) {
 
 void CControlPanelDlg::OnActivate(UINT activation, HWND other, BOOL minimized) {
   Default();
-  if (activation == WA_INACTIVE || minimized || !state_.videoWindow) return;
-  if (other == state_.videoWindow->m_hWnd || FullViewVisible()) return;
-  ::SetForegroundWindow(state_.videoWindow->m_hWnd);
+  if (activation == WA_INACTIVE || minimized || !videoWindow_.m_hWnd) return;
+  if (other == videoWindow_.m_hWnd || FullViewVisible()) return;
+  ::SetForegroundWindow(videoWindow_.m_hWnd);
   if (activation == WA_CLICKACTIVE) {
     // The click that activated the panel was eaten by the activation; give it back.
     ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, ::GetMessageExtraInfo());
@@ -330,22 +296,17 @@ void CControlPanelDlg::OnActivate(UINT activation, HWND other, BOOL minimized) {
   }
 }
 
-bool CControlPanelDlg::FullViewVisible() const {
-  return state_.fullView && state_.fullView->m_hWnd && state_.fullView->IsWindowVisible();
-}
+bool CControlPanelDlg::FullViewVisible() const { return fullView_.m_hWnd && fullView_.IsWindowVisible(); }
 
-void CControlPanelDlg::OnFullScreen() {
-  if (!state_.fullView || !state_.videoWindow) return;
-  display::ToggleFullScreen(*state_.fullView, *state_.videoWindow, state_, this);
-}
+void CControlPanelDlg::OnFullScreen() { display::ToggleFullScreen(fullView_, videoWindow_, state_, this); }
 
 LRESULT CControlPanelDlg::OnLeaveFullScreen() {
-  if (state_.fullView && state_.videoWindow) display::LeaveFullScreen(*state_.fullView, *state_.videoWindow);
+  display::LeaveFullScreen(fullView_, videoWindow_);
   return 1;
 }
 
 LRESULT CControlPanelDlg::OnRefitFrameBuffer() {
-  FitFrameBufferToCamera();
+  camera_.FitFrameBuffer();
   return 1;
 }
 
@@ -361,6 +322,9 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_REFIT_FRAME_BUFFER: return OnRefitFrameBuffer();
     case WM_PANEL_STATUS: ShowStatus(static_cast<UINT>(wp)); return 0;
     case WM_CAMERA_OPENED: OnCameraOpened(wp != 0); return 0;
+    case WM_CAMERA_NOTICE:
+      if (notices_) notices_->ShowQueued();
+      return 0;
     default: break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);

@@ -5,26 +5,36 @@
 // window attached to itself.
 #include <windows.h>
 
-#include <memory>
+#include <array>
 #include <string>
 
-#include "app/app_state.h"
 #include "display/q7_fullview.h"
 #include "framework/controls.h"
 #include "framework/handles.h"
+#include "panel/panel_layout.h"
 #include "skin/bitmap_skin_dlg.h"
 #include "skin/hover_button.h"
+#include "state/app_state.h"
 
-class FrameHandOffThread;
+class CCamera;
+class CFloaterDlg;
+class CNoticeBoard;
 
 // The full-screen viewer sends this to the panel when it closes itself.
 inline constexpr UINT WM_LEAVE_FULL_SCREEN = display::kFullViewClosedMessage;
-// Re-fits the frame buffer to the camera's resolution.
+// Re-fits the frame buffer to the camera's resolution. Its number is part of the program's
+// message contract (other programs may send it), so it stays WM_USER + 1.
 inline constexpr UINT WM_REFIT_FRAME_BUFFER = WM_USER + 1;
+
+// Posted by the camera's notice board (framework/notice_board.h) when it holds boxes to show.
+inline constexpr UINT WM_CAMERA_NOTICE = WM_APP + 3;
 
 class CControlPanelDlg : public CBitmapSkinDlg {
  public:
-  explicit CControlPanelDlg(AppState& state, CWnd* parent = nullptr);
+  // The panel drives the camera session and the two picture windows; none is owned. Notices
+  // the camera raises on other threads reach the user through `notices` when given.
+  CControlPanelDlg(AppState& state, CCamera& camera, CFloaterDlg& videoWindow, CQ7Fullview& fullView,
+                   CNoticeBoard* notices = nullptr, CWnd* parent = nullptr);
   ~CControlPanelDlg() override;
 
   BOOL PreTranslateMessage(MSG* msg) override;
@@ -63,30 +73,23 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   void OnCameraOpened(bool ready);
 
   void SetupButtons();
-  CHoverButton* Button(int controlId);
+  CHoverButton& Button(int controlId);
   void PlaceBesideVideoWindow();
   void ShowStatus(UINT stringId);
-  void EnableButtons(std::initializer_list<CHoverButton*> buttons, BOOL enable);
-  void FitFrameBufferToCamera();
+  void EnableButtons(std::initializer_list<int> controlIds, BOOL enable);
   bool FullViewVisible() const;
 
   static DWORD WINAPI InitializationThread(LPVOID self) noexcept;
 
-  AppState& state_;       // not owned
-  HICON icon_ = nullptr;  // shared icon from the resource library: not destroyed
-  CHoverButton closeButton_;
-  CHoverButton minimizeButton_;
-  CHoverButton playButton_;
-  CHoverButton stopButton_;
-  CHoverButton snapshotButton_;
-  CHoverButton zoomOutButton_;
-  CHoverButton zoomInButton_;
-  CHoverButton fullScreenButton_;
-  CHoverButton informationButton_;
+  AppState& state_;           // not owned
+  CCamera& camera_;           // not owned
+  CFloaterDlg& videoWindow_;  // not owned
+  CQ7Fullview& fullView_;     // not owned
+  CNoticeBoard* notices_;     // not owned; may be null
+  HICON icon_ = nullptr;      // shared icon from the resource library: not destroyed
+  // One per entry of PanelButtons(), in its order.
+  std::array<CHoverButton, kPanelButtonCount> buttons_;
   CStatic statusLine_;
-  CHoverButton propertiesButton_;
-  CHoverButton resolutionButton_;
-  std::unique_ptr<FrameHandOffThread> handOff_;
   fw::UniqueKernelHandle initThread_;
   int originX_ = 0;
   int originY_ = 0;

@@ -2,23 +2,17 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "display/window_geometry.h"
 #include "resources/resource_ids.h"
 
 namespace {
 
 constexpr RECT At(int x, int y, int cx, int cy) { return RECT{x, y, x + cx, y + cy}; }
 
-long long IntersectionArea(const RECT& a, const RECT& b) {
-  RECT overlap{};
-  if (!::IntersectRect(&overlap, &a, &b)) return 0;
-  return static_cast<long long>(overlap.right - overlap.left) * (overlap.bottom - overlap.top);
-}
-
 }  // namespace
 
-const std::array<PanelButtonLayout, 11>& PanelButtons() {
-  static const std::array<PanelButtonLayout, 11> buttons{{
+const std::array<PanelButtonLayout, kPanelButtonCount>& PanelButtons() {
+  static const std::array<PanelButtonLayout, kPanelButtonCount> buttons{{
       {IDC_EXIT, IDB_EXIT_STRIP, At(256, 5, 11, 11), IDS_TIP_EXIT, true},
       {IDC_HIDE, IDB_HIDE_STRIP, At(243, 5, 11, 11), IDS_TIP_HIDE, true},
       {IDC_RESOLUTION, IDB_RESOLUTION_STRIP, At(25, 48, 108, 25), IDS_TIP_RESOLUTION, false},
@@ -45,9 +39,6 @@ PanelPlacement PlacePanelAndVideo(int virtualScreenWidth, int monitorCount, int 
   return {POINT{x, y}, POINT{x + panel.cx, y}};
 }
 
-bool CanZoomOut(double scale) { return scale > AppState::kMinScale; }
-bool CanZoomIn(double scale) { return scale < AppState::kMaxScale; }
-
 RECT PlaceAboutBox(const RECT& created, int virtualScreenWidth, int virtualScreenHeight, int monitorCount) {
   const int width = created.right - created.left;
   const int height = created.bottom - created.top;
@@ -56,10 +47,9 @@ RECT PlaceAboutBox(const RECT& created, int virtualScreenWidth, int virtualScree
   RECT box{static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
            static_cast<int>(top + height)};
   if (monitorCount > 1) {
-    const int half = static_cast<int>(virtualScreenWidth * 0.5);
-    const RECT leftHalf{0, 0, half, virtualScreenHeight};
-    const RECT rightHalf{half, 0, virtualScreenWidth, virtualScreenHeight};
-    if (IntersectionArea(created, leftHalf) < IntersectionArea(created, rightHalf)) {
+    using display::ScreenHalf;
+    if (display::HalfHoldingMore(created, virtualScreenWidth, virtualScreenHeight, ScreenHalf::Left) ==
+        ScreenHalf::Right) {
       box.left = static_cast<int>(box.left + virtualScreenWidth * 0.5);
       box.right = static_cast<int>(box.right + virtualScreenWidth * 0.5);
     }

@@ -12,8 +12,9 @@ struct PanelButtonLayout {
   bool enabledAtStart;
 };
 
+inline constexpr std::size_t kPanelButtonCount = 11;
 // The buttons in the order the panel sets them up.
-const std::array<PanelButtonLayout, 11>& PanelButtons();
+const std::array<PanelButtonLayout, kPanelButtonCount>& PanelButtons();
 // The status line's rectangle in client coordinates.
 RECT PanelStatusRect();
 
@@ -26,10 +27,6 @@ struct PanelPlacement {
 // first monitor's share of the virtual screen and vertically in the work area.
 PanelPlacement PlacePanelAndVideo(int virtualScreenWidth, int monitorCount, int workAreaBottom, SIZE panel,
                                   int videoWidth);
-
-// Whether a zoom button has a step left to take (the step is display::StepDisplayScale).
-bool CanZoomOut(double scale);
-bool CanZoomIn(double scale);
 
 // The About box's rectangle: centred vertically, and horizontally in the left half of the
 // virtual screen, or the right half when that holds more of the box as created.

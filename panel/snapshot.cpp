@@ -1,24 +1,16 @@
 #include "panel/snapshot.h"
 
-#include <cstring>
-#include <mutex>
+#include <algorithm>
+#include <vector>
 
 #include "framework/file_dialog.h"
 #include "framework/handles.h"
+#include "imaging/byte_writer.h"
 #include "imaging/image_file.h"
 
 namespace {
 
 namespace imaging = q7::imaging;
-
-void PutLe16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutLe32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // Deletes the temporary file however the command ends.
 class TemporaryFile {
@@ -77,18 +69,15 @@ SnapshotOutcome Failure(const std::wstring& chosenPath, const std::wstring& why)
 }  // namespace
 
 std::array<std::uint8_t, 14> BuildBmpFileHeader(DWORD imageSize) {
+  std::vector<std::uint8_t> out;
+  imaging::ByteWriter w(out);
+  w.Le16(0x4D42);  // "BM"
+  w.Le32(imageSize + 54);
+  w.Le32(0);  // reserved
+  w.Le32(54);
   std::array<std::uint8_t, 14> bytes{};
-  PutLe16(&bytes[0], 0x4D42);  // "BM"
-  PutLe32(&bytes[2], imageSize + 54);
-  PutLe32(&bytes[10], 54);
+  std::copy(out.begin(), out.end(), bytes.begin());
   return bytes;
-}
-
-std::vector<std::uint8_t> CopyFrameBlock(const FrameBuffer& buffer, CCriticalSection& frameLock) {
-  std::lock_guard lock(frameLock);
-  const auto block = buffer.Current();
-  if (!block) return {};
-  return std::vector<std::uint8_t>(block->Data(), block->Data() + block->Size());
 }
 
 std::wstring SnapshotTempPath() {

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_buffer.h"
-#include "framework/critical_section.h"
+#include "state/frame_buffer.h"
 
 // The save dialog's filter, exactly as the user sees it.
 inline constexpr wchar_t kSnapshotFilter[] =
@@ -23,10 +22,6 @@ inline constexpr wchar_t kSnapshotDefaultExtension[] = L"Capture File";
 // The 14-byte BITMAPFILEHEADER that precedes the frame's 40-byte header and its pixels.
 std::array<std::uint8_t, 14> BuildBmpFileHeader(DWORD imageSize);
 
-// The frame block (header and pixels) copied as one consistent picture: under the frame
-// lock, so a frame arriving meanwhile cannot mix into it. Empty when there is no frame.
-std::vector<std::uint8_t> CopyFrameBlock(const FrameBuffer& buffer, CCriticalSection& frameLock);
-
 // The program file's path with "Bitmap" appended; the fallback lives in the user's
 // temporary folder, for a program folder that cannot be written.
 std::wstring SnapshotTempPath();
@@ -37,7 +32,7 @@ struct SnapshotOutcome {
   std::wstring error;  // what to tell the user when nothing was saved
 };
 
-// Writes `frameBlock` (a copy made by CopyFrameBlock) to `chosenPath` in the format its
+// Writes `frameBlock` (a copy made by FrameBuffer::CopyBlock) to `chosenPath` in the format its
 // extension names. The temporary BMP never outlives the call.
 SnapshotOutcome SaveSnapshot(std::span<const std::uint8_t> frameBlock, const std::wstring& chosenPath,
                              const std::wstring& tempPath, const std::wstring& fallbackTempPath);

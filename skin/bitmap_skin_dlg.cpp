@@ -1,7 +1,7 @@
 #include "skin/bitmap_skin_dlg.h"
 
 #include "skin/bitmap_info.h"
-#include "skin/message_args.h"
+#include "skin/caption_drag.h"
 
 namespace {
 
@@ -26,11 +26,6 @@ CBitmapSkinDlg::CBitmapSkinDlg(UINT templateId, CWnd* parent) noexcept : CDialog
 CBitmapSkinDlg::~CBitmapSkinDlg() {
   // The window goes while the picture it paints is still there.
   if (m_hWnd) ::DestroyWindow(m_hWnd);
-}
-
-BOOL CBitmapSkinDlg::OnInitDialog() {
-  CDialog::OnInitDialog();
-  return TRUE;
 }
 
 BOOL CBitmapSkinDlg::SetBackgroundBitmap(HBITMAP bitmap) {

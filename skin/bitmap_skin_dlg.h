@@ -31,10 +31,7 @@ class CBitmapSkinDlg : public CDialog {
   // system has no layered windows or the window does not exist.
   BOOL SetTransparent(COLORREF key, BOOL enable);
 
-  int GetDrawMode() const noexcept { return drawMode_; }
-
  protected:
-  BOOL OnInitDialog() override;
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
   // Handlers; a derived class that handles one of these messages calls these first.

@@ -1,7 +1,7 @@
 #include "skin/border_skin_dlg.h"
 
 #include "skin/bitmap_info.h"
-#include "skin/message_args.h"
+#include "skin/caption_drag.h"
 #include "skin/region_scan.h"
 #include "skin/resize_zone.h"
 #include "skin/skin_key.h"
@@ -12,11 +12,6 @@ CBorderSkinDlg::~CBorderSkinDlg() {
   // The window goes while the frame it paints from still exists, and a resize band left on
   // the screen is removed on the way (WM_CAPTURECHANGED).
   if (m_hWnd) ::DestroyWindow(m_hWnd);
-}
-
-BOOL CBorderSkinDlg::OnInitDialog() {
-  CDialog::OnInitDialog();
-  return TRUE;
 }
 
 BOOL CBorderSkinDlg::SetBackgroundBitmap(HBITMAP bitmap) {
@@ -146,7 +141,7 @@ void CBorderSkinDlg::OnMouseMove(UINT, POINT pt) {
       DrawBandOnScreen(band_);
       drawnBand_ = band_;
     }
-  } else if (resizable_) {
+  } else {
     zone_ = skin::ResizeZoneAt(GetClientRect(), pt);
     ShowZoneCursor(zone_);
   }

@@ -36,7 +36,6 @@ class CBorderSkinDlg : public CDialog {
   RECT GetDrawnBand() const noexcept { return drawnBand_; }
 
  protected:
-  BOOL OnInitDialog() override;
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
   // Handlers; a derived class that handles one of these messages calls these first.
@@ -70,5 +69,4 @@ class CBorderSkinDlg : public CDialog {
   skin::SizedBitmap background_;
   std::array<fw::UniqueBitmap, skin::kPieceCount> borders_;
   std::array<SIZE, skin::kPieceCount> borderSizes_{};
-  const BOOL resizable_ = TRUE;
 };

@@ -1,8 +1,8 @@
 #include "skin/hover_button.h"
 
+#include "framework/message_args.h"
 #include "skin/bitmap_info.h"
 #include "skin/button_state.h"
-#include "skin/message_args.h"
 
 namespace {
 constexpr UINT_PTR kToolId = 1;

@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${Q7_BUILD_DIR:-$root/build}"
 "$root/tools/install-packages.sh"
 "$root/tools/check-format.sh"
+"$root/tools/check-layers.sh"
 if [ -n "${Q7_TARGETS:-}" ]; then
   # shellcheck disable=SC2086
   "$root/tools/build.sh" --target $Q7_TARGETS

@@ -24,8 +24,8 @@ class InspectedViewerApp : public CViewerApp {
  protected:
   void RunControlPanel() override {
     panelRan = true;
-    videoWindowReady = m_state.videoWindow && m_state.videoWindow->m_hWnd && !m_state.videoWindow->IsWindowVisible();
-    fullViewReady = m_state.fullView && m_state.fullView->m_hWnd && !m_state.fullView->IsWindowVisible();
+    videoWindowReady = VideoWindow() && VideoWindow()->m_hWnd && !VideoWindow()->IsWindowVisible();
+    fullViewReady = FullView() && FullView()->m_hWnd && !FullView()->IsWindowVisible();
     scaleAtPanel = m_state.displayScale;
     sharedValuesAtPanel = m_state.panX + m_state.panY + m_state.frameReady + m_state.docked;
   }
@@ -39,15 +39,15 @@ TEST(ViewerAppLifecycle, WindowsExistBeforeThePanelAndTearDownRunsInOrder) {
     const std::string s = step;
     // What each step may rely on still being there, or already being gone.
     if (s == "frame buffer freed") {
-      EXPECT_EQ(app.m_state.videoWindow, nullptr);
-      EXPECT_EQ(app.m_state.fullView, nullptr);
-      EXPECT_NE(app.m_state.camera, nullptr);
+      EXPECT_EQ(app.VideoWindow(), nullptr);
+      EXPECT_EQ(app.FullView(), nullptr);
+      EXPECT_NE(app.Camera(), nullptr);
     }
     if (s == "camera destroyed") {
       EXPECT_FALSE(app.m_state.frameBuffer.Current());
     }
     if (s == "resource library freed") {
-      EXPECT_EQ(app.m_state.camera, nullptr);
+      EXPECT_EQ(app.Camera(), nullptr);
     }
   };
   EXPECT_FALSE(app.InitInstance());

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "camera/camera.h"
 #include "camera/property_record.h"
 #include "camera/sdk/simulator_control.h"
+#include "state/app_state.h"
 
 struct ShownMessage {
   std::wstring text;

@@ -48,8 +48,6 @@ class FullViewTest : public ::testing::Test {
     state_.frameBuffer.Fit(640, 480, 24);
     ASSERT_TRUE(video_.Create(IDD_VIDEO_WINDOW));
     ASSERT_TRUE(viewer_.Create(IDD_FULL_VIEW));
-    state_.videoWindow = &video_;
-    state_.fullView = &viewer_;
     video_.MoveWindow(300, 300, 478, 368);
     video_.ShowWindow(SW_SHOWNORMAL);
     app_.m_pMainWnd = &panel_;
@@ -69,9 +67,8 @@ class FullViewTest : public ::testing::Test {
 
   CWinApp app_;
   AppState state_;
-  CCriticalSection frameLock_;
-  CFloaterDlg video_{state_, frameLock_};
-  CQ7Fullview viewer_{state_, frameLock_};
+  CFloaterDlg video_{state_};
+  CQ7Fullview viewer_{state_, [this] { video_.ViewBox().StartRenderThread(); }};
   FakePanel panel_{viewer_, video_};
 };
 
@@ -214,11 +211,10 @@ TEST_F(FullViewTest, OpenHandCursorOverThePicture) {
 
 TEST(FullViewLifetime, DestroyingTheViewerStopsItsThread) {
   AppState state;
-  CCriticalSection lock;
   state.frameBuffer.Fit(64, 48, 24);
   state.frameReady = 1;
   const int threads = display_test::ThreadCount();
-  auto viewer = std::make_unique<CQ7Fullview>(state, lock);
+  auto viewer = std::make_unique<CQ7Fullview>(state, nullptr);
   ASSERT_TRUE(viewer->Create(IDD_FULL_VIEW));
   viewer->StartRenderThread();
   ASSERT_TRUE(PumpUntil([&] { return viewer->RenderThreadControl().FramesDrawn() >= 1; }));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "display/zoom_steps.h"
+
 namespace {
 
 using display::ComputeDragPan;

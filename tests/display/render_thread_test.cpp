@@ -26,7 +26,7 @@ class RenderThreadTest : public ::testing::Test {
   }
 
   void Paint(COLORREF colour) {
-    std::lock_guard lock(frameLock_);
+    std::lock_guard lock(state_.frameBuffer.FrameLock());
     display_test::PaintSolid(*state_.frameBuffer.Current(), colour);
   }
 
@@ -40,12 +40,11 @@ class RenderThreadTest : public ::testing::Test {
   }
 
   AppState state_;
-  CCriticalSection frameLock_;
   fw::UniqueWindow window_;
 };
 
 TEST_F(RenderThreadTest, DrawsTheFrameWithCaptionAndNavigatorIntoTheView) {
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   state_.frameReady = 1;
   ASSERT_TRUE(thread.Start(window_.get()));
   ASSERT_TRUE(WaitForFrames(thread, 3));
@@ -60,7 +59,7 @@ TEST_F(RenderThreadTest, DrawsTheFrameWithCaptionAndNavigatorIntoTheView) {
 }
 
 TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   state_.frameReady = 1;
   thread.Start(window_.get());
   ASSERT_TRUE(WaitForFrames(thread, 2));
@@ -80,7 +79,7 @@ TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
 
 // A view uncovered while no frames arrive paints the last picture again, not black holes.
 TEST_F(RenderThreadTest, RepaintRestoresTheLastPictureAndIsBlackBeforeTheFirstFrame) {
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   fw::ScopedWindowDc dc(window_.get());
   thread.Repaint(dc.get(), window_.get());
   EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), RGB(0, 0, 0), 4));
@@ -98,7 +97,7 @@ TEST_F(RenderThreadTest, RepaintRestoresTheLastPictureAndIsBlackBeforeTheFirstFr
 }
 
 TEST_F(RenderThreadTest, WritesTheClampedPanOffsetBack) {
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   state_.panX = 1000;
   state_.panY = 1000;
   state_.frameReady = 1;
@@ -109,7 +108,7 @@ TEST_F(RenderThreadTest, WritesTheClampedPanOffsetBack) {
 TEST_F(RenderThreadTest, WithoutAFrameBufferItWaitsAndStillStops) {
   state_.frameBuffer.Free();
   state_.frameReady = 1;
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   thread.Start(window_.get());
   ASSERT_TRUE(WaitForPasses(thread, 1));
   thread.Stop();
@@ -117,14 +116,14 @@ TEST_F(RenderThreadTest, WithoutAFrameBufferItWaitsAndStillStops) {
 }
 
 TEST_F(RenderThreadTest, NoWindowNoThread) {
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   EXPECT_EQ(thread.Start(nullptr), nullptr);
   EXPECT_FALSE(thread.IsRunning());
 }
 
 TEST_F(RenderThreadTest, ZeroSizedViewKeepsTheLoopRunning) {
   ::SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   state_.frameReady = 1;
   thread.Start(window_.get());
   ASSERT_TRUE(WaitForPasses(thread, 5));
@@ -133,7 +132,7 @@ TEST_F(RenderThreadTest, ZeroSizedViewKeepsTheLoopRunning) {
 
 TEST_F(RenderThreadTest, StartingTwiceKeepsOneThreadAndStoppingTwiceIsHarmless) {
   const int threadsBefore = display_test::ThreadCount();
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   const HANDLE first = thread.Start(window_.get());
   const HANDLE second = thread.Start(window_.get());
   EXPECT_EQ(first, second);
@@ -146,13 +145,13 @@ TEST_F(RenderThreadTest, StartingTwiceKeepsOneThreadAndStoppingTwiceIsHarmless) 
 TEST_F(RenderThreadTest, StartStopCyclesLeaveNoThreadOrGdiObject) {
   state_.frameReady = 1;
   {
-    RenderThread warmUp(state_, frameLock_);
+    RenderThread warmUp(state_);
     warmUp.Start(window_.get());
     ASSERT_TRUE(WaitForFrames(warmUp, 2));
   }
   const int threadsBefore = display_test::ThreadCount();
   const DWORD gdiBefore = display_test::GdiObjectCount();
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   for (int cycle = 0; cycle < 2; ++cycle) {
     thread.Start(window_.get());
     ASSERT_TRUE(WaitForFrames(thread, 3));
@@ -163,7 +162,7 @@ TEST_F(RenderThreadTest, StartStopCyclesLeaveNoThreadOrGdiObject) {
 }
 
 TEST_F(RenderThreadTest, RefittingTheBufferWhileDrawingIsSafe) {
-  RenderThread thread(state_, frameLock_);
+  RenderThread thread(state_);
   state_.frameReady = 1;
   thread.Start(window_.get());
   const int sizes[][2] = {{2592, 1944}, {320, 240}, {641, 480}, {1, 1}, {1920, 1080}};
@@ -180,7 +179,7 @@ TEST_F(RenderThreadTest, RefittingTheBufferWhileDrawingIsSafe) {
 
 TEST_F(RenderThreadTest, TracedViewReportsEveryFrameToTheMonitor) {
   display_test::TraceMonitor monitor;
-  RenderThread traced(state_, frameLock_, RenderThread::Trace::AfterEachFrame);
+  RenderThread traced(state_, RenderThread::Trace::AfterEachFrame);
   state_.frameReady = 1;
   traced.Start(window_.get());
   ASSERT_TRUE(PumpUntil([&] { return monitor.Count() >= 3; }));
@@ -192,7 +191,7 @@ TEST_F(RenderThreadTest, TracedViewReportsEveryFrameToTheMonitor) {
 
 TEST_F(RenderThreadTest, UntracedViewSendsNothing) {
   display_test::TraceMonitor monitor;
-  RenderThread plain(state_, frameLock_);
+  RenderThread plain(state_);
   state_.frameReady = 1;
   plain.Start(window_.get());
   ASSERT_TRUE(WaitForFrames(plain, 3));
@@ -202,7 +201,7 @@ TEST_F(RenderThreadTest, UntracedViewSendsNothing) {
 
 TEST_F(RenderThreadTest, StoppingWhileTheMonitorLivesOnTheStoppingThreadDoesNotDeadlock) {
   display_test::TraceMonitor monitor(display_test::TraceMonitor::Where::CallingThread);
-  RenderThread traced(state_, frameLock_, RenderThread::Trace::AfterEachFrame);
+  RenderThread traced(state_, RenderThread::Trace::AfterEachFrame);
   state_.frameReady = 1;
   traced.Start(window_.get());
   ASSERT_TRUE(PumpUntil([&] { return monitor.Count() >= 2; }));

@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/frame_buffer.h"
 #include "framework/handles.h"
+#include "state/frame_buffer.h"
 #include "tests/support/message_pump.h"
 
 namespace display_test {

@@ -56,8 +56,7 @@ class VideoWindowTest : public ::testing::Test {
 
   CWinApp app_;
   AppState state_;
-  CCriticalSection frameLock_;
-  CFloaterDlg video_{state_, frameLock_};
+  CFloaterDlg video_{state_};
 };
 
 TEST_F(VideoWindowTest, IsCutToItsSkinWithThePictureFivePixelsInside) {
@@ -232,13 +231,12 @@ class Recorder : public CWnd {
 
 TEST(ViewBoxAlone, LeftButtonAndPlainMovesGoToTheParentInItsOwnCoordinates) {
   AppState state;
-  CCriticalSection lock;
   fw::UniqueWindow parentWindow = display_test::MakeTestWindow(300, 200);
   Recorder parent;
   ASSERT_TRUE(parent.SubclassWindow(parentWindow.get()));
   HWND child = ::CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT | SS_NOTIFY, 5, 5, 290, 190,
                                  parentWindow.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  CViewBox box(state, lock);
+  CViewBox box(state);
   ASSERT_TRUE(box.SubclassWindow(child));
 
   ::SendMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 34));
@@ -263,11 +261,10 @@ TEST(ViewBoxAlone, LeftButtonAndPlainMovesGoToTheParentInItsOwnCoordinates) {
 
 TEST(ViewBoxAlone, LosingTheCaptureEndsAPan) {
   AppState state;
-  CCriticalSection lock;
   fw::UniqueWindow parentWindow = display_test::MakeTestWindow(300, 200);
   HWND child = ::CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 5, 5, 290, 190,
                                  parentWindow.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  CViewBox box(state, lock);
+  CViewBox box(state);
   ASSERT_TRUE(box.SubclassWindow(child));
   ::SendMessageW(child, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 50));
   EXPECT_TRUE(box.IsPanning());

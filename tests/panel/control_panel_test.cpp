@@ -43,14 +43,11 @@ class ControlPanel : public ::testing::Test {
     state_.frameBuffer.Fit(640, 480, 24);
     camera_ = std::make_unique<CCamera>(
         state_, [this](const std::wstring& text, const std::wstring&, UINT) { messages_.push_back(text); });
-    state_.camera = camera_.get();
-    video_ = std::make_unique<CFloaterDlg>(state_, camera_->FrameLock());
+    video_ = std::make_unique<CFloaterDlg>(state_);
     ASSERT_TRUE(video_->Create(IDD_VIDEO_WINDOW));
-    state_.videoWindow = video_.get();
-    fullView_ = std::make_unique<CQ7Fullview>(state_, camera_->FrameLock());
+    fullView_ = std::make_unique<CQ7Fullview>(state_, [this] { video_->ViewBox().StartRenderThread(); });
     ASSERT_TRUE(fullView_->Create(IDD_FULL_VIEW));
-    state_.fullView = fullView_.get();
-    panel_ = std::make_unique<CControlPanelDlg>(state_);
+    panel_ = std::make_unique<CControlPanelDlg>(state_, *camera_, *video_, *fullView_);
     app_.m_pMainWnd = panel_.get();
   }
 

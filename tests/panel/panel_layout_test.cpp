@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "display/render_geometry.h"
+#include "display/zoom_steps.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -28,7 +28,7 @@ TEST(PanelZoomSteps, NineStepsDownFromOneHundredReachTen) {
   double scale = 100.0;
   for (int i = 0; i < 9; ++i) scale = display::StepDisplayScale(scale, -1);
   EXPECT_EQ(scale, 10.0);
-  EXPECT_FALSE(CanZoomOut(scale));
+  EXPECT_FALSE(display::CanZoomOut(scale));
   EXPECT_EQ(display::StepDisplayScale(scale, -1), 10.0);
 }
 
@@ -36,10 +36,10 @@ TEST(PanelZoomSteps, TwentyStepsUpReachThreeHundredAndStop) {
   double scale = 100.0;
   for (int i = 0; i < 20; ++i) scale = display::StepDisplayScale(scale, +1);
   EXPECT_EQ(scale, 300.0);
-  EXPECT_FALSE(CanZoomIn(scale));
+  EXPECT_FALSE(display::CanZoomIn(scale));
   EXPECT_EQ(display::StepDisplayScale(scale, +1), 300.0);
   EXPECT_EQ(display::StepDisplayScale(300.0, -1), 290.0);
-  EXPECT_TRUE(CanZoomIn(290.0));
+  EXPECT_TRUE(display::CanZoomIn(290.0));
 }
 
 TEST(PanelButtonTable, EveryButtonOnceWithItsStateSizedRect) {

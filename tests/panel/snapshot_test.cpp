@@ -22,8 +22,7 @@ std::vector<std::uint8_t> PatternFrame(int width, int height) {
   buffer.Fit(width, height, 24);
   auto block = buffer.Current();
   for (std::size_t i = 0; i < block->PixelBytes(); ++i) block->Pixels()[i] = static_cast<std::uint8_t>(i * 7);
-  CCriticalSection frameLock;
-  return CopyFrameBlock(buffer, frameLock);
+  return buffer.CopyBlock();
 }
 
 class SnapshotSaving : public ::testing::Test {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "skin/border_skin_dlg.h"
-#include "skin/message_args.h"
+#include "skin/caption_drag.h"
 #include "skin/skin_key.h"
 #include "tests/skin/skin_test_ids.h"
 #include "tests/skin/skin_test_support.h"

@@ -1,22 +1,30 @@
 #pragma once
 // The frame buffer: one heap block holding a 40-byte BITMAPINFOHEADER followed by the
 // pixel rows (top-down, rows padded to 4 bytes). The block is replaced, never resized.
+// It owns its pixels and the two locks that guard them; the camera's hand-off is the only
+// writer, the renderers and the snapshot read.
 //
-// Lock scheme, shared with the camera session:
+// Lock scheme:
 //  - The buffer lock serialises Fit against each pass of the hand-off thread, so a grab
 //    never writes into a block that is being replaced.
-//  - Whoever needs both locks takes the buffer lock first and the camera's frame lock
-//    second; nothing takes them the other way round, so they cannot deadlock.
-//  - Readers (renderers, snapshot) hold a shared reference to the block they read, so a
-//    replaced block is freed only when its last reader lets go.
+//  - The frame lock guards the pixels of the current block: the writer copies a frame in
+//    under it, a reader holds it while it reads, so no reader sees half of two frames.
+//  - Whoever needs more than one lock takes the buffer lock first, the camera's staging lock
+//    next and the frame lock last; nothing takes them the other way round.
+//  - Readers hold a shared reference to the block they read, so a replaced block is freed
+//    only when its last reader lets go.
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "framework/critical_section.h"
+
+// Every frame of this program: blue, green and red bytes.
+inline constexpr int kFrameBitsPerPixel = 24;
 
 struct FrameLayout {
   int width = 0;
@@ -62,12 +70,18 @@ class FrameBuffer {
   // The current block, or null; hold the result only for one use.
   std::shared_ptr<FrameBlock> Current() const;
 
+  // A copy of the whole block (header and pixels) made under the frame lock: one consistent
+  // picture. Empty when there is no block.
+  std::vector<std::uint8_t> CopyBlock() const;
+
   CCriticalSection& BufferLock() { return bufferLock_; }
+  CCriticalSection& FrameLock() const { return frameLock_; }
 
  private:
   void Replace(std::shared_ptr<FrameBlock> block);
 
   CCriticalSection bufferLock_;
+  mutable CCriticalSection frameLock_;
   mutable std::mutex pointerMutex_;  // guards only the pointer, never held while waiting
   std::shared_ptr<FrameBlock> block_;
 };

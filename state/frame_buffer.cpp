@@ -1,4 +1,4 @@
-#include "app/frame_buffer.h"
+#include "state/frame_buffer.h"
 
 #include <cstring>
 #include <utility>
@@ -48,6 +48,13 @@ void FrameBuffer::Free() {
 std::shared_ptr<FrameBlock> FrameBuffer::Current() const {
   std::lock_guard guard(pointerMutex_);
   return block_;
+}
+
+std::vector<std::uint8_t> FrameBuffer::CopyBlock() const {
+  std::lock_guard lock(frameLock_);
+  const auto block = Current();
+  if (!block) return {};
+  return std::vector<std::uint8_t>(block->Data(), block->Data() + block->Size());
 }
 
 void FrameBuffer::Replace(std::shared_ptr<FrameBlock> block) {

@@ -1,4 +1,4 @@
-#include "app/frame_buffer.h"
+#include "state/frame_buffer.h"
 
 #include <gtest/gtest.h>
 

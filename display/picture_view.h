@@ -1,0 +1,53 @@
+#pragma once
+// CPictureView: what the two picture views (the video window's picture control and the
+// full-screen viewer) share on top of their window class: the render thread that draws the
+// live picture into the window, drag panning, the open-hand cursor, and a render thread that
+// always ends before the window does.
+#include <windows.h>
+
+#include <utility>
+
+#include "display/drag_pan.h"
+#include "display/render_thread.h"
+#include "display/view_resources.h"
+#include "state/app_state.h"
+
+template <class TWindow>
+class CPictureView : public TWindow {
+ public:
+  template <class... WindowArgs>
+  explicit CPictureView(AppState& state, display::RenderThread::Trace trace, WindowArgs&&... windowArgs)
+      : TWindow(std::forward<WindowArgs>(windowArgs)...), state_(state), panner_(state), renderThread_(state, trace) {}
+  ~CPictureView() override { StopRenderThread(); }
+
+  // Start returns the running thread's handle (the same one when already running).
+  HANDLE StartRenderThread() noexcept { return renderThread_.Start(this->m_hWnd); }
+  void StopRenderThread() noexcept { renderThread_.Stop(); }
+  bool IsRenderThreadRunning() const noexcept { return renderThread_.IsRunning(); }
+  const display::RenderThread& RenderThreadControl() const noexcept { return renderThread_; }
+  bool IsPanning() const noexcept { return panner_.IsPanning(); }
+
+ protected:
+  // The messages both views answer alike; each view's own switch passes the rest on here.
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_SETCURSOR:
+        if (display::ShowOpenHandCursor(state_, LOWORD(lp))) return TRUE;
+        break;
+      case WM_CAPTURECHANGED:
+        // Without the capture the drag would go on with no button held.
+        if (reinterpret_cast<HWND>(lp) != this->m_hWnd) panner_.Cancel();
+        break;
+      case WM_DESTROY:
+        // The thread draws through this window's DC: it has to end before the window does.
+        StopRenderThread();
+        break;
+      default: break;
+    }
+    return TWindow::WindowProc(msg, wp, lp);
+  }
+
+  AppState& state_;  // not owned
+  display::DragPanner panner_;
+  display::RenderThread renderThread_;
+};

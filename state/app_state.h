@@ -1,0 +1,23 @@
+#pragma once
+// The state the subsystems share: one instance, owned by the application object and handed
+// by reference to the windows, the camera session and the threads that need it. It holds
+// values only, never a window or the camera: those are handed to whoever needs them.
+// Values read by other threads without a lock are atomics, so each read sees a whole value.
+#include <windows.h>
+
+#include <atomic>
+
+#include "state/frame_buffer.h"
+
+struct AppState {
+  HMODULE resourceLibrary = nullptr;  // not owned: the application object loads and frees it
+  FrameBuffer frameBuffer;
+  std::atomic<double> displayScale{100.0};  // percent
+  std::atomic<int> panX{0};
+  std::atomic<int> panY{0};
+  std::atomic<int> frameReady{0};  // result of the hand-off thread's last grab
+  int monitorCount = 1;
+  int virtualScreenWidth = 0;
+  int virtualScreenHeight = 0;
+  std::atomic<int> docked{0};  // the video window sits against the panel
+};
