@@ -30,7 +30,7 @@ BOOL CFloaterDlg::OnInitDialog() {
 
 void CFloaterDlg::ApplySkin() {
   const HINSTANCE module = display::ViewResourceModule(state_);
-  const auto load = [module](UINT id) { return ::LoadBitmapW(module, MAKEINTRESOURCEW(id)); };
+  const auto load = [module](UINT id) { return fw::UniqueBitmap(::LoadBitmapW(module, MAKEINTRESOURCEW(id))); };
   SetDragMove(TRUE);
   SetBackgroundBitmap(load(IDB_VIDEO_BACKGROUND));
   SetBorderBitmaps(load(IDB_FRAME_TOP), load(IDB_FRAME_BOTTOM), load(IDB_FRAME_LEFT), load(IDB_FRAME_RIGHT),

@@ -10,7 +10,7 @@ BOOL CAboutDlg::OnInitDialog() {
   CBitmapSkinDlg::OnInitDialog();
   SetWindowText(L"About");
   SetDragMove(FALSE);
-  SetBackgroundBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(IDB_ABOUT)));
+  SetBackgroundBitmap(fw::UniqueBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(IDB_ABOUT))));
   SetTransparent(skin::kSkinKeyColor, TRUE);
   SetDrawMode(SKIN_DRAW_FIT);
   MoveWindow(

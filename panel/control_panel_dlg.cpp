@@ -64,7 +64,7 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetWindowText(L"Vistal Viewer");
 
   SetDragMove(TRUE);
-  SetBackgroundBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(IDB_PANEL_FACE)));
+  SetBackgroundBitmap(fw::UniqueBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(IDB_PANEL_FACE))));
   SetTransparent(skin::kSkinKeyColor, TRUE);
   SetDrawMode(SKIN_DRAW_FIT);
   SetupButtons();
@@ -85,7 +85,8 @@ void CControlPanelDlg::SetupButtons() {
     const PanelButtonLayout& layout = PanelButtons()[i];
     CHoverButton& button = buttons_[i];
     if (!button.m_hWnd) continue;
-    button.SetStateBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(layout.stripBitmapId)));
+    button.SetStateBitmap(
+        fw::UniqueBitmap(::LoadBitmapW(state_.resourceLibrary, MAKEINTRESOURCEW(layout.stripBitmapId))));
     button.MoveWindow(layout.rect);
     button.SetTooltipText(PanelString(state_.resourceLibrary, layout.tooltipId).c_str(), TRUE);
     if (!layout.enabledAtStart) button.EnableWindow(FALSE);

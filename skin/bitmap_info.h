@@ -20,11 +20,14 @@ class SizedBitmap {
  public:
   // Takes `bitmap`; handing the held one again keeps it. False when the bitmap cannot be
   // queried: it is deleted and nothing is held. Null just lets go of the held one.
-  bool Reset(HBITMAP bitmap) {
-    if (bitmap && bitmap == bitmap_.get()) return true;
-    bitmap_.reset(bitmap);
-    if (!bitmap) return true;
-    const auto size = QueryBitmapSize(bitmap);
+  bool Reset(fw::UniqueBitmap bitmap) {
+    if (bitmap && bitmap.get() == bitmap_.get()) {
+      bitmap.release();  // the same handle: we already own it
+      return true;
+    }
+    bitmap_ = std::move(bitmap);
+    if (!bitmap_) return true;
+    const auto size = QueryBitmapSize(bitmap_.get());
     if (!size) {
       bitmap_.reset();
       return false;

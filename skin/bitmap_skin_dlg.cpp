@@ -28,8 +28,8 @@ CBitmapSkinDlg::~CBitmapSkinDlg() {
   if (m_hWnd) ::DestroyWindow(m_hWnd);
 }
 
-BOOL CBitmapSkinDlg::SetBackgroundBitmap(HBITMAP bitmap) {
-  if (!background_.Reset(bitmap)) return FALSE;
+BOOL CBitmapSkinDlg::SetBackgroundBitmap(fw::UniqueBitmap bitmap) {
+  if (!background_.Reset(std::move(bitmap))) return FALSE;
   if (m_hWnd) Invalidate(TRUE);
   return TRUE;
 }

@@ -24,7 +24,7 @@ class CBitmapSkinDlg : public CDialog {
   void SetDragMove(BOOL on) noexcept { dragMove_ = on; }
   // Takes ownership of `bitmap`; FALSE when it cannot be queried (it is then deleted and the
   // window shows no picture). Null removes the picture.
-  BOOL SetBackgroundBitmap(HBITMAP bitmap);
+  BOOL SetBackgroundBitmap(fw::UniqueBitmap bitmap);
   // One of the SKIN_DRAW_* modes; SKIN_DRAW_FIT also gives the window the picture's size.
   void SetDrawMode(int mode);
   // Makes every pixel of exactly `key` transparent, or the window opaque again. FALSE when the

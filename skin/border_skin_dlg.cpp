@@ -14,22 +14,24 @@ CBorderSkinDlg::~CBorderSkinDlg() {
   if (m_hWnd) ::DestroyWindow(m_hWnd);
 }
 
-BOOL CBorderSkinDlg::SetBackgroundBitmap(HBITMAP bitmap) {
-  if (!background_.Reset(bitmap)) return FALSE;
+BOOL CBorderSkinDlg::SetBackgroundBitmap(fw::UniqueBitmap bitmap) {
+  if (!background_.Reset(std::move(bitmap))) return FALSE;
   if (m_hWnd) Invalidate(TRUE);
   return TRUE;
 }
 
-BOOL CBorderSkinDlg::SetBorderBitmaps(HBITMAP top, HBITMAP bottom, HBITMAP left, HBITMAP right, HBITMAP topLeft,
-                                      HBITMAP topRight, HBITMAP bottomLeft, HBITMAP bottomRight) {
-  const std::array<HBITMAP, skin::kPieceCount> given{top,     bottom,   left,       right,
-                                                     topLeft, topRight, bottomLeft, bottomRight};
+BOOL CBorderSkinDlg::SetBorderBitmaps(fw::UniqueBitmap top, fw::UniqueBitmap bottom, fw::UniqueBitmap left,
+                                      fw::UniqueBitmap right, fw::UniqueBitmap topLeft, fw::UniqueBitmap topRight,
+                                      fw::UniqueBitmap bottomLeft, fw::UniqueBitmap bottomRight) {
+  std::array<fw::UniqueBitmap, skin::kPieceCount> given{
+      std::move(top),     std::move(bottom),   std::move(left),       std::move(right),
+      std::move(topLeft), std::move(topRight), std::move(bottomLeft), std::move(bottomRight)};
   ReleaseBorders();
   bool readable = true;
   for (size_t i = 0; i < given.size(); ++i) {
     if (!given[i]) continue;
-    borders_[i].reset(given[i]);
-    if (const auto size = skin::QueryBitmapSize(given[i]))
+    borders_[i] = std::move(given[i]);
+    if (const auto size = skin::QueryBitmapSize(borders_[i].get()))
       borderSizes_[i] = *size;
     else
       readable = false;

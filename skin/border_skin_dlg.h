@@ -23,12 +23,13 @@ class CBorderSkinDlg : public CDialog {
   // Takes ownership of `bitmap`. Only its size is used: the window's size after
   // SetBorderBitmaps and its minimum size while resizing. FALSE when it cannot be queried
   // (it is then deleted).
-  BOOL SetBackgroundBitmap(HBITMAP bitmap);
+  BOOL SetBackgroundBitmap(fw::UniqueBitmap bitmap);
   // Takes ownership of the eight pieces (which must be distinct handles), composes the frame
   // at the background's size, cuts the window to its opaque pixels and sizes the window.
   // FALSE when a piece cannot be queried; then none of the eight is kept.
-  BOOL SetBorderBitmaps(HBITMAP top, HBITMAP bottom, HBITMAP left, HBITMAP right, HBITMAP topLeft, HBITMAP topRight,
-                        HBITMAP bottomLeft, HBITMAP bottomRight);
+  BOOL SetBorderBitmaps(fw::UniqueBitmap top, fw::UniqueBitmap bottom, fw::UniqueBitmap left, fw::UniqueBitmap right,
+                        fw::UniqueBitmap topLeft, fw::UniqueBitmap topRight, fw::UniqueBitmap bottomLeft,
+                        fw::UniqueBitmap bottomRight);
 
   // For the window's users and tests: what the mouse is doing to the window.
   unsigned GetResizeZone() const noexcept { return zone_; }

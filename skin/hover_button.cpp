@@ -8,8 +8,8 @@ namespace {
 constexpr UINT_PTR kToolId = 1;
 }
 
-BOOL CHoverButton::SetStateBitmap(HBITMAP strip) {
-  if (!strip_.Reset(strip) || !strip_) {
+BOOL CHoverButton::SetStateBitmap(fw::UniqueBitmap strip) {
+  if (!strip_.Reset(std::move(strip)) || !strip_) {
     stateWidth_ = stateHeight_ = 0;
     return FALSE;
   }

@@ -16,7 +16,7 @@ class CHoverButton : public CBitmapButton {
 
   // Takes ownership of `strip` and sizes the button to one of its four states. FALSE when the
   // strip is null or cannot be queried; the button then draws nothing.
-  BOOL SetStateBitmap(HBITMAP strip);
+  BOOL SetStateBitmap(fw::UniqueBitmap strip);
   // Sets the tooltip's text (one tool covering the button) and switches the tooltip on or
   // off; a null text changes nothing.
   void SetTooltipText(const wchar_t* text, BOOL activate = TRUE);

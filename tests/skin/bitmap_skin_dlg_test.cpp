@@ -31,7 +31,7 @@ class BitmapSkinDlgTest : public testing::Test {
   // What the window shows over a `cx` x `cy` client area with the 10 x 10 picture in `mode`.
   void Paint(Canvas& face, int cx, int cy, int mode) {
     dlg_->MoveWindow(300, 200, cx, cy);
-    ASSERT_TRUE(dlg_->SetBackgroundBitmap(MakeBitmap(10, 10, PictureAt)));
+    ASSERT_TRUE(dlg_->SetBackgroundBitmap(fw::UniqueBitmap(MakeBitmap(10, 10, PictureAt))));
     dlg_->SetDrawMode(mode);
     dlg_->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(face.dc()));
   }
@@ -83,13 +83,13 @@ TEST_F(BitmapSkinDlgTest, FitSizesTheWindowToThePictureButOnlyOnceThereIsOne) {
 
 TEST_F(BitmapSkinDlgTest, PicturesAreOwnedAndAnUnreadableOneIsRefused) {
   const HBITMAP first = MakeBitmap(10, 10, PictureAt), second = MakeBitmap(10, 10, PictureAt);
-  ASSERT_TRUE(dlg_->SetBackgroundBitmap(first));
-  ASSERT_TRUE(dlg_->SetBackgroundBitmap(second));
+  ASSERT_TRUE(dlg_->SetBackgroundBitmap(fw::UniqueBitmap(first)));
+  ASSERT_TRUE(dlg_->SetBackgroundBitmap(fw::UniqueBitmap(second)));
   EXPECT_FALSE(IsLiveBitmap(first));
-  EXPECT_FALSE(dlg_->SetBackgroundBitmap(first));
+  EXPECT_FALSE(dlg_->SetBackgroundBitmap(fw::UniqueBitmap(first)));
   EXPECT_FALSE(IsLiveBitmap(second));
   const HBITMAP last = MakeBitmap(10, 10, PictureAt);
-  ASSERT_TRUE(dlg_->SetBackgroundBitmap(last));
+  ASSERT_TRUE(dlg_->SetBackgroundBitmap(fw::UniqueBitmap(last)));
   dlg_.reset();
   EXPECT_FALSE(IsLiveBitmap(last));
 }
@@ -102,7 +102,7 @@ COLORREF RoundedSkinAt(int x, int y) {
 
 TEST_F(BitmapSkinDlgTest, KeyColouredCornersShowTheDesktopOnlyWhileTransparent) {
   const COLORREF desktop = ScreenPixel(300, 200);
-  ASSERT_TRUE(dlg_->SetBackgroundBitmap(MakeBitmap(60, 40, RoundedSkinAt)));
+  ASSERT_TRUE(dlg_->SetBackgroundBitmap(fw::UniqueBitmap(MakeBitmap(60, 40, RoundedSkinAt))));
   dlg_->SetDrawMode(SKIN_DRAW_FIT);
   dlg_->ShowWindow(SW_SHOWNOACTIVATE);
   ASSERT_TRUE(PumpUntil([] { return ScreenPixel(330, 220) == kSkinGreen; }));

@@ -61,8 +61,10 @@ class BorderSkinDlgTest : public testing::Test {
   // The video window's order: drag on, background, pieces, fill colour.
   BOOL Skin(SIZE base, const std::array<HBITMAP, 8>& p = MakePieces()) {
     dlg_->SetDragMove(TRUE);
-    dlg_->SetBackgroundBitmap(MakeSolidBitmap(base.cx, base.cy, RGB(9, 9, 9)));
-    const BOOL ok = dlg_->SetBorderBitmaps(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]);
+    dlg_->SetBackgroundBitmap(fw::UniqueBitmap(MakeSolidBitmap(base.cx, base.cy, RGB(9, 9, 9))));
+    const BOOL ok = dlg_->SetBorderBitmaps(fw::UniqueBitmap(p[0]), fw::UniqueBitmap(p[1]), fw::UniqueBitmap(p[2]),
+                                           fw::UniqueBitmap(p[3]), fw::UniqueBitmap(p[4]), fw::UniqueBitmap(p[5]),
+                                           fw::UniqueBitmap(p[6]), fw::UniqueBitmap(p[7]));
     dlg_->SetFillColor(kFill);
     return ok;
   }
@@ -161,7 +163,7 @@ TEST_F(BorderSkinDlgTest, ReplacedAndDestroyedBitmapsAreDeleted) {
   const auto first = MakePieces();
   ASSERT_TRUE(Skin({160, 120}, first));
   const HBITMAP background = MakeSolidBitmap(170, 130, 0);
-  ASSERT_TRUE(dlg_->SetBackgroundBitmap(background));
+  ASSERT_TRUE(dlg_->SetBackgroundBitmap(fw::UniqueBitmap(background)));
   const auto second = MakePieces();
   ASSERT_TRUE(Skin({160, 120}, second));
   EXPECT_FALSE(IsLiveBitmap(background));

@@ -54,7 +54,7 @@ class HoverButtonTest : public testing::Test {
     return canvas.At(5, 5);
   }
   void ShowWithPointerAway() {
-    ASSERT_TRUE(button_.SetStateBitmap(MakeStrip()));
+    ASSERT_TRUE(button_.SetStateBitmap(fw::UniqueBitmap(MakeStrip())));
     MouseMoveTo(100, 100);
     dlg_->ShowWindow(SW_SHOW);
     PumpPending();
@@ -77,12 +77,12 @@ class HoverButtonTest : public testing::Test {
 
 TEST_F(HoverButtonTest, StripSizesTheButtonToOneTruncatedStateWithoutMovingIt) {
   const RECT before = button_.GetWindowRect();
-  ASSERT_TRUE(button_.SetStateBitmap(MakeStrip(1)));
+  ASSERT_TRUE(button_.SetStateBitmap(fw::UniqueBitmap(MakeStrip(1))));
   EXPECT_EQ(button_.GetWindowRect(), (RECT{before.left, before.top, before.left + 11, before.top + 11}));
 }
 
 TEST_F(HoverButtonTest, FaceIsChosenDisabledBeforePressedBeforeHover) {
-  ASSERT_TRUE(button_.SetStateBitmap(MakeStrip()));
+  ASSERT_TRUE(button_.SetStateBitmap(fw::UniqueBitmap(MakeStrip())));
   COLORREF outside = 0;
   EXPECT_EQ(DrawnFace(ODS_FOCUS, &outside), kNormal);
   EXPECT_EQ(outside, RGB(1, 2, 3)) << "no edge, caption or focus rectangle";
@@ -142,7 +142,7 @@ TEST_F(HoverButtonTest, DestroyingTheButtonObjectDestroysItsTooltipAndStrip) {
   auto stop = std::make_unique<CHoverButton>();
   ASSERT_TRUE(stop->SubclassDlgItem(IDC_TEST_HOVER_OTHER, dlg_.get()));
   const HBITMAP strip = MakeStrip();
-  ASSERT_TRUE(stop->SetStateBitmap(strip));
+  ASSERT_TRUE(stop->SetStateBitmap(fw::UniqueBitmap(strip)));
   stop->SetTooltipText(L"Stop", TRUE);
   const HWND tip = stop->GetToolTip().m_hWnd;
   stop.reset();
