@@ -19,6 +19,10 @@ void RunFrameHandOff(AppState& state, CCamera& camera, const std::atomic<bool>& 
       ready = block && camera.GrabFrame(block->Pixels(), block->PixelBytes());
       state.frameReady = ready ? 1 : 0;
     }
+    if (ready) {
+      ++state.framesStored;
+      state.redraw.Notify();
+    }
     // GrabFrame returns at once while nothing is acquired; without a pause this
     // time-critical thread would take a whole core.
     if (!ready && idle) ::Sleep(kIdlePauseMs);

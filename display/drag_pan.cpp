@@ -36,6 +36,7 @@ void DragPanner::Update(HWND view) noexcept {
                                        client.bottom - client.top, state_.displayScale.load());
   state_.panX.store(pan.x);
   state_.panY.store(pan.y);
+  state_.redraw.Notify();
 }
 
 }  // namespace display

@@ -58,6 +58,7 @@ void CFloaterDlg::OnSize(UINT type, int cx, int cy) {
   if (!m_viewBox.m_hWnd) return;
   const int inset = kPictureInset;
   m_viewBox.MoveWindow(inset, inset, std::max(cx - 2 * inset, 0), std::max(cy - 2 * inset, 0), TRUE);
+  state_.redraw.Notify();  // the picture is drawn again at its new size
 }
 
 void CFloaterDlg::OnWindowPosChanging(WINDOWPOS* pos) {

@@ -1,26 +1,50 @@
 #pragma once
-// Drawing one frame: the picture stretched by the display scale and shifted by the pan
-// offset, centred on black, with the scale caption and the translucent navigator, composed
-// in a back buffer and copied to the target DC in one go.
+// Drawing one frame: the picture scaled by the display scale and shifted by the pan offset,
+// centred on black, with the scale caption and the translucent navigator, composed in a back
+// buffer and copied to the target DC in one go. The renderer keeps its back buffer and the
+// navigator's surface between frames, making them anew only when the view's size changes.
 #include <windows.h>
 
 #include <optional>
 
+#include "display/dib_surface.h"
 #include "display/render_geometry.h"
 #include "framework/critical_section.h"
+#include "framework/handles.h"
 #include "state/frame_buffer.h"
 
 namespace display {
 
 struct DrawFrameOptions {
   int stretchMode = HALFTONE;
-  // Held around the stretch only, the one call that reads the pixels; null takes no lock.
+  // Held around the scaling only, the one step that reads the pixels; null takes no lock.
   CCriticalSection* frameLock = nullptr;
 };
 
-// Draws `block` into `targetDc` over a view of `client`'s size (painting at (0, 0)).
-// Returns the geometry used, whose pan offset the caller writes back; nothing is drawn and
-// nullopt comes back for an empty view, an empty picture or a scale that is not positive.
+class FrameRenderer {
+ public:
+  FrameRenderer();
+  FrameRenderer(const FrameRenderer&) = delete;
+  FrameRenderer& operator=(const FrameRenderer&) = delete;
+
+  // Draws `block` into `targetDc` over a view of `client`'s size (painting at (0, 0)).
+  // Returns the geometry used, whose pan offset the caller writes back; nothing is drawn
+  // and nullopt comes back for an empty view, an empty picture or a scale that is not
+  // positive.
+  std::optional<RenderGeometry> Draw(HDC targetDc, const RECT& client, const FrameBlock& block, double scalePercent,
+                                     PanOffset pan, const DrawFrameOptions& options = {});
+
+ private:
+  void DrawNavigator(int viewWidth, const RECT& viewRect);
+
+  DibSurface back_;
+  DibSurface navigator_;
+  fw::UniqueBrush black_;
+  fw::UniquePen navigatorBorder_;
+  fw::UniquePen navigatorView_;
+};
+
+// One frame with a renderer of its own, for a single draw (a repaint, a test).
 std::optional<RenderGeometry> DrawFrame(HDC targetDc, const RECT& client, const FrameBlock& block, double scalePercent,
                                         PanOffset pan, const DrawFrameOptions& options = {});
 

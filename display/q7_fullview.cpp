@@ -83,6 +83,7 @@ void CQ7Fullview::OnMouseMove() {
 
 void CQ7Fullview::Zoom(int direction) {
   state_.displayScale.store(display::StepDisplayScale(state_.displayScale.load(), direction));
+  state_.redraw.Notify();
 }
 
 void CQ7Fullview::OnMouseWheel(int delta) {

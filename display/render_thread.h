@@ -1,19 +1,25 @@
 #pragma once
-// Render thread control: the one worker thread that draws the current frame into a view's
-// window again and again. Each view owns one; it never runs two threads.
+// Render thread control: the one worker thread that draws the live picture into a view's
+// window: once for every new frame and once for every change of zoom, pan or view size, and
+// not at all while nothing changes. Each view owns one; it never runs two threads.
 //
-// The thread reads the shared state (frame buffer, frame-ready flag, display scale, pan
-// offset) and writes back only the clamped pan offset. It draws through its own DC of the
-// view window and sends the view no message, so stopping it from the UI thread is safe.
+// The thread reads the shared state (frame buffer, frame-ready flag, frames stored, display
+// scale, pan offset), waits on its redraw signal, and writes back only the clamped pan offset. It draws through its own
+// DC of the view window and sends the view no message, so stopping it from the UI thread is safe.
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
 
+#include "display/render_geometry.h"
 #include "framework/handles.h"
 #include "state/app_state.h"
 
 namespace display {
+
+class FrameRenderer;
 
 class RenderThread {
  public:
@@ -44,11 +50,25 @@ class RenderThread {
   std::uint64_t FramesDrawn() const noexcept { return frames_.load(); }
 
  private:
+  // What one picture is drawn from; the thread draws again only when this changes.
+  struct Inputs {
+    std::shared_ptr<FrameBlock> block;
+    std::uint64_t framesStored = 0;
+    double scale = 0;
+    PanOffset pan;
+    RECT client{};
+    bool operator==(const Inputs& o) const noexcept {
+      return block == o.block && framesStored == o.framesStored && scale == o.scale && pan == o.pan &&
+             ::EqualRect(&client, &o.client);
+    }
+  };
+
   static DWORD WINAPI RenderThreadProc(LPVOID param) noexcept;
   void Run();
-  void DrawOnce(HDC dc);
-  // Sleeps for up to `ms`, ending early on a stop request; true when asked to stop.
-  bool Pause(DWORD ms) const noexcept;
+  Inputs CurrentInputs() const;
+  std::optional<RenderGeometry> DrawOnce(HDC dc, FrameRenderer& renderer, const Inputs& in);
+  // Waits for a signalled change or a stop request (or a short while); true when asked to stop.
+  bool WaitForChange() const noexcept;
 
   AppState& state_;  // not owned
   const Trace trace_;

@@ -163,6 +163,7 @@ void CControlPanelDlg::OnStop() {
 
 void CControlPanelDlg::OnZoomOut() {
   state_.displayScale = display::StepDisplayScale(state_.displayScale, -1);
+  state_.redraw.Notify();
   ShowStatus(IDS_ZOOM_OUT_STATUS);
   if (!display::CanZoomOut(state_.displayScale)) Button(IDC_ZOOM_OUT).EnableWindow(FALSE);
   Button(IDC_ZOOM_IN).EnableWindow(TRUE);
@@ -170,6 +171,7 @@ void CControlPanelDlg::OnZoomOut() {
 
 void CControlPanelDlg::OnZoomIn() {
   state_.displayScale = display::StepDisplayScale(state_.displayScale, +1);
+  state_.redraw.Notify();
   ShowStatus(IDS_ZOOM_IN_STATUS);
   Button(IDC_ZOOM_OUT).EnableWindow(TRUE);
   if (!display::CanZoomIn(state_.displayScale)) Button(IDC_ZOOM_IN).EnableWindow(FALSE);

@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 
 #include "state/frame_buffer.h"
+#include "state/redraw_signal.h"
 
 struct AppState {
   HMODULE resourceLibrary = nullptr;  // not owned: the application object loads and frees it
@@ -15,7 +17,9 @@ struct AppState {
   std::atomic<double> displayScale{100.0};  // percent
   std::atomic<int> panX{0};
   std::atomic<int> panY{0};
-  std::atomic<int> frameReady{0};  // result of the hand-off thread's last grab
+  std::atomic<int> frameReady{0};              // result of the hand-off thread's last grab
+  std::atomic<std::uint64_t> framesStored{0};  // frames the hand-off has put into the frame buffer
+  RedrawSignal redraw;                         // set by whatever changes what the picture views show
   int monitorCount = 1;
   int virtualScreenWidth = 0;
   int virtualScreenHeight = 0;
