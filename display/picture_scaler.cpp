@@ -91,26 +91,47 @@ class AreaAverager {
   }
 
   void SumColumns(std::uint8_t* out) const {
-    const int taps = columns_.taps;
-    const int count = columns_.end - columns_.begin;
-    const __m128i round = _mm_set1_epi32(1 << (kResultShift - 1));
-    for (int i = 0; i < count; ++i) {
-      const std::uint16_t* s = line_.data() + 3 * static_cast<std::size_t>(columns_.first[i] - columns_.pictureBegin);
-      const std::uint16_t* w = columns_.weights.data() + static_cast<std::size_t>(i) * taps;
-      __m128i sum = round;
-      for (int t = 0; t < taps; t += 2) {
-        // Two taps at once: B0 B1 G0 G1 R0 R1 (and a lane of no use) against w0 w1.
-        const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 3 * t));
-        const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 3 * t + 3));
-        std::int32_t pair;
-        std::memcpy(&pair, w + t, sizeof pair);
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), _mm_set1_epi32(pair)));
-      }
-      sum = _mm_srai_epi32(sum, kResultShift);
-      const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(sum, sum), sum);
-      StorePixel(out + 4 * static_cast<std::size_t>(columns_.begin + i),
-                 static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes)) & 0x00FFFFFFu);
+    switch (columns_.taps) {
+      case 2: return SumColumnsOf<1>(out);
+      case 4: return SumColumnsOf<2>(out);
+      case 6: return SumColumnsOf<3>(out);
+      default: return SumColumnsOf<0>(out);
     }
+  }
+
+  // kPairs tap pairs per view column, or columns_.taps / 2 when 0.
+  template <int kPairs>
+  void SumColumnsOf(std::uint8_t* out) const {
+    const int count = columns_.end - columns_.begin;
+    std::uint8_t* at = out + 4 * static_cast<std::size_t>(columns_.begin);
+    const __m128i noX = _mm_set1_epi32(0x00FFFFFF);
+    int i = 0;
+    for (; i + 2 <= count; i += 2, at += 8) {
+      const __m128i two = _mm_packs_epi32(ColumnSum<kPairs>(i), ColumnSum<kPairs>(i + 1));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(at), _mm_and_si128(_mm_packus_epi16(two, two), noX));
+    }
+    if (i < count) {
+      const __m128i one = _mm_packs_epi32(ColumnSum<kPairs>(i), _mm_setzero_si128());
+      StorePixel(at, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(one, one))) & 0x00FFFFFFu);
+    }
+  }
+
+  // View column columns_.begin + i as four 32-bit lanes B G R (and one of no use), in levels.
+  template <int kPairs>
+  __m128i ColumnSum(int i) const {
+    const int pairs = kPairs ? kPairs : columns_.taps / 2;
+    const std::uint16_t* s = line_.data() + 3 * static_cast<std::size_t>(columns_.first[i] - columns_.pictureBegin);
+    const std::uint16_t* w = columns_.weights.data() + static_cast<std::size_t>(i) * columns_.taps;
+    __m128i sum = _mm_set1_epi32(1 << (kResultShift - 1));
+    for (int p = 0; p < pairs; ++p, s += 6, w += 2) {
+      // Two taps at once: B0 B1 G0 G1 R0 R1 (and two lanes of no use) against w0 w1.
+      const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
+      const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 3));
+      std::int32_t pair;
+      std::memcpy(&pair, w, sizeof pair);
+      sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), _mm_set1_epi32(pair)));
+    }
+    return _mm_srai_epi32(sum, kResultShift);
   }
 
   const AxisPlan& columns_;
@@ -124,12 +145,20 @@ class AreaAverager {
   std::vector<const std::uint8_t*> rowPointers_;
 };
 
-void SampleRow(const std::uint8_t* srcRow, const AxisPlan& columns, std::uint8_t* out) {
+void SampleRow(const std::uint8_t* srcRow, const AxisPlan& columns, int imageWidth, std::uint8_t* out) {
   const int count = columns.end - columns.begin;
-  for (int i = 0; i < count; ++i) {
-    const std::uint8_t* p = srcRow + 3 * static_cast<std::size_t>(columns.first[i]);
-    StorePixel(out + 4 * static_cast<std::size_t>(columns.begin + i),
-               p[0] | (static_cast<std::uint32_t>(p[1]) << 8) | (static_cast<std::uint32_t>(p[2]) << 16));
+  std::uint8_t* at = out + 4 * static_cast<std::size_t>(columns.begin);
+  for (int i = 0; i < count; ++i, at += 4) {
+    const int x = columns.first[i];
+    const std::uint8_t* p = srcRow + 3 * static_cast<std::size_t>(x);
+    std::uint32_t bgr;
+    if (x + 1 < imageWidth) {
+      std::memcpy(&bgr, p, sizeof bgr);  // one byte of the next pixel comes along
+      bgr &= 0x00FFFFFFu;
+    } else {  // the last pixel of the last row may end the buffer
+      bgr = p[0] | (static_cast<std::uint32_t>(p[1]) << 8) | (static_cast<std::uint32_t>(p[2]) << 16);
+    }
+    StorePixel(at, bgr);
   }
 }
 
@@ -165,7 +194,7 @@ void ScaleRows(const ScalePlan& plan, const std::uint8_t* src, std::size_t srcSt
       const std::size_t offset = 4 * static_cast<std::size_t>(columns.begin);
       std::memcpy(out + offset, previousOut + offset, 4 * static_cast<std::size_t>(columns.end - columns.begin));
     } else {
-      SampleRow(src + static_cast<std::size_t>(rows.first[i]) * srcStride, columns, out);
+      SampleRow(src + static_cast<std::size_t>(rows.first[i]) * srcStride, columns, plan.inputs.imageWidth, out);
       previousOut = out;
       previousSourceRow = rows.first[i];
     }

@@ -1,0 +1,19 @@
+#pragma once
+// What the drawing benchmarks share: the median time of a piece of work, and a plain
+// visible window to draw into.
+#include <windows.h>
+
+#include <functional>
+
+#include "framework/handles.h"
+
+namespace bench {
+
+// Median over `runs` runs of `work` after one warm-up run, in milliseconds; GDI's batch is
+// flushed inside each run.
+double MedianMs(int runs, const std::function<void()>& work);
+
+// A visible pop-up window of `width` x `height` at the screen's top-left corner.
+fw::UniqueWindow MakeWindow(int width, int height);
+
+}  // namespace bench
