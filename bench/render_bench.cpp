@@ -2,7 +2,8 @@
 // navigator, present) of a 2592 x 1944 camera picture into the video window's 468 x 358
 // picture and into a 1920 x 1080 screen, against the bare stretch in both stretch modes and
 // a plain copy of the frame; then the CPU the render thread takes while frames flow and
-// while the camera is stopped. Prints tables; run under Wine on a display.
+// while the camera is stopped; then the old stretch against the picture scaler at 10 to
+// 200 % (scaler_comparison.h). Prints tables; run under Wine on a display.
 #include <windows.h>
 
 #include <algorithm>

@@ -135,9 +135,9 @@ int BalancedSplitRow(const ScalePlan& plan) {
 }
 
 bool SplitPays(const ScalePlan& plan) {
-  // Bytes read and written, roughly; a wake-up costs about as much as a few hundred
-  // kilobytes of scaling.
-  constexpr std::int64_t kWorthSplitting = 512 * 1024;
+  // Bytes read and written, roughly: 4 MB take about a millisecond, against a wake-up and
+  // a wait that under Wine cost a tenth of that and more on a busy machine.
+  constexpr std::int64_t kWorthSplitting = 4 << 20;
   const std::int64_t shown = static_cast<std::int64_t>(plan.rows.end - plan.rows.begin) *
                              (plan.filter == ScaleFilter::kAreaAverage ? plan.rows.taps : 1) *
                              (plan.columns.pictureEnd - plan.columns.pictureBegin) * 3;

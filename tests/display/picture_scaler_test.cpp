@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frame_buffer.h"
+#include "display/bgrx_surface.h"
 #include "display/scale_reference.h"
 #include "display/scale_worker.h"
 
@@ -224,6 +225,23 @@ TEST(PictureScaler, RowsScaledInPartsOrOnTwoThreadsGiveTheSamePicture) {
   worker.Scale(tiny, frame.Pixels(), frame.Stride(), small.bytes.data(), small.stride);
   EXPECT_EQ(worker.FramesShared(), 3u);
   EXPECT_EQ(small.bytes, Scale(frame, tiny).bytes);
+}
+
+TEST(PictureScaler, SurfaceShowsTheScaledRowsTopDownToGdi) {
+  // 2 x 2 at 100 %: each view pixel is its picture pixel, so GDI must read red at the top left.
+  FrameBlock frame(2, 2, 24);
+  const std::uint8_t rows[2][6] = {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}};  // BGR
+  for (int y = 0; y < 2; ++y) std::copy_n(rows[y], 6, frame.Pixels() + frame.Stride() * y);
+  display::BgrxSurface surface(nullptr, 2, 2);
+  ASSERT_TRUE(surface.ok());
+  ASSERT_EQ(surface.stride(), 8u);
+  display::ScaleRows(MakeScalePlan(InputsFor(frame, 2, 2, 100, 0, 0)), frame.Pixels(), frame.Stride(), surface.bits(),
+                     surface.stride(), 0, 2);
+  EXPECT_EQ(::GetPixel(surface.dc(), 0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(::GetPixel(surface.dc(), 1, 0), RGB(0, 255, 0));
+  EXPECT_EQ(::GetPixel(surface.dc(), 0, 1), RGB(0, 0, 255));
+  EXPECT_EQ(::GetPixel(surface.dc(), 1, 1), RGB(255, 255, 255));
+  EXPECT_FALSE(display::BgrxSurface(nullptr, 0, 5).ok());
 }
 
 }  // namespace
