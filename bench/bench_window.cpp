@@ -6,19 +6,27 @@
 
 namespace bench {
 
-double MedianMs(int runs, const std::function<void()>& work) {
+std::vector<double> MediansInTurnsMs(int runs, const std::vector<std::function<void()>>& works) {
   using Clock = std::chrono::steady_clock;
-  std::vector<double> ms;
-  work();  // warm-up
+  std::vector<std::vector<double>> ms(works.size());
+  for (const auto& work : works) work();  // warm-up
   for (int i = 0; i < runs; ++i) {
-    const auto t0 = Clock::now();
-    work();
-    ::GdiFlush();
-    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    for (std::size_t w = 0; w < works.size(); ++w) {
+      const auto t0 = Clock::now();
+      works[w]();
+      ::GdiFlush();
+      ms[w].push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    }
   }
-  std::sort(ms.begin(), ms.end());
-  return ms[ms.size() / 2];
+  std::vector<double> medians;
+  for (auto& m : ms) {
+    std::sort(m.begin(), m.end());
+    medians.push_back(m[m.size() / 2]);
+  }
+  return medians;
 }
+
+double MedianMs(int runs, const std::function<void()>& work) { return MediansInTurnsMs(runs, {work}).front(); }
 
 fw::UniqueWindow MakeWindow(int width, int height) {
   static const ATOM cls = [] {

@@ -117,7 +117,8 @@ std::string Decibels(double timed, double detailed) {
 
 void PrintScalerComparison(const FrameBlock& timed, const FrameBlock& detailed) {
   std::printf(
-      "\nOld stretch against the picture scaler: one frame of the %d x %d picture, centred; ms are medians of %d.\n"
+      "\nOld stretch against the picture scaler: one frame of the %d x %d picture, centred; ms are medians of %d, "
+      "taken in turns.\n"
       "DrawFrame is today's whole frame (with caption and navigator); the other times are the picture alone: back\n"
       "buffer, black, one StretchDIBits, BitBlt to the window, against scaling into a kept 32-bit DIB section and\n"
       "BitBlt (that BitBlt alone in its own column). PSNR in dB against the exact area average rounded to whole "
@@ -144,22 +145,26 @@ void PrintScalerComparison(const FrameBlock& timed, const FrameBlock& detailed) 
       const Centred view = CentredView(timed, width, height, scale);
       const display::ScalePlan plan = display::MakeScalePlan(view.inputs);
       const RECT client{0, 0, width, height};
-      const double drawFrame = MedianMs(kRuns, [&] { display::DrawFrame(dc.get(), client, timed, scale, view.pan); });
-      const double halftone = MedianMs(kRuns, [&] { OldFrame(dc.get(), view.inputs, timed, HALFTONE); });
-      const double colorOnColor = MedianMs(kRuns, [&] { OldFrame(dc.get(), view.inputs, timed, COLORONCOLOR); });
-      const double scaler = MedianMs(kRuns, [&] { NewFrame(dc.get(), target, plan, timed, &worker); });
-      const double oneThread = MedianMs(kRuns, [&] { NewFrame(dc.get(), target, plan, timed, nullptr); });
-      const double present =
-          MedianMs(kRuns, [&] { ::BitBlt(dc.get(), 0, 0, width, height, target.dc(), 0, 0, SRCCOPY); });
-      const double planMs = MedianMs(kRuns, [&] { (void)display::MakeScalePlan(view.inputs); });
+      // In the order of the table's columns.
+      enum { kDrawFrame, kHalftone, kColorOnColor, kScaler, kOneThread, kPresent, kPlan };
+      const std::vector<double> ms =
+          MediansInTurnsMs(kRuns, {
+                                      [&] { display::DrawFrame(dc.get(), client, timed, scale, view.pan); },
+                                      [&] { OldFrame(dc.get(), view.inputs, timed, HALFTONE); },
+                                      [&] { OldFrame(dc.get(), view.inputs, timed, COLORONCOLOR); },
+                                      [&] { NewFrame(dc.get(), target, plan, timed, &worker); },
+                                      [&] { NewFrame(dc.get(), target, plan, timed, nullptr); },
+                                      [&] { ::BitBlt(dc.get(), 0, 0, width, height, target.dc(), 0, 0, SRCCOPY); },
+                                      [&] { (void)display::MakeScalePlan(view.inputs); },
+                                  });
       const Quality a = MeasureQuality(dc.get(), timed, width, height, scale, worker);
       const Quality b = MeasureQuality(dc.get(), detailed, width, height, scale, worker);
       std::printf(
           "| %4dx%-4d | %4.0f%% | %9.2f | %8.2f | %12.2f | %6.2f | %8.2f | %6.2f | %6.3f | %8.1f | %11s | %12s | %9s "
           "|\n",
-          width, height, scale, drawFrame, halftone, colorOnColor, scaler, oneThread, present, planMs,
-          halftone / scaler, Decibels(a.halftone, b.halftone).c_str(), Decibels(a.colorOnColor, b.colorOnColor).c_str(),
-          Decibels(a.scaler, b.scaler).c_str());
+          width, height, scale, ms[kDrawFrame], ms[kHalftone], ms[kColorOnColor], ms[kScaler], ms[kOneThread],
+          ms[kPresent], ms[kPlan], ms[kHalftone] / ms[kScaler], Decibels(a.halftone, b.halftone).c_str(),
+          Decibels(a.colorOnColor, b.colorOnColor).c_str(), Decibels(a.scaler, b.scaler).c_str());
       std::fflush(stdout);
     }
   }

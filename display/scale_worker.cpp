@@ -3,6 +3,13 @@
 #include "display/picture_scaler.h"
 
 namespace display {
+namespace {
+
+// Rows per take: small enough that a late thread leaves little undone, large enough that
+// the counter and each call's set-up cost nothing next to the rows.
+constexpr int kRowsPerTake = 16;
+
+}  // namespace
 
 ScaleWorker::~ScaleWorker() {
   if (!thread_.joinable()) return;
@@ -24,53 +31,66 @@ bool ScaleWorker::EnsureThread() noexcept {
   return true;
 }
 
+void ScaleWorker::TakeRows(const Job& job) {
+  const int viewHeight = job.plan->inputs.viewHeight;
+  for (int first = nextRow_.fetch_add(kRowsPerTake); first < viewHeight; first = nextRow_.fetch_add(kRowsPerTake))
+    ScaleRows(*job.plan, job.src, job.srcStride, job.dst, job.dstStride, first, first + kRowsPerTake);
+}
+
 void ScaleWorker::Scale(const ScalePlan& plan, const std::uint8_t* src, std::size_t srcStride, std::uint8_t* dst,
                         std::size_t dstStride) {
-  const int viewHeight = plan.inputs.viewHeight;
   if (!SplitPays(plan) || !EnsureThread()) {
-    ScaleRows(plan, src, srcStride, dst, dstStride, 0, viewHeight);
+    ScaleRows(plan, src, srcStride, dst, dstStride, 0, plan.inputs.viewHeight);
     return;
   }
-  const int split = BalancedSplitRow(plan);
+  const Job job{&plan, src, srcStride, dst, dstStride};
+  nextRow_.store(0);
   {
     std::lock_guard lock(mutex_);
-    job_ = Job{&plan, src, srcStride, dst, dstStride, split, viewHeight};
+    job_ = job;
+    state_ = State::kOffered;
     failure_ = nullptr;
   }
   wake_.notify_one();
+  ++framesOffered_;
   std::exception_ptr callerFailure;
   try {
-    ScaleRows(plan, src, srcStride, dst, dstStride, 0, split);
+    TakeRows(job);
   } catch (...) {
-    callerFailure = std::current_exception();  // the thread still uses plan and dst: wait first
+    callerFailure = std::current_exception();
   }
   std::exception_ptr threadFailure;
   {
     std::unique_lock lock(mutex_);
-    finished_.wait(lock, [this] { return !job_; });
+    if (state_ == State::kOffered) {  // it never woke: withdraw the offer
+      state_ = State::kIdle;
+      job_.reset();
+    }
+    finished_.wait(lock, [this] { return state_ == State::kIdle; });  // it still uses plan and dst
     threadFailure = failure_;
   }
-  ++framesShared_;
-  if (threadFailure) std::rethrow_exception(threadFailure);
   if (callerFailure) std::rethrow_exception(callerFailure);
+  if (threadFailure) std::rethrow_exception(threadFailure);
 }
 
 void ScaleWorker::Run() noexcept {
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [this] { return stop_ || job_; });
-    if (!job_) return;  // asked to stop, nothing left to do
+    wake_.wait(lock, [this] { return stop_ || state_ == State::kOffered; });
+    if (state_ != State::kOffered) return;  // asked to stop
+    state_ = State::kTaken;
     const Job job = *job_;
     lock.unlock();
     std::exception_ptr failure;
     try {
-      ScaleRows(*job.plan, job.src, job.srcStride, job.dst, job.dstStride, job.firstRow, job.endRow);
+      TakeRows(job);
     } catch (...) {
       failure = std::current_exception();
     }
     lock.lock();
     failure_ = failure;
     job_.reset();
+    state_ = State::kIdle;
     finished_.notify_one();
   }
 }

@@ -218,12 +218,12 @@ TEST(PictureScaler, RowsScaledInPartsOrOnTwoThreadsGiveTheSamePicture) {
     worker.Scale(plan, frame.Pixels(), frame.Stride(), shared.bytes.data(), shared.stride);
     EXPECT_EQ(shared.bytes, whole.bytes) << scale;
   }
-  EXPECT_EQ(worker.FramesShared(), 3u);
+  EXPECT_EQ(worker.FramesOffered(), 3u);
   // A view of a few pixels is not worth waking the second thread for.
   const ScalePlan tiny = MakeScalePlan(InputsFor(frame, 4, 3, 10, 0, 0));
   View small(4, 3);
   worker.Scale(tiny, frame.Pixels(), frame.Stride(), small.bytes.data(), small.stride);
-  EXPECT_EQ(worker.FramesShared(), 3u);
+  EXPECT_EQ(worker.FramesOffered(), 3u);
   EXPECT_EQ(small.bytes, Scale(frame, tiny).bytes);
 }
 
