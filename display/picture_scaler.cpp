@@ -63,8 +63,9 @@ class AreaAverager {
       rowPointers_[count] = src_ + static_cast<std::size_t>(rows_.first[i] + t) * srcStride_;
       ++count;
     }
-    // Each product is truncated; starting from half a unit per tap centres the sum.
-    const std::uint16_t bias = static_cast<std::uint16_t>(count / 2);
+    // Each product is truncated; starting from half a unit per tap centres the sum. The
+    // products add up to at most 255 * 128, so a bias up to 127 keeps the sum below 32768.
+    const std::uint16_t bias = static_cast<std::uint16_t>(std::min(count / 2, 127));
     const __m128i zero = _mm_setzero_si128();
     const __m128i start = _mm_set1_epi16(static_cast<short>(bias));
     std::uint16_t* line = line_.data();
