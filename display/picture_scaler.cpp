@@ -35,16 +35,15 @@ class AreaAverager {
   AreaAverager(const ScalePlan& plan, const std::uint8_t* src, std::size_t srcStride)
       : columns_(plan.columns),
         rows_(plan.rows),
+        src_(src + 3 * static_cast<std::size_t>(plan.columns.pictureBegin)),
+        srcStride_(srcStride),
         lineBytes_(3 * static_cast<std::size_t>(plan.columns.pictureEnd - plan.columns.pictureBegin)),
         // The horizontal pass reads whole taps past the last picture column (their weight is
         // 0) and one value more: zeros there.
         line_(lineBytes_ + 3 * static_cast<std::size_t>(plan.columns.taps) + 8, 0),
         rowWeights_(static_cast<std::size_t>(plan.rows.taps)),
         rowWeightValues_(static_cast<std::size_t>(plan.rows.taps)),
-        rowPointers_(static_cast<std::size_t>(plan.rows.taps)) {
-    src_ = src + 3 * static_cast<std::size_t>(plan.columns.pictureBegin);
-    srcStride_ = srcStride;
-  }
+        rowPointers_(static_cast<std::size_t>(plan.rows.taps)) {}
 
   // View row rows_.begin + i, columns [columns_.begin, columns_.end).
   void Row(int i, std::uint8_t* out) {
@@ -137,10 +136,10 @@ class AreaAverager {
 
   const AxisPlan& columns_;
   const AxisPlan& rows_;
-  const std::uint8_t* src_ = nullptr;  // the first picture column read, in row 0
-  std::size_t srcStride_ = 0;
-  std::size_t lineBytes_;
-  std::vector<std::uint16_t> line_;
+  const std::uint8_t* src_;  // the first picture column read, in row 0
+  std::size_t srcStride_;
+  std::size_t lineBytes_;              // picture bytes per row read, one line value each
+  std::vector<std::uint16_t> line_;    // the vertical sums of the current view row
   std::vector<Broadcast> rowWeights_;  // the non-zero weights of the current view row
   std::vector<std::uint16_t> rowWeightValues_;
   std::vector<const std::uint8_t*> rowPointers_;

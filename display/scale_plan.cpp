@@ -127,13 +127,6 @@ ScalePlan MakeScalePlan(const ScaleInputs& inputs) {
   return plan;
 }
 
-int BalancedSplitRow(const ScalePlan& plan) {
-  // The picture is centred when it is shorter than the view and fills it otherwise, so
-  // the middle of the rows that show it leaves as many black rows on either side.
-  if (plan.rows.begin == plan.rows.end) return plan.inputs.viewHeight / 2;
-  return (plan.rows.begin + plan.rows.end) / 2;
-}
-
 bool SplitPays(const ScalePlan& plan) {
   // Bytes read and written, roughly: 4 MB take about a millisecond, against a wake-up and
   // a wait that under Wine cost a tenth of that and more on a busy machine.

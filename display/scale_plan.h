@@ -62,11 +62,7 @@ struct ScalePlan {
 // plan that paints the whole view black (the stretch draws nothing there either).
 ScalePlan MakeScalePlan(const ScaleInputs& inputs);
 
-// The row at which to split the view between two threads so both get about the same work:
-// rows that show the picture cost more than black ones. Returns a row in [0, viewHeight].
-int BalancedSplitRow(const ScalePlan& plan);
-
-// Whether scaling with `plan` is enough work to be worth a second thread's wake-up.
+// Whether scaling with `plan` is enough work to be worth waking a second thread for.
 bool SplitPays(const ScalePlan& plan);
 
 }  // namespace display
