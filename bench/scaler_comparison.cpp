@@ -117,13 +117,12 @@ std::string Decibels(double timed, double detailed) {
 
 void PrintScalerComparison(const FrameBlock& timed, const FrameBlock& detailed) {
   std::printf(
-      "\nOld stretch against the picture scaler: one frame of the %d x %d picture, centred; ms are medians of %d, "
-      "taken in turns.\n"
-      "DrawFrame is today's whole frame (with caption and navigator); the other times are the picture alone: back\n"
-      "buffer, black, one StretchDIBits, BitBlt to the window, against scaling into a kept 32-bit DIB section and\n"
-      "BitBlt (that BitBlt alone in its own column). PSNR in dB against the exact area average rounded to whole "
-      "levels, over the whole view, on the\n"
-      "timed picture / on a picture of fine detail.\n\n",
+      "\nOld stretch against the picture scaler: one frame of the %d x %d picture, centred; medians of %d runs\n"
+      "taken in turns, ms. DrawFrame is today's whole frame (with caption and navigator); the other times are the\n"
+      "picture alone: a back buffer, black, one StretchDIBits and a BitBlt to the window, against scaling into a\n"
+      "kept 32-bit DIB section and a BitBlt (that BitBlt alone in its own column). PSNR in dB against the exact\n"
+      "area average rounded to whole levels, over the whole view: on the timed picture / on a picture of fine "
+      "detail.\n\n",
       timed.Width(), timed.Height(), kRuns);
   std::printf("| %-9s | %5s | %9s | %8s | %12s | %6s | %8s | %6s | %6s | %8s | %11s | %12s | %9s |\n", "view", "scale",
               "DrawFrame", "HALFTONE", "COLORONCOLOR", "scaler", "scaler,", "BitBlt", "plan", "HALFTONE", "dB HALFTONE",
