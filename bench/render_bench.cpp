@@ -2,7 +2,8 @@
 // navigator, present) of a 2592 x 1944 camera picture into the video window's 468 x 358
 // picture and into a 1920 x 1080 screen, against the bare stretch in both stretch modes and
 // a plain copy of the frame; then the CPU the render thread takes while frames flow and
-// while the camera is stopped. Prints tables; run under Wine on a display.
+// while the camera is stopped; then the old stretch against the picture scaler at 10 to
+// 200 % (scaler_comparison.h). Prints tables; run under Wine on a display.
 #include <windows.h>
 
 #include <algorithm>
@@ -14,6 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_window.h"
+#include "bench/scaler_comparison.h"
+#include "camera/sdk/sensor_image.h"
 #include "display/frame_renderer.h"
 #include "display/render_thread.h"
 #include "framework/handles.h"
@@ -22,35 +26,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double MedianMs(int runs, const std::function<void()>& work) {
-  std::vector<double> ms;
-  work();  // warm-up
-  for (int i = 0; i < runs; ++i) {
-    const auto t0 = Clock::now();
-    work();
-    ::GdiFlush();
-    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-  }
-  std::sort(ms.begin(), ms.end());
-  return ms[ms.size() / 2];
-}
-
-fw::UniqueWindow MakeWindow(int width, int height) {
-  static const ATOM cls = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"Q7RenderBench";
-    return ::RegisterClassW(&wc);
-  }();
-  (void)cls;
-  fw::UniqueWindow wnd(::CreateWindowExW(0, L"Q7RenderBench", L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                                         nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-  return wnd;
-}
 
 void FillPattern(FrameBlock& block) {
   for (int y = 0; y < block.Height(); ++y) {
@@ -70,7 +45,7 @@ double StretchOnlyMs(HDC windowDc, int width, int height, const FrameBlock& bloc
   fw::ScopedSelectObject select(dc.get(), bitmap.get());
   ::SetStretchBltMode(dc.get(), mode);
   ::SetBrushOrgEx(dc.get(), 0, 0, nullptr);
-  return MedianMs(runs, [&] {
+  return bench::MedianMs(runs, [&] {
     ::StretchDIBits(dc.get(), 0, 0, width, height, 0, 0, block.Width(), block.Height(), block.Pixels(), block.Info(),
                     DIB_RGB_COLORS, SRCCOPY);
   });
@@ -80,7 +55,7 @@ double DrawFrameMs(HDC windowDc, int width, int height, const FrameBlock& block,
   display::DrawFrameOptions options;
   options.stretchMode = mode;
   const RECT client{0, 0, width, height};
-  return MedianMs(runs, [&] { display::DrawFrame(windowDc, client, block, scale, {0, 0}, options); });
+  return bench::MedianMs(runs, [&] { display::DrawFrame(windowDc, client, block, scale, {0, 0}, options); });
 }
 
 double FileTimeSeconds(const FILETIME& ft) {
@@ -130,7 +105,7 @@ int main() {
     fw::UniqueWindow wnd;
   };
   View views[] = {{468, 358, 10 * std::floor(468.0 / 2592 * 10), {}}, {1920, 1080, 50, {}}};
-  for (auto& v : views) v.wnd = MakeWindow(v.w, v.h);
+  for (auto& v : views) v.wnd = bench::MakeWindow(v.w, v.h);
 
   const auto row = [&](const char* name, const std::function<double(View&, HDC)>& measure) {
     double ms[2];
@@ -152,7 +127,7 @@ int main() {
       [&](View& v, HDC dc) { return StretchOnlyMs(dc, v.w, v.h, frame, COLORONCOLOR, kRuns); });
   {
     std::vector<std::uint8_t> copy(frame.PixelBytes());
-    const double ms = MedianMs(kRuns, [&] { std::memcpy(copy.data(), frame.Pixels(), copy.size()); });
+    const double ms = bench::MedianMs(kRuns, [&] { std::memcpy(copy.data(), frame.Pixels(), copy.size()); });
     std::printf("| %-54s | %9.2f | %9s |\n", "memcpy of the frame's 15.1 MB of pixels", ms, "same");
   }
 
@@ -182,5 +157,13 @@ int main() {
                 100.0 * (b.thread - a.thread) / wall, 100.0 * (b.process - a.process) / wall);
     thread.Stop();
   }
+
+  // The simulated camera's test chart: what the viewer shows without a camera.
+  const q7sim::Picture chart = q7sim::MakeTestChart(frame.Width(), frame.Height());
+  FrameBlock chartFrame(chart.width, chart.height, 24);
+  for (int y = 0; y < chart.height; ++y)
+    std::memcpy(chartFrame.Pixels() + chartFrame.Stride() * y, chart.pixels.data() + chart.Stride() * y,
+                chart.Stride());
+  bench::PrintScalerComparison(chartFrame, frame);
   return 0;
 }

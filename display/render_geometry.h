@@ -29,6 +29,7 @@ struct RenderGeometry {
   int destY = 0;    // zero or negative: the stretch counts rows upward
   int sourceX = 0;  // pan X * s, truncated
   int sourceY = 0;  // pan Y * s, truncated
+  friend bool operator==(const RenderGeometry&, const RenderGeometry&) = default;
 };
 
 // Source and destination of the stretch for a W x H picture in a cw x ch view at

@@ -1,0 +1,47 @@
+#include "bench/bench_window.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace bench {
+
+std::vector<double> MediansInTurnsMs(int runs, const std::vector<std::function<void()>>& works) {
+  using Clock = std::chrono::steady_clock;
+  std::vector<std::vector<double>> ms(works.size());
+  for (const auto& work : works) work();  // warm-up
+  for (int i = 0; i < runs; ++i) {
+    for (std::size_t w = 0; w < works.size(); ++w) {
+      const auto t0 = Clock::now();
+      works[w]();
+      ::GdiFlush();
+      ms[w].push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    }
+  }
+  std::vector<double> medians;
+  for (auto& m : ms) {
+    std::sort(m.begin(), m.end());
+    medians.push_back(m[m.size() / 2]);
+  }
+  return medians;
+}
+
+double MedianMs(int runs, const std::function<void()>& work) { return MediansInTurnsMs(runs, {work}).front(); }
+
+fw::UniqueWindow MakeWindow(int width, int height) {
+  static const ATOM cls = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Q7RenderBench";
+    return ::RegisterClassW(&wc);
+  }();
+  (void)cls;
+  fw::UniqueWindow wnd(::CreateWindowExW(0, L"Q7RenderBench", L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                                         nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  return wnd;
+}
+
+}  // namespace bench

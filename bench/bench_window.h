@@ -1,0 +1,24 @@
+#pragma once
+// What the drawing benchmarks share: the median time of a piece of work, and a plain
+// visible window to draw into.
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "framework/handles.h"
+
+namespace bench {
+
+// Median over `runs` runs of `work` after one warm-up run, in milliseconds; GDI's batch is
+// flushed inside each run.
+double MedianMs(int runs, const std::function<void()>& work);
+
+// Medians of several pieces of work measured in turns (one run of each, `runs` times), so
+// that a change in the machine's load falls on all of them alike.
+std::vector<double> MediansInTurnsMs(int runs, const std::vector<std::function<void()>>& works);
+
+// A visible pop-up window of `width` x `height` at the screen's top-left corner.
+fw::UniqueWindow MakeWindow(int width, int height);
+
+}  // namespace bench
