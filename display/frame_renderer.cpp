@@ -3,6 +3,8 @@
 #include <mutex>
 #include <string>
 
+#include "display/picture_scaler.h"
+
 namespace display {
 namespace {
 
@@ -28,6 +30,18 @@ void DrawCaption(HDC dc, double scalePercent) {
 }
 
 }  // namespace
+
+void FrameRenderer::ScalePicture(const FrameBlock& block, const RenderGeometry& g, CCriticalSection* frameLock) {
+  const ScaleInputs inputs{block.Width(), block.Height(), back_.Width(), back_.Height(), g};
+  if (!planned_ || !(plan_.inputs == inputs)) {
+    plan_ = MakeScalePlan(inputs);
+    planned_ = true;
+  }
+  ::GdiFlush();  // GDI may still be drawing the last frame's caption into these pixels
+  std::unique_lock<CCriticalSection> lock;
+  if (frameLock) lock = std::unique_lock(*frameLock);
+  ScaleRows(plan_, block.Pixels(), block.Stride(), back_.Bits(), back_.Stride(), 0, back_.Height());
+}
 
 FrameRenderer::FrameRenderer()
     : black_(::CreateSolidBrush(RGB(0, 0, 0))),
@@ -65,8 +79,12 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
   if (!back_.Fit(targetDc, width, height)) return std::nullopt;
 
   const HDC back = back_.Dc();
-  ::PatBlt(back, 0, 0, width, height, BLACKNESS);
-  StretchPicture(back, width, height, block, g, options);
+  if (options.stretchMode == 0) {
+    ScalePicture(block, g, options.frameLock);  // writes every pixel, black around the picture
+  } else {
+    ::PatBlt(back, 0, 0, width, height, BLACKNESS);
+    StretchPicture(back, width, height, block, g, options);
+  }
   DrawCaption(back, scalePercent);
   DrawNavigator(width, navigator);
   ::BitBlt(targetDc, 0, 0, width, height, back, 0, 0, SRCCOPY);

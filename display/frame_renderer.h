@@ -9,6 +9,7 @@
 
 #include "display/dib_surface.h"
 #include "display/render_geometry.h"
+#include "display/scale_plan.h"
 #include "framework/critical_section.h"
 #include "framework/handles.h"
 #include "state/frame_buffer.h"
@@ -16,7 +17,9 @@
 namespace display {
 
 struct DrawFrameOptions {
-  int stretchMode = HALFTONE;
+  // 0: our own scaler (area average below 100 %, the pixel under each centre above).
+  // HALFTONE or COLORONCOLOR: the system's StretchDIBits instead, kept for comparison.
+  int stretchMode = 0;
   // Held around the scaling only, the one step that reads the pixels; null takes no lock.
   CCriticalSection* frameLock = nullptr;
 };
@@ -35,8 +38,11 @@ class FrameRenderer {
                                      PanOffset pan, const DrawFrameOptions& options = {});
 
  private:
+  void ScalePicture(const FrameBlock& block, const RenderGeometry& g, CCriticalSection* frameLock);
   void DrawNavigator(int viewWidth, const RECT& viewRect);
 
+  ScalePlan plan_;  // for the last frame's sizes and geometry
+  bool planned_ = false;
   DibSurface back_;
   DibSurface navigator_;
   fw::UniqueBrush black_;

@@ -41,11 +41,24 @@ TEST(DrawFrame, PanYZeroShowsThePictureFromItsBottomEdge) {
   EXPECT_EQ(canvas.Count({0, 20, 360, kCh}, kRed, kTol), 0);
 }
 
+// Pan Y 0 is the picture's bottom edge at every scale, 100 % included, as the navigator says.
+TEST(DrawFrame, PanYZeroIsTheBottomEdgeAt90And100And110Percent) {
+  const FrameBlock frame = BandedFrame();
+  // The view shows rows 82..479 at 90 %, 122..479 at 100 % and 155..479 at 110 %.
+  for (const double scale : {90.0, 100.0, 110.0}) {
+    Canvas canvas(kCw, kCh);
+    ASSERT_TRUE(DrawFrame(canvas.dc(), kClient, frame, scale, {0, 0}));
+    EXPECT_TRUE(ColourNear(canvas.At(200, kCh - 1), kBlue, kTol)) << scale;
+    EXPECT_TRUE(ColourNear(canvas.At(200, 30), kGrey, kTol)) << scale;
+    EXPECT_EQ(canvas.Count({0, 20, 360, kCh}, kRed, kTol), 0) << scale;
+    EXPECT_EQ(canvas.Count({0, 0, 360, 12}, kRed, kTol) > 0, scale < 100) << scale;
+  }
+}
+
 TEST(DrawFrame, EachPanUnitMovesTheViewOneRowUpAtNaturalSize) {
   Canvas canvas(kCw, kCh);
   const FrameBlock frame = BandedFrame();
   // Pan Y 30 shows rows 92..449: the last 8 red rows at the top, blue from view row 288.
-  // (A 1:1 copy from row 0 is left out: Wine takes it from the top of a top-down picture.)
   ASSERT_TRUE(DrawFrame(canvas.dc(), kClient, frame, 100, {0, 30}));
   EXPECT_TRUE(ColourNear(canvas.At(200, 30), kGrey, kTol));
   EXPECT_TRUE(ColourNear(canvas.At(200, 300), kBlue, kTol));

@@ -122,7 +122,7 @@ TEST_F(FullViewTest, ShowsTheLiveFrame) {
   state_.displayScale = 50;
   Enter();
   const auto& control = viewer_.RenderThreadControl();
-  ASSERT_TRUE(PumpUntil([&] { return control.FramesDrawn() >= 2; }));
+  ASSERT_TRUE(display_test::PumpFramesUntil(state_, [&] { return control.FramesDrawn() >= 2; }));
   // 640 x 480 at 50 % on the screen: a 320 x 240 picture centred on black.
   const auto shot = display_test::CaptureClient(viewer_.m_hWnd);
   EXPECT_TRUE(display_test::ColourNear(shot->At(shot->width() / 2, shot->height() / 2), RGB(200, 40, 40), 12));
@@ -217,7 +217,7 @@ TEST(FullViewLifetime, DestroyingTheViewerStopsItsThread) {
   auto viewer = std::make_unique<CQ7Fullview>(state, nullptr);
   ASSERT_TRUE(viewer->Create(IDD_FULL_VIEW));
   viewer->StartRenderThread();
-  ASSERT_TRUE(PumpUntil([&] { return viewer->RenderThreadControl().FramesDrawn() >= 1; }));
+  ASSERT_TRUE(display_test::PumpFramesUntil(state, [&] { return viewer->RenderThreadControl().FramesDrawn() >= 1; }));
   EXPECT_EQ(display_test::ThreadCount(), threads + 1);
   viewer.reset();
   EXPECT_EQ(display_test::ThreadCount(), threads);

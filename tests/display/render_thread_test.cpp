@@ -30,9 +30,18 @@ class RenderThreadTest : public ::testing::Test {
     display_test::PaintSolid(*state_.frameBuffer.Current(), colour);
   }
 
+  // What the hand-off does after putting a frame into the buffer.
+  void NewFrame() {
+    ++state_.framesStored;
+    state_.redraw.Notify();
+  }
+  // Frames keep arriving, as from a live camera, until the thread has drawn `more`.
   bool WaitForFrames(RenderThread& thread, std::uint64_t more) {
     const auto target = thread.FramesDrawn() + more;
-    return PumpUntil([&] { return thread.FramesDrawn() >= target; });
+    return display_test::PumpFramesUntil(state_, [&] { return thread.FramesDrawn() >= target; });
+  }
+  bool ShowsAt(int x, int y, COLORREF colour) {
+    return PumpUntil([&] { return ColourNear(display_test::CaptureClient(window_.get())->At(x, y), colour, 12); });
   }
   bool WaitForPasses(RenderThread& thread, std::uint64_t more) {
     const auto target = thread.Passes() + more;
@@ -74,7 +83,7 @@ TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
 
   state_.frameReady = 1;
   ASSERT_TRUE(WaitForFrames(thread, 2));
-  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), RGB(250, 0, 0), 12));
+  EXPECT_TRUE(ShowsAt(200, 200, RGB(250, 0, 0)));
 }
 
 // A view uncovered while no frames arrive paints the last picture again, not black holes.
@@ -173,8 +182,29 @@ TEST_F(RenderThreadTest, RefittingTheBufferWhileDrawingIsSafe) {
       ASSERT_TRUE(WaitForFrames(thread, 1));
     }
   }
+  // The last frame stored after the last re-fit is the one on the screen.
+  NewFrame();
+  EXPECT_TRUE(ShowsAt(234, 300, RGB(20, 200, 200)));
   thread.Stop();
-  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(234, 300), RGB(20, 200, 200), 12));
+}
+
+TEST_F(RenderThreadTest, DrawsOncePerChangeAndNotWhileNothingChanges) {
+  RenderThread thread(state_);
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  ASSERT_TRUE(WaitForFrames(thread, 2));
+  ASSERT_TRUE(WaitForPasses(thread, 2));  // any frame under way has finished
+  const auto drawn = thread.FramesDrawn();
+  ASSERT_TRUE(WaitForPasses(thread, 5));
+  EXPECT_EQ(thread.FramesDrawn(), drawn) << "the same picture was drawn again";
+
+  state_.displayScale = 50.0;  // a zoom shows without a new frame
+  state_.redraw.Notify();
+  ASSERT_TRUE(PumpUntil([&] { return thread.FramesDrawn() == drawn + 1; }));
+  ::SetWindowPos(window_.get(), nullptr, 0, 0, kCw - 20, kCh, SWP_NOMOVE | SWP_NOZORDER);  // so does a resize
+  ASSERT_TRUE(PumpUntil([&] { return thread.FramesDrawn() == drawn + 2; }));
+  ASSERT_TRUE(WaitForPasses(thread, 5));
+  EXPECT_EQ(thread.FramesDrawn(), drawn + 2);
 }
 
 TEST_F(RenderThreadTest, TracedViewReportsEveryFrameToTheMonitor) {
@@ -182,7 +212,10 @@ TEST_F(RenderThreadTest, TracedViewReportsEveryFrameToTheMonitor) {
   RenderThread traced(state_, RenderThread::Trace::AfterEachFrame);
   state_.frameReady = 1;
   traced.Start(window_.get());
-  ASSERT_TRUE(PumpUntil([&] { return monitor.Count() >= 3; }));
+  ASSERT_TRUE(PumpUntil([&] {
+    NewFrame();
+    return monitor.Count() >= 3;
+  }));
   traced.Stop();
   const auto blocks = monitor.Received();
   EXPECT_STREQ(blocks.front().bytes.c_str(), "PRINT OK");
@@ -204,7 +237,10 @@ TEST_F(RenderThreadTest, StoppingWhileTheMonitorLivesOnTheStoppingThreadDoesNotD
   RenderThread traced(state_, RenderThread::Trace::AfterEachFrame);
   state_.frameReady = 1;
   traced.Start(window_.get());
-  ASSERT_TRUE(PumpUntil([&] { return monitor.Count() >= 2; }));
+  ASSERT_TRUE(PumpUntil([&] {
+    NewFrame();
+    return monitor.Count() >= 2;
+  }));
   traced.Stop();  // the render thread may be inside its send to our window right now
   EXPECT_FALSE(traced.IsRunning());
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "framework/handles.h"
+#include "state/app_state.h"
 #include "state/frame_buffer.h"
 #include "tests/support/message_pump.h"
 
@@ -55,6 +56,18 @@ void PaintSolid(FrameBlock& block, COLORREF colour);
 // passed; returns `done()`. The limit only keeps a broken test from hanging; no test asserts on how long it took.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 20000) {
   return testing_support::PumpUntil(done, limitMs);
+}
+
+// Frames keep arriving, as the hand-off stores them from a live camera, until `done`.
+inline bool PumpFramesUntil(AppState& state, const std::function<bool()>& done, DWORD limitMs = 20000) {
+  return PumpUntil(
+      [&] {
+        if (done()) return true;
+        ++state.framesStored;
+        state.redraw.Notify();
+        return false;
+      },
+      limitMs);
 }
 using testing_support::PumpFor;
 

@@ -51,7 +51,8 @@ class VideoWindowTest : public ::testing::Test {
   }
   bool WaitForFrames(std::uint64_t more) {
     const auto target = video_.ViewBox().RenderThreadControl().FramesDrawn() + more;
-    return PumpUntil([&] { return video_.ViewBox().RenderThreadControl().FramesDrawn() >= target; });
+    return display_test::PumpFramesUntil(
+        state_, [&] { return video_.ViewBox().RenderThreadControl().FramesDrawn() >= target; });
   }
 
   CWinApp app_;
