@@ -17,7 +17,7 @@ constexpr int kSampleAllBelow = 1 << 20;  // pixels; larger pictures are sampled
 
 struct Moment {
   std::int64_t weight = 0, r = 0, g = 0, b = 0;
-  double squares = 0;  // sum of r^2 + g^2 + b^2
+  std::int64_t squares = 0;  // sum of r^2 + g^2 + b^2
 
   Moment& operator+=(const Moment& o) {
     weight += o.weight, r += o.r, g += o.g, b += o.b, squares += o.squares;
@@ -28,7 +28,9 @@ struct Moment {
     return *this;
   }
   // Sum of squared distances to the mean, the error one palette colour leaves here.
-  double Error() const { return weight == 0 ? 0.0 : squares - SquaredSum() / static_cast<double>(weight); }
+  double Error() const {
+    return weight == 0 ? 0.0 : static_cast<double>(squares) - SquaredSum() / static_cast<double>(weight);
+  }
   double SquaredSum() const {
     return static_cast<double>(r) * r + static_cast<double>(g) * g + static_cast<double>(b) * b;
   }
