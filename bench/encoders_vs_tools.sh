@@ -17,7 +17,8 @@ trap 'q7_stop_session; rm -rf "$work"' EXIT
 q7_start_xvfb 1024x768
 q7_ensure_prefix "$build/wineprefix"
 q7_start_wineserver
-wine "$build/bin/encoders_bench.exe" --tsv --runs "$runs" --source "Z:${work//\//\\}\\frame.bmp" >"$work/ours.tsv"
+# Wine's console output ends lines with CR LF; the CR would end up inside the last column.
+wine "$build/bin/encoders_bench.exe" --tsv --runs "$runs" --source "Z:${work//\//\\}\\frame.bmp" | tr -d '\r' >"$work/ours.tsv"
 convert "$work/frame.bmp" "$work/frame.ppm"
 
 # best_ms <command...>: the fastest of $runs runs, in milliseconds; "-" if the command fails.

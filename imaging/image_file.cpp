@@ -5,6 +5,7 @@
 #include "framework/com_apartment.h"
 #include "framework/handles.h"
 #include "imaging/bmp_file.h"
+#include "imaging/gif_encoder.h"
 #include "imaging/ico_encoder.h"
 #include "imaging/jpeg2000_encoder.h"
 #include "imaging/simple_formats.h"
@@ -84,6 +85,7 @@ HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uin
   }
   switch (format) {
     case ImageFormat::Bmp: bytes = EncodeBmp(image); break;
+    case ImageFormat::Gif: bytes = EncodeGif(image); break;
     case ImageFormat::Ico: bytes = EncodeIco(image); break;
     case ImageFormat::Tga: bytes = EncodeTga(image); break;
     case ImageFormat::Pcx: bytes = EncodePcx(image); break;

@@ -1,5 +1,5 @@
 #pragma once
-// GIF, JPEG, PNG and TIFF through the Windows Imaging Component's encoders.
+// JPEG, PNG and TIFF through the Windows Imaging Component's encoders.
 #include <windows.h>
 
 #include <cstdint>

@@ -38,6 +38,7 @@ for size in 333x227 17x9 1x1; do
       || fail "$size: opj_decompress refused sample.$kind"
   done
   convert "$dir/sample.pgx" "$dir/decoded_pgx.pgm" || fail "$size: ImageMagick refused sample.pgx"
+  convert "$dir/sample.gif" "$dir/decoded_gif.png" || fail "$size: ImageMagick refused sample.gif"
   convert "$dir/sample.wbmp" "$dir/decoded_wbmp.png" || fail "$size: ImageMagick refused sample.wbmp"
   convert -density 96 "$dir/sample.wmf" "$dir/decoded_wmf.png" || fail "$size: ImageMagick refused sample.wmf"
   # PIL misreads one-pixel-wide PCX files (it takes the line padding for green).
