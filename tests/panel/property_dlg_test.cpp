@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,9 +20,11 @@
 #include "camera/camera.h"
 #include "camera/registry_store.h"
 #include "camera/sdk/simulator_control.h"
+#include "camera/settings_file.h"
 #include "framework/win_app.h"
 #include "resources/resource_ids.h"
 #include "tests/support/private_registry.h"
+#include "tests/support/program_driver.h"
 
 namespace {
 
@@ -519,6 +523,159 @@ TEST_F(PropertyDialog, EnterAndAltF4LeaveTheModalDialogOpenAndOkKeeps) {
   EXPECT_EQ(camera_->CurrentRecord().flipHorizontal, 0);
   EXPECT_EQ(RegistryRecord().flipHorizontal, 0);
   EXPECT_EQ(CameraProperty("ImageProcessing/Mirror/MirrorModeGlobal"), 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Settings files: Save... and Load..., through the real file dialog
+
+// Acts on the dialogs the property dialog opens (the file dialog, then maybe a message box),
+// one step per dialog in the order they appear, from a timer that their modal loops run. A
+// dialog that shows up after the last step is cancelled, so a failing test cannot hang.
+class OwnedDialogScript {
+ public:
+  using Step = std::function<void(HWND dialog)>;
+  OwnedDialogScript(HWND owner, std::vector<Step> steps) : owner_(owner), steps_(std::move(steps)) {
+    current_ = this;
+    timer_ = ::SetTimer(nullptr, 0, 20, &OwnedDialogScript::Tick);
+  }
+  ~OwnedDialogScript() {
+    ::KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  OwnedDialogScript(const OwnedDialogScript&) = delete;
+  OwnedDialogScript& operator=(const OwnedDialogScript&) = delete;
+  std::size_t StepsRun() const { return next_; }
+
+ private:
+  struct Search {
+    HWND owner;
+    HWND skip;
+    HWND found;
+  };
+
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    OwnedDialogScript* self = current_;
+    if (!self) return;
+    Search search{self->owner_, self->last_, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          if (w == s->skip || !::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER) != s->owner ||
+              testing_support::ClassName(w) != L"#32770")
+            return TRUE;
+          s->found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.found) return;
+    self->last_ = search.found;
+    if (self->next_ < self->steps_.size()) {
+      self->steps_[self->next_++](search.found);
+    } else {
+      ::PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
+    }
+  }
+
+  static inline OwnedDialogScript* current_ = nullptr;
+  HWND owner_;
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  HWND last_ = nullptr;
+  UINT_PTR timer_ = 0;
+};
+
+// Types the name into the file dialog and confirms it, as a user would.
+OwnedDialogScript::Step ChooseFile(const std::wstring& path) {
+  return [path](HWND fileDialog) {
+    HWND name = ::GetDlgItem(fileDialog, 1148);  // the file-name combo box
+    if (HWND edit = name ? ::FindWindowExW(name, nullptr, L"Edit", nullptr) : nullptr) name = edit;
+    if (!name) name = ::GetDlgItem(fileDialog, 1152);
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ::PostMessageW(fileDialog, WM_COMMAND, IDOK, 0);
+  };
+}
+
+class SettingsFileButtons : public PropertyDialog {
+ protected:
+  void TearDown() override {
+    PropertyDialog::TearDown();
+    std::filesystem::remove(path_);
+  }
+
+  void WriteFile(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
+  std::string ReadFile() const {
+    std::ifstream in(path_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  const std::filesystem::path path_ =
+      std::filesystem::temp_directory_path() / ("q7cam-test-" + std::to_string(::GetCurrentProcessId()) + ".q7cam");
+};
+
+TEST_F(SettingsFileButtons, SaveWritesTheSettingsTheDialogShows) {
+  const PropertyRecord stored = UnusualRecord();
+  OpenCamera(&stored);
+  OpenDialog();
+  // Named without its extension: the dialog adds ".q7cam".
+  std::wstring typed = path_.wstring();
+  typed.resize(typed.size() - std::wstring(L".q7cam").size());
+  OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(typed)});
+  Click(IDC_SAVE_SETTINGS);
+  EXPECT_EQ(script.StepsRun(), 1u);
+  const SettingsFileResult saved = ParseSettingsFile(ReadFile(), DefaultRecord());
+  ASSERT_TRUE(saved.ok) << saved.line << ": " << saved.error;
+  PropertyRecord expected = stored;
+  expected.version = 0;  // the record's own version is not a setting, so the base's stays
+  EXPECT_TRUE(SameRecord(saved.record, expected));
+}
+
+TEST_F(SettingsFileButtons, LoadAppliesTheFileWithForceAndTheControlsShowIt) {
+  OpenCamera();
+  OpenDialog();
+  const PropertyRecord wanted = UnusualRecord();
+  WriteFile(FormatSettingsFile(wanted));
+  OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring())});
+  Click(IDC_LOAD_SETTINGS);
+  EXPECT_EQ(script.StepsRun(), 1u);
+  PropertyRecord expected = wanted;
+  expected.version = opening_.version;
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), expected));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), expected));
+  EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), expected));
+  EXPECT_EQ(camera_->Width(), 1920);
+  EXPECT_EQ(CameraProperty("Camera/Aoi/H"), 1080);
+  EXPECT_DOUBLE_EQ(CameraProperty("ImageProcessing/GainOffsetKnee/GainOffsetKneeMasterOffset_pc"), -12.34);
+  // Forced: a setting the file leaves as the camera had it is written all the same.
+  EXPECT_EQ(CountWrites("AutoGainControl"), 1);
+  EXPECT_TRUE(Checked(IDC_RES_1920x1080));
+  EXPECT_FALSE(Checked(IDC_RES_2592x1944));
+  EXPECT_TRUE(Checked(IDC_MONO_COLOR));
+  EXPECT_EQ(Text(IDC_GAIN_OFFSET_VALUE), L"-12.34");
+  EXPECT_FALSE(Enabled(IDC_EXPOSURE_SLIDER));
+}
+
+TEST_F(SettingsFileButtons, LoadOfABadFileNamesTheLineAndChangesNothing) {
+  OpenCamera();
+  OpenDialog();
+  WriteFile("# Q7Viewer camera settings\r\nversion = 1\r\ngain_db = 6\r\nresolution = 1234 x 567\r\n");
+  std::wstring message;
+  HWND messageOwner = nullptr;
+  OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring()), [&](HWND box) {
+                                               message = testing_support::MessageBoxText(box);
+                                               messageOwner = ::GetWindow(box, GW_OWNER);
+                                               ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                                             }});
+  Click(IDC_LOAD_SETTINGS);
+  EXPECT_EQ(script.StepsRun(), 2u);
+  EXPECT_NE(message.find(L"Line 4: the camera has no resolution 1234 x 567"), std::wstring::npos) << message;
+  EXPECT_NE(message.find(L"Nothing was changed."), std::wstring::npos) << message;
+  EXPECT_EQ(messageOwner, dialog_->m_hWnd);
+  EXPECT_TRUE(q7sim::RecordedWrites().empty());
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), opening_));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), opening_));
+  EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), opening_));
+  EXPECT_EQ(Text(IDC_GAIN_VALUE), L"0");
 }
 
 }  // namespace
