@@ -413,40 +413,57 @@ TEST_F(PropertyDialog, RefusedValueIsReportedAndTheControlShowsWhatTheCameraKept
 // The modal dialog, driven step by step from a timer while its own loop runs: OK keeps,
 // Cancel and Esc put back the opening record, Enter and Alt+F4 close nothing
 
-class ModalScript {
+// Runs steps from a thread timer while a modal loop of this thread runs: each tick asks
+// `find` for the window the next step acts on (null: not there yet). A window found after
+// the last step is cancelled, so a script that failed to close it cannot hang the test.
+class TimerScript {
  public:
-  using Step = std::function<void(HWND dialog)>;
-  explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+  using Step = std::function<void(HWND window)>;
+  using Finder = std::function<HWND()>;
+  TimerScript(Finder find, std::vector<Step> steps) : find_(std::move(find)), steps_(std::move(steps)) {
     current_ = this;
-    timer_ = ::SetTimer(nullptr, 0, 20, &ModalScript::Tick);
+    timer_ = ::SetTimer(nullptr, 0, 20, &TimerScript::Tick);
   }
-  ~ModalScript() {
+  ~TimerScript() {
     ::KillTimer(nullptr, timer_);
     current_ = nullptr;
   }
-  ModalScript(const ModalScript&) = delete;
-  ModalScript& operator=(const ModalScript&) = delete;
+  TimerScript(const TimerScript&) = delete;
+  TimerScript& operator=(const TimerScript&) = delete;
   std::size_t StepsRun() const { return next_; }
 
  private:
   // A timer message comes only when the queue is empty, so each step sees everything the
   // step before it posted already handled.
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ModalScript* self = current_;
+    TimerScript* self = current_;
     if (!self) return;
-    HWND dialog = ::FindWindowW(L"#32770", kDialogTitle);
-    if (!dialog || !::IsWindowVisible(dialog)) return;
+    HWND window = self->find_();
+    if (!window) return;
     if (self->next_ < self->steps_.size()) {
-      self->steps_[self->next_++](dialog);
+      self->steps_[self->next_++](window);
     } else {
-      ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // a script that failed to close it
+      ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     }
   }
 
-  static inline ModalScript* current_ = nullptr;
+  static inline TimerScript* current_ = nullptr;
+  Finder find_;
   std::vector<Step> steps_;
   std::size_t next_ = 0;
   UINT_PTR timer_ = 0;
+};
+
+// The modal property dialog, one step per tick.
+class ModalScript : public TimerScript {
+ public:
+  explicit ModalScript(std::vector<Step> steps)
+      : TimerScript(
+            [] {
+              HWND dialog = ::FindWindowW(L"#32770", kDialogTitle);
+              return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
+            },
+            std::move(steps)) {}
 };
 
 HWND ItemOf(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
@@ -528,61 +545,39 @@ TEST_F(PropertyDialog, EnterAndAltF4LeaveTheModalDialogOpenAndOkKeeps) {
 // ---------------------------------------------------------------------------------------
 // Settings files: Save... and Load..., through the real file dialog
 
-// Acts on the dialogs the property dialog opens (the file dialog, then maybe a message box),
-// one step per dialog in the order they appear, from a timer that their modal loops run. A
-// dialog that shows up after the last step is cancelled, so a failing test cannot hang.
-class OwnedDialogScript {
+// The dialogs the property dialog opens (the file dialog, then maybe a message box), one
+// step for each in the order they appear.
+class OwnedDialogScript : public TimerScript {
  public:
-  using Step = std::function<void(HWND dialog)>;
-  OwnedDialogScript(HWND owner, std::vector<Step> steps) : owner_(owner), steps_(std::move(steps)) {
-    current_ = this;
-    timer_ = ::SetTimer(nullptr, 0, 20, &OwnedDialogScript::Tick);
-  }
-  ~OwnedDialogScript() {
-    ::KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  OwnedDialogScript(const OwnedDialogScript&) = delete;
-  OwnedDialogScript& operator=(const OwnedDialogScript&) = delete;
-  std::size_t StepsRun() const { return next_; }
+  OwnedDialogScript(HWND owner, std::vector<Step> steps)
+      : TimerScript(
+            [owner, last = HWND{}]() mutable {
+              HWND next = NextOwnedDialog(owner, last);
+              if (next) last = next;
+              return next;
+            },
+            std::move(steps)) {}
 
  private:
-  struct Search {
-    HWND owner;
-    HWND skip;
-    HWND found;
-  };
-
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    OwnedDialogScript* self = current_;
-    if (!self) return;
-    Search search{self->owner_, self->last_, nullptr};
+  // A shown dialog of this thread owned by `owner`, other than the one handled before; null
+  // when there is none (the one before may still be closing).
+  static HWND NextOwnedDialog(HWND owner, HWND previous) {
+    struct Search {
+      HWND owner, previous, found;
+    } search{owner, previous, nullptr};
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND w, LPARAM p) -> BOOL {
           auto* s = reinterpret_cast<Search*>(p);
-          if (w == s->skip || !::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER) != s->owner ||
+          if (w == s->previous || !::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER) != s->owner ||
               testing_support::ClassName(w) != L"#32770")
             return TRUE;
           s->found = w;
           return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
-    if (!search.found) return;
-    self->last_ = search.found;
-    if (self->next_ < self->steps_.size()) {
-      self->steps_[self->next_++](search.found);
-    } else {
-      ::PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
-    }
+    return search.found;
   }
-
-  static inline OwnedDialogScript* current_ = nullptr;
-  HWND owner_;
-  std::vector<Step> steps_;
-  std::size_t next_ = 0;
-  HWND last_ = nullptr;
-  UINT_PTR timer_ = 0;
 };
 
 // Types the name into the file dialog and confirms it, as a user would.
@@ -613,40 +608,34 @@ class SettingsFileButtons : public PropertyDialog {
       std::filesystem::temp_directory_path() / ("q7cam-test-" + std::to_string(::GetCurrentProcessId()) + ".q7cam");
 };
 
-TEST_F(SettingsFileButtons, SaveWritesTheSettingsTheDialogShows) {
+// Saved, then Default, then loaded: the camera is back where it was, every setting written.
+TEST_F(SettingsFileButtons, SavedSettingsLoadBackWithForce) {
   const PropertyRecord stored = UnusualRecord();
   OpenCamera(&stored);
   OpenDialog();
-  // Named without its extension: the dialog adds ".q7cam".
+  // Named without its extension: the file dialog adds ".q7cam".
   std::wstring typed = path_.wstring();
   typed.resize(typed.size() - std::wstring(L".q7cam").size());
-  OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(typed)});
-  Click(IDC_SAVE_SETTINGS);
-  EXPECT_EQ(script.StepsRun(), 1u);
-  const SettingsFileResult saved = ParseSettingsFile(ReadFile(), DefaultRecord());
-  ASSERT_TRUE(saved.ok) << saved.line << ": " << saved.error;
-  PropertyRecord expected = stored;
-  expected.version = 0;  // the record's own version is not a setting, so the base's stays
-  EXPECT_TRUE(SameRecord(saved.record, expected));
-}
+  {
+    OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(typed)});
+    Click(IDC_SAVE_SETTINGS);
+    EXPECT_EQ(script.StepsRun(), 1u);
+  }
+  EXPECT_EQ(ParseSettingsFile(ReadFile(), DefaultRecord()).error, "");
+  Click(IDC_DEFAULT);
+  ASSERT_EQ(camera_->Width(), 2592);
 
-TEST_F(SettingsFileButtons, LoadAppliesTheFileWithForceAndTheControlsShowIt) {
-  OpenCamera();
-  OpenDialog();
-  const PropertyRecord wanted = UnusualRecord();
-  WriteFile(FormatSettingsFile(wanted));
+  q7sim::ClearRecordedWrites();
   OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring())});
   Click(IDC_LOAD_SETTINGS);
   EXPECT_EQ(script.StepsRun(), 1u);
-  PropertyRecord expected = wanted;
-  expected.version = opening_.version;
-  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), expected));
-  EXPECT_TRUE(SameRecord(RegistryRecord(), expected));
-  EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), expected));
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), stored));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), stored));
+  EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), stored));
   EXPECT_EQ(camera_->Width(), 1920);
   EXPECT_EQ(CameraProperty("Camera/Aoi/H"), 1080);
   EXPECT_DOUBLE_EQ(CameraProperty("ImageProcessing/GainOffsetKnee/GainOffsetKneeMasterOffset_pc"), -12.34);
-  // Forced: a setting the file leaves as the camera had it is written all the same.
+  // Forced: auto gain is off both in the file and in the camera, and is written all the same.
   EXPECT_EQ(CountWrites("AutoGainControl"), 1);
   EXPECT_TRUE(Checked(IDC_RES_1920x1080));
   EXPECT_FALSE(Checked(IDC_RES_2592x1944));

@@ -220,23 +220,6 @@ TEST(ResourceDialogTemplates, ResolutionButtonIsTheOnlyHiddenPanelControl) {
   }
 }
 
-// The settings file buttons came later: they sit in the bottom row without covering anything.
-TEST(ResourceDialogTemplates, SettingsFileButtonsOverlapNoOtherPropertyControl) {
-  const auto t = q7test::ParseDialogTemplate(q7test::ResourceBytes(q7test::Library(), RT_DIALOG, IDD_PROPERTIES));
-  ASSERT_TRUE(t.ok);
-  for (const auto& button : t.items) {
-    if (button.id != IDC_SAVE_SETTINGS && button.id != IDC_LOAD_SETTINGS) continue;
-    const RECT b{button.x, button.y, button.x + button.cx, button.y + button.cy};
-    EXPECT_LE(b.bottom, t.cy);
-    for (const auto& other : t.items) {
-      if (&other == &button) continue;
-      const RECT o{other.x, other.y, other.x + other.cx, other.y + other.cy};
-      RECT overlap{};
-      EXPECT_FALSE(IntersectRect(&overlap, &b, &o)) << "control " << button.id << " covers control " << other.id;
-    }
-  }
-}
-
 TEST(ResourceDialogTemplates, PredefinedClassesAreStoredAsOrdinals) {
   for (int id : {IDD_CONTROL_PANEL, IDD_PROPERTIES, IDD_VIDEO_WINDOW}) {
     const auto t = q7test::ParseDialogTemplate(q7test::ResourceBytes(q7test::Library(), RT_DIALOG, id));
