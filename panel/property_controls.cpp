@@ -6,9 +6,18 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "camera/property_ranges.h"
+
 namespace {
 
 constexpr int kGainOffsetZero = 10000;  // slider position of 0 %
+// The dialog offers no exposure shorter than this, although the camera takes one.
+constexpr int kDialogMinExposureUs = 1000;
+
+// Slider and up-down positions of the record's ranges.
+constexpr int Microseconds(double us) { return static_cast<int>(us); }
+constexpr int Thousandths(double value) { return static_cast<int>(value * 1000); }
+constexpr int GainOffsetPosition(double percent) { return kGainOffsetZero + static_cast<int>(percent * 100); }
 
 int RoundToInt(double v) noexcept {
   if (!(v == v)) return 0;  // not a number
@@ -50,13 +59,15 @@ const CheckBoxControl* FindCheckBox(int id) noexcept {
 
 const std::array<SliderControl, 7>& PropertySliders() {
   static constexpr std::array<SliderControl, 7> sliders = {{
-      {IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_VALUE, 1000, 500000},
-      {IDC_GAIN_SLIDER, IDC_GAIN_VALUE, 0, 32000},
-      {IDC_TOTAL_GAIN_SLIDER, IDC_TOTAL_GAIN_VALUE, 0, 4000},
-      {IDC_RED_GAIN_SLIDER, IDC_RED_GAIN_VALUE, 0, 10000},
-      {IDC_GREEN_GAIN_SLIDER, IDC_GREEN_GAIN_VALUE, 0, 10000},
-      {IDC_BLUE_GAIN_SLIDER, IDC_BLUE_GAIN_VALUE, 0, 10000},
-      {IDC_GAIN_OFFSET_SLIDER, IDC_GAIN_OFFSET_VALUE, 0, 20000},
+      {IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_VALUE, kDialogMinExposureUs, Microseconds(kExposureRangeUs.max)},
+      {IDC_GAIN_SLIDER, IDC_GAIN_VALUE, Thousandths(kGainRangeDb.min), Thousandths(kGainRangeDb.max)},
+      {IDC_TOTAL_GAIN_SLIDER, IDC_TOTAL_GAIN_VALUE, Thousandths(kTotalGainRange.min), Thousandths(kTotalGainRange.max)},
+      {IDC_RED_GAIN_SLIDER, IDC_RED_GAIN_VALUE, Thousandths(kColourGainRange.min), Thousandths(kColourGainRange.max)},
+      {IDC_GREEN_GAIN_SLIDER, IDC_GREEN_GAIN_VALUE, Thousandths(kColourGainRange.min),
+       Thousandths(kColourGainRange.max)},
+      {IDC_BLUE_GAIN_SLIDER, IDC_BLUE_GAIN_VALUE, Thousandths(kColourGainRange.min), Thousandths(kColourGainRange.max)},
+      {IDC_GAIN_OFFSET_SLIDER, IDC_GAIN_OFFSET_VALUE, GainOffsetPosition(kGainOffsetRangePercent.min),
+       GainOffsetPosition(kGainOffsetRangePercent.max)},
   }};
   return sliders;
 }
@@ -116,10 +127,10 @@ std::wstring SliderValueText(const PropertyRecord& record, int sliderId) {
 
 const std::array<LimitControl, 4>& PropertyLimits() {
   static constexpr std::array<LimitControl, 4> limits = {{
-      {IDC_EXPOSURE_MIN, IDC_EXPOSURE_MIN_SPIN, 1000, 500000, 1},
-      {IDC_EXPOSURE_MAX, IDC_EXPOSURE_MAX_SPIN, 1000, 500000, 1},
-      {IDC_GAIN_MIN, IDC_GAIN_MIN_SPIN, 0, 32000, 1000},
-      {IDC_GAIN_MAX, IDC_GAIN_MAX_SPIN, 0, 32000, 1000},
+      {IDC_EXPOSURE_MIN, IDC_EXPOSURE_MIN_SPIN, kDialogMinExposureUs, Microseconds(kExposureRangeUs.max), 1},
+      {IDC_EXPOSURE_MAX, IDC_EXPOSURE_MAX_SPIN, kDialogMinExposureUs, Microseconds(kExposureRangeUs.max), 1},
+      {IDC_GAIN_MIN, IDC_GAIN_MIN_SPIN, Thousandths(kGainRangeDb.min), Thousandths(kGainRangeDb.max), 1000},
+      {IDC_GAIN_MAX, IDC_GAIN_MAX_SPIN, Thousandths(kGainRangeDb.min), Thousandths(kGainRangeDb.max), 1000},
   }};
   return limits;
 }

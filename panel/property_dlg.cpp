@@ -5,9 +5,14 @@
 #include <cstring>
 
 #include "camera/camera.h"
+#include "framework/file_dialog.h"
+#include "panel/settings_file_io.h"
 #include "resources/resource_ids.h"
 
 namespace {
+
+constexpr wchar_t kSaveCaption[] = L"Save camera settings";
+constexpr wchar_t kLoadCaption[] = L"Load camera settings";
 
 bool SameRecord(const PropertyRecord& a, const PropertyRecord& b) noexcept {
   return std::memcmp(&a, &b, sizeof a) == 0;
@@ -97,6 +102,14 @@ BOOL CPropDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
       OnDefault();
       return TRUE;
     }
+    if (controlId == IDC_SAVE_SETTINGS) {
+      OnSaveSettings();
+      return TRUE;
+    }
+    if (controlId == IDC_LOAD_SETTINGS) {
+      OnLoadSettings();
+      return TRUE;
+    }
   }
   return CDialog::OnCommand(notifyCode, id, control);
 }
@@ -156,6 +169,30 @@ void CPropDlg::OnOnePushWhiteBalance() {
 void CPropDlg::OnDefault() {
   SetDefaults(working_);
   Apply();
+  Refresh();
+}
+
+void CPropDlg::OnSaveSettings() {
+  CFileDialog dialog(FALSE, kSettingsFileExtension, L"", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
+                     kSettingsFileFilter, this);
+  if (dialog.DoModal() != IDOK) return;
+  const std::wstring error = WriteSettingsFile(dialog.GetPathName(), working_);
+  if (!error.empty()) ::MessageBoxW(m_hWnd, error.c_str(), kSaveCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CPropDlg::OnLoadSettings() {
+  CFileDialog dialog(TRUE, kSettingsFileExtension, L"", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
+                     kSettingsFileFilter, this);
+  if (dialog.DoModal() != IDOK) return;
+  const LoadedSettings loaded = ReadSettingsFile(dialog.GetPathName(), working_);
+  if (!loaded.ok) {
+    ::MessageBoxW(m_hWnd, loaded.error.c_str(), kLoadCaption, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  // With force: the file says what the camera should have, whatever this dialog believes.
+  working_ = loaded.record;
+  camera_.ApplyProperties(working_, true);
+  if (camera_.IsOpen()) working_ = camera_.CurrentRecord();
   Refresh();
 }
 

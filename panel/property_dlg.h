@@ -1,7 +1,9 @@
 #pragma once
 // CPropDlg: the camera property dialog (template IDD_PROPERTIES). Every change a control
 // makes goes to the camera at once, and with it into the registry; OK keeps the result,
-// Cancel (and Esc) puts back the settings the dialog opened with.
+// Cancel (and Esc) puts back the settings the dialog opened with. Save... writes the
+// settings to a file, Load... applies a file's settings with force, or names the line at
+// fault and changes nothing.
 #include <windows.h>
 
 #include <string>
@@ -37,6 +39,8 @@ class CPropDlg : public CDialog {
   void OnCheckBoxClicked(const CheckBoxControl& box);
   void OnOnePushWhiteBalance();
   void OnDefault();
+  void OnSaveSettings();
+  void OnLoadSettings();
   void ValidateLimit(int editId);
 
   // Gives the working record to the camera and takes back what the camera really has.

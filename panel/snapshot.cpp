@@ -5,6 +5,7 @@
 
 #include "framework/file_dialog.h"
 #include "framework/handles.h"
+#include "framework/system_message.h"
 #include "imaging/byte_writer.h"
 #include "imaging/image_file.h"
 
@@ -49,17 +50,6 @@ bool WriteTemporaryBmp(const std::wstring& path, std::span<const std::uint8_t> f
   return WriteAll(file.get(), fileHeader.data(), fileHeader.size()) &&
          WriteAll(file.get(), header, sizeof(BITMAPINFOHEADER)) &&
          WriteAll(file.get(), frameBlock.data() + pixelOffset, header->biSizeImage) && ::CloseHandle(file.release());
-}
-
-std::wstring SystemMessage(DWORD code) {
-  wchar_t* text = nullptr;
-  ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  std::wstring message = text ? text : L"";
-  if (text) ::LocalFree(text);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-    message.pop_back();
-  return message.empty() ? L"error " + std::to_wstring(code) : message;
 }
 
 SnapshotOutcome Failure(const std::wstring& chosenPath, const std::wstring& why) {

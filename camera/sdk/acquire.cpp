@@ -55,6 +55,7 @@ Device::~Device() = default;
 void Device::open() { state_->Open(); }
 void Device::close() noexcept { state_->Close(); }
 bool Device::isOpen() const noexcept { return state_->IsOpen(); }
+TDeviceState Device::state() const noexcept { return state_->IsPresent() ? dsPresent : dsAbsent; }
 const std::string& Device::serial() const noexcept { return state_->Serial(); }
 
 const std::string& Device::product() const noexcept {
@@ -75,25 +76,26 @@ DeviceManager::DeviceManager() {
   const detail::SimulatorConfig config = detail::ReadSimulatorConfig();
   if (config.initFails) throw ImpactAcquireException("DMR_Init failed", kErrorInitFailed);
   driver_ = std::make_shared<detail::DriverState>(config);
-  const auto& devices = driver_->Devices();
-  devices_ = std::make_unique<std::unique_ptr<Device>[]>(devices.size());
-  for (std::size_t i = 0; i < devices.size(); ++i) devices_[i].reset(new Device(devices[i]));
-  count_ = static_cast<unsigned int>(devices.size());
+  updateDeviceList();
   detail::SetCurrentDriver(driver_);
 }
 
 DeviceManager::~DeviceManager() {
-  for (unsigned int i = 0; i < count_; ++i) devices_[i]->close();
+  for (const auto& device : devices_) device->close();
   if (detail::CurrentDriver() == driver_) detail::SetCurrentDriver(nullptr);
 }
 
-// The simulated devices are present from the start; there is nothing to rescan.
-void DeviceManager::updateDeviceList() {}
+void DeviceManager::updateDeviceList() {
+  const auto plugged = driver_->Devices();
+  // Device objects are not movable: a new one for each newcomer, the others stay where they are.
+  for (std::size_t i = devices_.size(); i < plugged.size(); ++i)
+    devices_.push_back(std::unique_ptr<Device>(new Device(plugged[i])));
+}
 
-unsigned int DeviceManager::deviceCount() const noexcept { return count_; }
+unsigned int DeviceManager::deviceCount() const noexcept { return static_cast<unsigned int>(devices_.size()); }
 
 Device* DeviceManager::getDevice(unsigned int index) const noexcept {
-  return index < count_ ? devices_[index].get() : nullptr;
+  return index < devices_.size() ? devices_[index].get() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace mvIMPACT::acquire {
 
@@ -29,6 +30,14 @@ enum ErrorCode : int {
   kErrorNoFreeRequest = -2108,     // every request is queued, being filled or locked
   kErrorInvalidRequest = -2109,    // no such request number, or not in a state for this call
   kErrorInvalidParameter = -2110,  // e.g. a request control or queue other than 0
+  kErrorNotPresent = -2111,        // the device is unplugged
+};
+
+// Whether a listed device is plugged in. A device stays in its manager's list when it is
+// unplugged; only its state changes.
+enum TDeviceState : int {
+  dsAbsent = 0,
+  dsPresent = 1,
 };
 
 // Values of a request's "Result".
@@ -98,9 +107,12 @@ class Device {
   Device& operator=(const Device&) = delete;
   ~Device();
 
-  void open();  // throws ImpactAcquireException ("Open device failed")
+  // Throws ImpactAcquireException ("Open device failed"; kErrorNotPresent while unplugged).
+  // A session open when the device was unplugged delivers nothing more: close and open again.
+  void open();
   void close() noexcept;
   bool isOpen() const noexcept;
+  TDeviceState state() const noexcept;  // now, not as of the last updateDeviceList
   const std::string& serial() const noexcept;
   const std::string& product() const noexcept;
 
@@ -123,14 +135,15 @@ class DeviceManager {
   DeviceManager& operator=(const DeviceManager&) = delete;
   ~DeviceManager();
 
+  // Adds the devices plugged in since the last call; listed devices keep their index and
+  // their Device object, unplugged or not.
   void updateDeviceList();
   unsigned int deviceCount() const noexcept;
   Device* getDevice(unsigned int index) const noexcept;  // null when out of range; not owned by the caller
 
  private:
   std::shared_ptr<detail::DriverState> driver_;
-  std::unique_ptr<std::unique_ptr<Device>[]> devices_;
-  unsigned int count_ = 0;
+  std::vector<std::unique_ptr<Device>> devices_;
 };
 
 // A finished image request, valid while its number is locked (until imageRequestUnlock).

@@ -35,6 +35,12 @@ constexpr const char* kAoi = "Base/Camera/Aoi";
 constexpr const char* kAuto = "Base/Camera/AutoControlParameters";
 constexpr const char* kProcessing = "Base/ImageProcessing";
 
+// A delay in milliseconds, up to an hour; unset or negative: -1 (never).
+int EnvDelayMs(const char* name) {
+  const double v = EnvNumber(name, -1);
+  return v < 0 ? -1 : static_cast<int>(std::min(v, 3600000.0));
+}
+
 std::string Join(const char* list, const char* name) { return std::string(list) + "/" + name; }
 
 std::string WhiteBalanceList(int user) {
@@ -62,6 +68,8 @@ SimulatorConfig ReadSimulatorConfig() {
   c.framesPerSecond = std::clamp(EnvNumber("Q7SIM_FPS", 15.0), 0.5, 1000.0);
   c.badResultEvery = std::max(static_cast<int>(EnvNumber("Q7SIM_BAD_RESULT_EVERY", 0)), 0);
   c.unplugAfter = static_cast<std::int64_t>(EnvNumber("Q7SIM_UNPLUG_AFTER", -1));
+  c.replugAfterMs = EnvDelayMs("Q7SIM_REPLUG_AFTER_MS");
+  c.arriveAfterMs = EnvDelayMs("Q7SIM_ARRIVE_AFTER_MS");
   std::string names;
   if (Env("Q7SIM_REJECT_PROPERTY", names)) {
     std::size_t start = 0;
@@ -227,6 +235,8 @@ void DeviceState::Open() {
   if (config_.openFails) throw ImpactAcquireException("Open device failed", kErrorOpenFailed, serial_);
   SharedChart();  // made now, so the first frame is not late
   std::lock_guard lock(mutex_);
+  if (!IsPresentLocked())
+    throw ImpactAcquireException("Open device failed", kErrorNotPresent, serial_ + " is unplugged");
   if (open_) return;
   AddLists();
   slots_.assign(static_cast<std::size_t>(IntAt("SystemSettings/RequestCount")), Slot{});
@@ -234,6 +244,7 @@ void DeviceState::Open() {
   results_.clear();
   delivered_ = 0;
   controllerCountdown_ = 0;
+  sessionLost_ = false;
   open_ = true;
   stopSensor_ = false;
   sensor_ = std::thread([this] { SensorLoop(); });
@@ -258,6 +269,26 @@ void DeviceState::Close() noexcept {
 bool DeviceState::IsOpen() const {
   std::lock_guard lock(mutex_);
   return open_;
+}
+
+bool DeviceState::IsPresent() const {
+  std::lock_guard lock(mutex_);
+  return IsPresentLocked();
+}
+
+bool DeviceState::IsPresentLocked() const {
+  if (!unplugged_) return true;
+  return config_.replugAfterMs >= 0 &&
+         std::chrono::steady_clock::now() >= unpluggedAt_ + std::chrono::milliseconds(config_.replugAfterMs);
+}
+
+// After the configured number of frames the cable comes out: at once, so whoever took the
+// last frame already finds the camera absent.
+void DeviceState::UnplugIfDueLocked() {
+  if (unplugged_ || config_.unplugAfter < 0 || delivered_ < static_cast<std::uint64_t>(config_.unplugAfter)) return;
+  unplugged_ = true;
+  unpluggedAt_ = std::chrono::steady_clock::now();
+  sessionLost_ = true;
 }
 
 std::uint64_t DeviceState::FramesDelivered() const {
@@ -328,8 +359,8 @@ void DeviceState::SensorLoop() {
 }
 
 void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
-  if (queued_.empty()) return;
-  if (config_.unplugAfter >= 0 && delivered_ >= static_cast<std::uint64_t>(config_.unplugAfter)) return;
+  UnplugIfDueLocked();  // an unplug after 0 frames
+  if (sessionLost_ || queued_.empty()) return;
   const int number = queued_.front();
   queued_.pop_front();
   Slot& slot = slots_[static_cast<std::size_t>(number)];  // RequestCount cannot change while a slot is busy
@@ -383,6 +414,7 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
   slot.size = size;
   slot.state = SlotState::Ready;
   results_.push_back(number);
+  UnplugIfDueLocked();
   changed_.notify_all();
 }
 
@@ -460,13 +492,23 @@ bool DeviceState::ViewRequest(int number, RequestView& view) const {
 // ---------------------------------------------------------------------------------------
 // The driver
 
-DriverState::DriverState(const SimulatorConfig& config) {
+DriverState::DriverState(const SimulatorConfig& config) : config_(config), started_(std::chrono::steady_clock::now()) {
   for (int i = 0; i < config.cameras; ++i)
     devices_.push_back(std::make_shared<DeviceState>(static_cast<unsigned int>(i), config));
 }
 
 DriverState::~DriverState() {
   for (const auto& d : devices_) d->Close();
+}
+
+std::vector<std::shared_ptr<DeviceState>> DriverState::Devices() {
+  std::lock_guard lock(mutex_);
+  if (!arrived_ && config_.arriveAfterMs >= 0 &&
+      std::chrono::steady_clock::now() >= started_ + std::chrono::milliseconds(config_.arriveAfterMs)) {
+    arrived_ = true;
+    devices_.push_back(std::make_shared<DeviceState>(static_cast<unsigned int>(devices_.size()), config_));
+  }
+  return devices_;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // Inside the stand-in SDK: the driver (device list and configuration) and one simulated
 // camera (its properties, request queue and sensor thread). Not part of the SDK interface.
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -25,6 +26,8 @@ struct SimulatorConfig {
   double framesPerSecond = 15.0;
   int badResultEvery = 0;          // 0: never
   std::int64_t unplugAfter = -1;   // frames; -1: never
+  int replugAfterMs = -1;          // after the unplug; -1: never
+  int arriveAfterMs = -1;          // one camera more, after the driver started; -1: never
   std::set<std::string> rejected;  // property names whose writes throw
 };
 SimulatorConfig ReadSimulatorConfig();
@@ -47,9 +50,11 @@ class DeviceState {
 
   unsigned int Index() const { return index_; }
   const std::string& Serial() const { return serial_; }
-  void Open();
+  void Open();  // throws while the camera is unplugged
   void Close() noexcept;
   bool IsOpen() const;
+  // False from the unplug (Q7SIM_UNPLUG_AFTER) until the replug, if one comes.
+  bool IsPresent() const;
 
   bool HasList(const std::string& path) const;
   bool HasProperty(const std::string& path) const;
@@ -90,6 +95,8 @@ class DeviceState {
   FrameParameters SnapshotLocked() const;
   void SensorLoop();
   void CaptureOne(std::unique_lock<std::mutex>& lock);
+  void UnplugIfDueLocked();
+  bool IsPresentLocked() const;
 
   const unsigned int index_;
   const SimulatorConfig config_;
@@ -104,18 +111,30 @@ class DeviceState {
   std::deque<int> queued_;
   std::deque<int> results_;
   std::uint64_t delivered_ = 0;  // frames handed out, good or bad
+  // The unplug happens once in the life of the device; the session open at that moment
+  // delivers nothing more, even after the replug, until the device is opened again.
+  bool unplugged_ = false;
+  std::chrono::steady_clock::time_point unpluggedAt_;
+  bool sessionLost_ = false;
   int controllerCountdown_ = 0;
   std::thread sensor_;
 };
 
+// The cameras one device manager sees: Q7SIM_CAMERAS from the start, and one more once
+// Q7SIM_ARRIVE_AFTER_MS has passed. A camera, once seen, stays (unplugged or not).
 class DriverState {
  public:
   explicit DriverState(const SimulatorConfig& config);
   ~DriverState();
-  const std::vector<std::shared_ptr<DeviceState>>& Devices() const { return devices_; }
+  // Every camera plugged in so far, in the order they came; callable from any thread.
+  std::vector<std::shared_ptr<DeviceState>> Devices();
 
  private:
+  const SimulatorConfig config_;
+  const std::chrono::steady_clock::time_point started_;
+  std::mutex mutex_;
   std::vector<std::shared_ptr<DeviceState>> devices_;
+  bool arrived_ = false;  // the late camera is in devices_
 };
 
 // The driver of the device manager that exists now, if any (for the simulator's test hook).

@@ -52,8 +52,9 @@ void ClearRecordedWrites() {
 namespace {
 std::shared_ptr<detail::DeviceState> DeviceAt(unsigned int index) {
   const auto driver = detail::CurrentDriver();
-  if (!driver || index >= driver->Devices().size()) return nullptr;
-  return driver->Devices()[index];
+  if (!driver) return nullptr;
+  const auto devices = driver->Devices();
+  return index < devices.size() ? devices[index] : nullptr;
 }
 }  // namespace
 

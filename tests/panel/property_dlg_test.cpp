@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,9 +20,11 @@
 #include "camera/camera.h"
 #include "camera/registry_store.h"
 #include "camera/sdk/simulator_control.h"
+#include "camera/settings_file.h"
 #include "framework/win_app.h"
 #include "resources/resource_ids.h"
 #include "tests/support/private_registry.h"
+#include "tests/support/program_driver.h"
 
 namespace {
 
@@ -409,40 +413,57 @@ TEST_F(PropertyDialog, RefusedValueIsReportedAndTheControlShowsWhatTheCameraKept
 // The modal dialog, driven step by step from a timer while its own loop runs: OK keeps,
 // Cancel and Esc put back the opening record, Enter and Alt+F4 close nothing
 
-class ModalScript {
+// Runs steps from a thread timer while a modal loop of this thread runs: each tick asks
+// `find` for the window the next step acts on (null: not there yet). A window found after
+// the last step is cancelled, so a script that failed to close it cannot hang the test.
+class TimerScript {
  public:
-  using Step = std::function<void(HWND dialog)>;
-  explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+  using Step = std::function<void(HWND window)>;
+  using Finder = std::function<HWND()>;
+  TimerScript(Finder find, std::vector<Step> steps) : find_(std::move(find)), steps_(std::move(steps)) {
     current_ = this;
-    timer_ = ::SetTimer(nullptr, 0, 20, &ModalScript::Tick);
+    timer_ = ::SetTimer(nullptr, 0, 20, &TimerScript::Tick);
   }
-  ~ModalScript() {
+  ~TimerScript() {
     ::KillTimer(nullptr, timer_);
     current_ = nullptr;
   }
-  ModalScript(const ModalScript&) = delete;
-  ModalScript& operator=(const ModalScript&) = delete;
+  TimerScript(const TimerScript&) = delete;
+  TimerScript& operator=(const TimerScript&) = delete;
   std::size_t StepsRun() const { return next_; }
 
  private:
   // A timer message comes only when the queue is empty, so each step sees everything the
   // step before it posted already handled.
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ModalScript* self = current_;
+    TimerScript* self = current_;
     if (!self) return;
-    HWND dialog = ::FindWindowW(L"#32770", kDialogTitle);
-    if (!dialog || !::IsWindowVisible(dialog)) return;
+    HWND window = self->find_();
+    if (!window) return;
     if (self->next_ < self->steps_.size()) {
-      self->steps_[self->next_++](dialog);
+      self->steps_[self->next_++](window);
     } else {
-      ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // a script that failed to close it
+      ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     }
   }
 
-  static inline ModalScript* current_ = nullptr;
+  static inline TimerScript* current_ = nullptr;
+  Finder find_;
   std::vector<Step> steps_;
   std::size_t next_ = 0;
   UINT_PTR timer_ = 0;
+};
+
+// The modal property dialog, one step per tick.
+class ModalScript : public TimerScript {
+ public:
+  explicit ModalScript(std::vector<Step> steps)
+      : TimerScript(
+            [] {
+              HWND dialog = ::FindWindowW(L"#32770", kDialogTitle);
+              return dialog && ::IsWindowVisible(dialog) ? dialog : nullptr;
+            },
+            std::move(steps)) {}
 };
 
 HWND ItemOf(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
@@ -519,6 +540,131 @@ TEST_F(PropertyDialog, EnterAndAltF4LeaveTheModalDialogOpenAndOkKeeps) {
   EXPECT_EQ(camera_->CurrentRecord().flipHorizontal, 0);
   EXPECT_EQ(RegistryRecord().flipHorizontal, 0);
   EXPECT_EQ(CameraProperty("ImageProcessing/Mirror/MirrorModeGlobal"), 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Settings files: Save... and Load..., through the real file dialog
+
+// The dialogs the property dialog opens (the file dialog, then maybe a message box), one
+// step for each in the order they appear.
+class OwnedDialogScript : public TimerScript {
+ public:
+  OwnedDialogScript(HWND owner, std::vector<Step> steps)
+      : TimerScript(
+            [owner, last = HWND{}]() mutable {
+              HWND next = NextOwnedDialog(owner, last);
+              if (next) last = next;
+              return next;
+            },
+            std::move(steps)) {}
+
+ private:
+  // A shown dialog of this thread owned by `owner`, other than the one handled before; null
+  // when there is none (the one before may still be closing).
+  static HWND NextOwnedDialog(HWND owner, HWND previous) {
+    struct Search {
+      HWND owner, previous, found;
+    } search{owner, previous, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          if (w == s->previous || !::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER) != s->owner ||
+              testing_support::ClassName(w) != L"#32770")
+            return TRUE;
+          s->found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+};
+
+// Types the name into the file dialog and confirms it, as a user would.
+OwnedDialogScript::Step ChooseFile(const std::wstring& path) {
+  return [path](HWND fileDialog) {
+    HWND name = ::GetDlgItem(fileDialog, 1148);  // the file-name combo box
+    if (HWND edit = name ? ::FindWindowExW(name, nullptr, L"Edit", nullptr) : nullptr) name = edit;
+    if (!name) name = ::GetDlgItem(fileDialog, 1152);
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ::PostMessageW(fileDialog, WM_COMMAND, IDOK, 0);
+  };
+}
+
+class SettingsFileButtons : public PropertyDialog {
+ protected:
+  void TearDown() override {
+    PropertyDialog::TearDown();
+    std::filesystem::remove(path_);
+  }
+
+  void WriteFile(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
+  std::string ReadFile() const {
+    std::ifstream in(path_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  const std::filesystem::path path_ =
+      std::filesystem::temp_directory_path() / ("q7cam-test-" + std::to_string(::GetCurrentProcessId()) + ".q7cam");
+};
+
+// Saved, then Default, then loaded: the camera is back where it was, every setting written.
+TEST_F(SettingsFileButtons, SavedSettingsLoadBackWithForce) {
+  const PropertyRecord stored = UnusualRecord();
+  OpenCamera(&stored);
+  OpenDialog();
+  // Named without its extension: the file dialog adds ".q7cam".
+  std::wstring typed = path_.wstring();
+  typed.resize(typed.size() - std::wstring(L".q7cam").size());
+  {
+    OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(typed)});
+    Click(IDC_SAVE_SETTINGS);
+    EXPECT_EQ(script.StepsRun(), 1u);
+  }
+  EXPECT_EQ(ParseSettingsFile(ReadFile(), DefaultRecord()).error, "");
+  Click(IDC_DEFAULT);
+  ASSERT_EQ(camera_->Width(), 2592);
+
+  q7sim::ClearRecordedWrites();
+  OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring())});
+  Click(IDC_LOAD_SETTINGS);
+  EXPECT_EQ(script.StepsRun(), 1u);
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), stored));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), stored));
+  EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), stored));
+  EXPECT_EQ(camera_->Width(), 1920);
+  EXPECT_EQ(CameraProperty("Camera/Aoi/H"), 1080);
+  EXPECT_DOUBLE_EQ(CameraProperty("ImageProcessing/GainOffsetKnee/GainOffsetKneeMasterOffset_pc"), -12.34);
+  // Forced: auto gain is off both in the file and in the camera, and is written all the same.
+  EXPECT_EQ(CountWrites("AutoGainControl"), 1);
+  EXPECT_TRUE(Checked(IDC_RES_1920x1080));
+  EXPECT_FALSE(Checked(IDC_RES_2592x1944));
+  EXPECT_TRUE(Checked(IDC_MONO_COLOR));
+  EXPECT_EQ(Text(IDC_GAIN_OFFSET_VALUE), L"-12.34");
+  EXPECT_FALSE(Enabled(IDC_EXPOSURE_SLIDER));
+}
+
+TEST_F(SettingsFileButtons, LoadOfABadFileNamesTheLineAndChangesNothing) {
+  OpenCamera();
+  OpenDialog();
+  WriteFile("# Q7Viewer camera settings\r\nversion = 1\r\ngain_db = 6\r\nresolution = 1234 x 567\r\n");
+  std::wstring message;
+  HWND messageOwner = nullptr;
+  OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring()), [&](HWND box) {
+                                               message = testing_support::MessageBoxText(box);
+                                               messageOwner = ::GetWindow(box, GW_OWNER);
+                                               ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                                             }});
+  Click(IDC_LOAD_SETTINGS);
+  EXPECT_EQ(script.StepsRun(), 2u);
+  EXPECT_NE(message.find(L"Line 4: the camera has no resolution 1234 x 567"), std::wstring::npos) << message;
+  EXPECT_NE(message.find(L"Nothing was changed."), std::wstring::npos) << message;
+  EXPECT_EQ(messageOwner, dialog_->m_hWnd);
+  EXPECT_TRUE(q7sim::RecordedWrites().empty());
+  EXPECT_TRUE(SameRecord(camera_->CurrentRecord(), opening_));
+  EXPECT_TRUE(SameRecord(RegistryRecord(), opening_));
+  EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), opening_));
+  EXPECT_EQ(Text(IDC_GAIN_VALUE), L"0");
 }
 
 }  // namespace

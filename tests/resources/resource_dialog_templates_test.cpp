@@ -110,6 +110,8 @@ const std::vector<ExpectedControl> kPropertyControls = {
     {1057, L"MSCTLS_TRACKBAR32", L"", 76, 338, 331, 13, kSlider},
     {1058, L"EDIT", L"", 412, 336, 40, 14, kValue},
     {3, L"BUTTON", L"Default", 6, 366, 50, 16, kPush},
+    {1059, L"BUTTON", L"Save\x2026", 62, 366, 50, 16, kPush},
+    {1060, L"BUTTON", L"Load\x2026", 118, 366, 50, 16, kPush},
 };
 
 const std::vector<ExpectedControl> kVideoControls = {

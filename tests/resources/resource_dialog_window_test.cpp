@@ -87,7 +87,7 @@ TEST_F(ResourceDialogWindows, PropertyDialogBuildsItsControls) {
   DialogWindow dialog(IDD_PROPERTIES);
   ASSERT_NE(dialog.get(), nullptr);
   EXPECT_EQ(TextOf(dialog.get()), L"TK Lumora-Q7 Property");
-  EXPECT_EQ(CountChildren(dialog.get()), 58);
+  EXPECT_EQ(CountChildren(dialog.get()), 60);
   EXPECT_EQ(_wcsicmp(ClassOf(GetDlgItem(dialog.get(), IDC_EXPOSURE_SLIDER)).c_str(), TRACKBAR_CLASSW), 0);
   EXPECT_EQ(_wcsicmp(ClassOf(GetDlgItem(dialog.get(), IDC_EXPOSURE_MIN_SPIN)).c_str(), UPDOWN_CLASSW), 0);
   EXPECT_EQ(_wcsicmp(ClassOf(GetDlgItem(dialog.get(), IDC_EXPOSURE_MIN)).c_str(), L"Edit"), 0);

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "camera/sdk/acquire.h"
@@ -19,8 +22,9 @@ using namespace mvIMPACT::acquire;
 class SimulatedCamera : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"Q7SIM_CAMERAS", "Q7SIM_INIT_FAIL", "Q7SIM_OPEN_FAIL", "Q7SIM_BAD_RESULT_EVERY",
-                             "Q7SIM_UNPLUG_AFTER", "Q7SIM_REJECT_PROPERTY"}) {
+    for (const char* name :
+         {"Q7SIM_CAMERAS", "Q7SIM_INIT_FAIL", "Q7SIM_OPEN_FAIL", "Q7SIM_BAD_RESULT_EVERY", "Q7SIM_UNPLUG_AFTER",
+          "Q7SIM_REPLUG_AFTER_MS", "Q7SIM_ARRIVE_AFTER_MS", "Q7SIM_REJECT_PROPERTY"}) {
       ::SetEnvironmentVariableA(name, nullptr);
     }
     ::SetEnvironmentVariableA("Q7SIM_FPS", "60");
@@ -62,6 +66,26 @@ class SimulatedCamera : public ::testing::Test {
     }
     fi.imageRequestUnlock(n);
     return f;
+  }
+
+  // Polls until `done` holds; false after 20 s (a stalled machine, not a slow simulator).
+  static bool Eventually(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+  }
+
+  static int OpenError(Device& d) {
+    try {
+      d.open();
+    } catch (const ImpactAcquireException& e) {
+      EXPECT_EQ(e.getOperation(), "Open device failed");
+      return e.getErrorCode();
+    }
+    return 0;
   }
 
   static q7sim::ChannelMeans Means(const Frame& f, int width) {
@@ -289,6 +313,71 @@ TEST_F(SimulatedCamera, MonoAndMirroringTakeEffect) {
     ASSERT_EQ(mono.pixels[i], mono.pixels[i + 1]);
     ASSERT_EQ(mono.pixels[i], mono.pixels[i + 2]);
   }
+}
+
+// ---------------------------------------------------------------------------------------
+// Cameras coming and going
+
+TEST_F(SimulatedCamera, UnpluggedCameraStaysListedButAbsentAndCannotBeOpened) {
+  ::SetEnvironmentVariableA("Q7SIM_UNPLUG_AFTER", "3");
+  Device& d = OpenCamera();
+  EXPECT_EQ(d.state(), dsPresent);
+  FunctionInterface fi(&d);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Capture(fi).result, kRequestOk);
+  // The cable came out with the third frame: whoever took it already sees it.
+  EXPECT_EQ(d.state(), dsAbsent);
+  fi.imageRequestSingle(0);
+  EXPECT_EQ(fi.imageRequestWaitFor(300, 0), kErrorWaitTimeout);
+  EXPECT_DOUBLE_EQ(Prop(d, "Camera", "Gain_dB").readF(), 0.0);
+  manager_->updateDeviceList();
+  EXPECT_EQ(manager_->deviceCount(), 1u);
+  EXPECT_EQ(manager_->getDevice(0), &d);
+  d.close();
+  EXPECT_EQ(OpenError(d), kErrorNotPresent);
+  EXPECT_FALSE(d.isOpen());
+}
+
+TEST_F(SimulatedCamera, ReplugPresentsTheCameraAgainAndOnlyANewSessionDelivers) {
+  ::SetEnvironmentVariableA("Q7SIM_UNPLUG_AFTER", "2");
+  ::SetEnvironmentVariableA("Q7SIM_REPLUG_AFTER_MS", "100");
+  Device& d = OpenCamera();
+  FunctionInterface old(&d);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(Capture(old).result, kRequestOk);
+  ASSERT_TRUE(Eventually([&] { return d.state() == dsPresent; }));
+  old.imageRequestSingle(0);
+  EXPECT_EQ(old.imageRequestWaitFor(300, 0), kErrorWaitTimeout);
+
+  d.close();
+  EXPECT_EQ(OpenError(d), 0);
+  FunctionInterface fi(&d);
+  // Unplugged once only: the new session runs past the old count.
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(Capture(fi).result, kRequestOk) << "frame " << i;
+  EXPECT_EQ(d.state(), dsPresent);
+}
+
+TEST_F(SimulatedCamera, CameraPluggedInLaterIsListedByAnUpdateAfterItsTime) {
+  ::SetEnvironmentVariableA("Q7SIM_ARRIVE_AFTER_MS", "3600000");
+  {
+    DeviceManager waiting;
+    waiting.updateDeviceList();
+    EXPECT_EQ(waiting.deviceCount(), 1u);  // the one there from the start
+  }
+  ::SetEnvironmentVariableA("Q7SIM_CAMERAS", "0");
+  ::SetEnvironmentVariableA("Q7SIM_ARRIVE_AFTER_MS", "100");
+  manager_ = std::make_unique<DeviceManager>();
+  ASSERT_TRUE(Eventually([&] {
+    manager_->updateDeviceList();
+    return manager_->deviceCount() == 1;
+  }));
+  Device* d = manager_->getDevice(0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->state(), dsPresent);
+  d->open();
+  FunctionInterface fi(d);
+  EXPECT_EQ(Capture(fi).result, kRequestOk);
+  manager_->updateDeviceList();
+  EXPECT_EQ(manager_->deviceCount(), 1u);
+  EXPECT_EQ(manager_->getDevice(0), d);
 }
 
 }  // namespace
