@@ -1,0 +1,187 @@
+// Live picture benchmark: with the simulated camera at 15 and 30 frames/s, how many distinct
+// pictures reach the screen each second and what the whole process costs, for the render
+// loop as it was (a HALFTONE stretch whenever the frame-ready flag is up, 2 ms pauses) and as
+// it is (our scaler, once per new frame or change, woken by the redraw signal).
+//
+//   screen_rate_bench [seconds per measurement, default 4]
+//
+// Distinct pictures are counted the way a user sees them: the screen under the picture's
+// centre is read back every 2 ms and each change counts once (the ball and the frame
+// counter move on every frame). CPU is measured in a separate pass without that reading.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "bench/bench_window.h"
+#include "camera/camera.h"
+#include "display/frame_renderer.h"
+#include "display/render_thread.h"
+#include "state/app_state.h"
+
+namespace {
+
+double ProcessCpuSeconds() {
+  FILETIME created, exited, kernel, user;
+  ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+  const auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+double Now() {
+  LARGE_INTEGER t, f;
+  ::QueryPerformanceCounter(&t);
+  ::QueryPerformanceFrequency(&f);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void Pump(DWORD ms) {
+  const double end = Now() + ms / 1000.0;
+  while (Now() < end) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::Sleep(1);
+  }
+}
+
+// The loop the program had: a whole HALFTONE frame whenever the flag is up, 2 ms apart.
+class OldRenderLoop {
+ public:
+  OldRenderLoop(AppState& state, HWND view) : state_(state), view_(view), thread_([this] { Run(); }) {}
+  ~OldRenderLoop() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::uint64_t Drawn() const { return drawn_; }
+
+ private:
+  void Run() {
+    fw::ScopedWindowDc dc(view_);
+    while (!stop_) {
+      if (!state_.frameReady) {
+        ::Sleep(30);
+        continue;
+      }
+      ::Sleep(2);
+      RECT client{};
+      ::GetClientRect(view_, &client);
+      display::DrawFrameOptions options;
+      options.stretchMode = HALFTONE;
+      options.frameLock = &state_.frameBuffer.FrameLock();
+      if (const auto block = state_.frameBuffer.Current())
+        if (display::DrawFrame(dc.get(), client, *block, state_.displayScale, {0, 0}, options)) ++drawn_;
+    }
+  }
+  AppState& state_;
+  HWND view_;
+  std::atomic<bool> stop_{false};
+  std::atomic<std::uint64_t> drawn_{0};
+  std::thread thread_;
+};
+
+struct Measured {
+  double cameraFps = 0;
+  double drawsPerSecond = 0;
+  double cpuPercent = 0;
+  double distinctPerSecond = 0;
+};
+
+// Counts changes of the screen under the middle of `view` for `seconds`.
+double DistinctPicturesPerSecond(HWND view, double seconds) {
+  RECT r{};
+  ::GetWindowRect(view, &r);
+  const int w = (r.right - r.left) / 3, h = (r.bottom - r.top) / 3;
+  const int x = r.left + w, y = r.top + h;
+  fw::ScopedWindowDc screen(nullptr);
+  fw::UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  fw::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  fw::ScopedSelectObject select(dc.get(), bitmap.get());
+  std::vector<std::uint32_t> last(static_cast<std::size_t>(w) * h);
+  int changes = 0;
+  const double end = Now() + seconds;
+  while (Now() < end) {
+    ::BitBlt(dc.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY);
+    ::GdiFlush();
+    const auto* now = static_cast<const std::uint32_t*>(bits);
+    if (!std::equal(last.begin(), last.end(), now)) {
+      ++changes;
+      std::copy(now, now + last.size(), last.begin());
+    }
+    ::Sleep(2);
+  }
+  return changes / seconds;
+}
+
+template <class Loop>
+Measured Measure(AppState& state, HWND view, double seconds, const Loop& drawn) {
+  Measured m;
+  Pump(500);  // settle
+  const double t0 = Now(), cpu0 = ProcessCpuSeconds();
+  const auto frames0 = state.framesStored.load();
+  const auto draws0 = drawn();
+  Pump(static_cast<DWORD>(seconds * 1000));
+  const double elapsed = Now() - t0;
+  m.cpuPercent = 100.0 * (ProcessCpuSeconds() - cpu0) / elapsed;
+  m.cameraFps = (state.framesStored.load() - frames0) / elapsed;
+  m.drawsPerSecond = (drawn() - draws0) / elapsed;
+  m.distinctPerSecond = DistinctPicturesPerSecond(view, seconds);
+  return m;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 4.0;
+  struct View {
+    const char* name;
+    int width, height;
+    double scale;
+  };
+  const View views[] = {{"video window 468x358, 10 %", 468, 358, 10.0},
+                        {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
+  std::printf(
+      "| view | camera fps set | loop | camera frames/s | draws/s | distinct pictures on screen/s | process CPU %% "
+      "|\n");
+  std::printf("|---|--:|---|--:|--:|--:|--:|\n");
+  for (const double fps : {15.0, 30.0}) {
+    wchar_t value[16];
+    std::swprintf(value, 16, L"%g", fps);
+    ::SetEnvironmentVariableW(L"Q7SIM_FPS", value);
+    AppState state;
+    CCamera camera(state, [](const std::wstring&, const std::wstring&, UINT) {});
+    if (!camera.Open()) {
+      std::printf("no camera\n");
+      return 1;
+    }
+    camera.StartCapture();
+    for (const View& v : views) {
+      fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
+      state.displayScale = v.scale;
+      Pump(300);
+      Measured old, now;
+      {
+        OldRenderLoop loop(state, window.get());
+        old = Measure(state, window.get(), seconds, [&] { return loop.Drawn(); });
+      }
+      {
+        display::RenderThread thread(state);
+        thread.Start(window.get());
+        now = Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); });
+        thread.Stop();
+      }
+      for (const auto& [loop, m] : {std::pair{"old", old}, std::pair{"new", now}})
+        std::printf("| %s | %.0f | %s | %.1f | %.1f | %.1f | %.1f |\n", v.name, fps, loop, m.cameraFps,
+                    m.drawsPerSecond, m.distinctPerSecond, m.cpuPercent);
+    }
+    camera.Close();
+  }
+  return 0;
+}
