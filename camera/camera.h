@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/app_state.h"
@@ -111,4 +112,5 @@ class CCamera {
   fw::UniqueKernelHandle thread_;
   std::atomic<bool> stopped_{true};
   PropertyRecord current_{};
+  std::set<std::wstring> reportedRefusals_;  // the refusals told to the user in this run
 };
