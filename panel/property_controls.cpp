@@ -48,15 +48,25 @@ const CheckBoxControl* FindCheckBox(int id) noexcept {
   return nullptr;
 }
 
+namespace {
+
+// A slider over a record range: positions are the value x `scale`, shifted by `zero`.
+constexpr SliderControl Slider(int sliderId, int editId, ValueRange<double> range, double scale, int zero = 0) {
+  return {sliderId, editId, static_cast<int>(range.min * scale) + zero, static_cast<int>(range.max * scale) + zero};
+}
+
+}  // namespace
+
 const std::array<SliderControl, 7>& PropertySliders() {
+  // The sliders reach exactly the values a stored record keeps.
   static constexpr std::array<SliderControl, 7> sliders = {{
-      {IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_VALUE, 1000, 500000},
-      {IDC_GAIN_SLIDER, IDC_GAIN_VALUE, 0, 32000},
-      {IDC_TOTAL_GAIN_SLIDER, IDC_TOTAL_GAIN_VALUE, 0, 4000},
-      {IDC_RED_GAIN_SLIDER, IDC_RED_GAIN_VALUE, 0, 10000},
-      {IDC_GREEN_GAIN_SLIDER, IDC_GREEN_GAIN_VALUE, 0, 10000},
-      {IDC_BLUE_GAIN_SLIDER, IDC_BLUE_GAIN_VALUE, 0, 10000},
-      {IDC_GAIN_OFFSET_SLIDER, IDC_GAIN_OFFSET_VALUE, 0, 20000},
+      {IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_VALUE, kExposureTimeRange.min, kExposureTimeRange.max},
+      Slider(IDC_GAIN_SLIDER, IDC_GAIN_VALUE, kGainRange, 1000.0),
+      Slider(IDC_TOTAL_GAIN_SLIDER, IDC_TOTAL_GAIN_VALUE, kTotalGainRange, 1000.0),
+      Slider(IDC_RED_GAIN_SLIDER, IDC_RED_GAIN_VALUE, kColourGainRange, 1000.0),
+      Slider(IDC_GREEN_GAIN_SLIDER, IDC_GREEN_GAIN_VALUE, kColourGainRange, 1000.0),
+      Slider(IDC_BLUE_GAIN_SLIDER, IDC_BLUE_GAIN_VALUE, kColourGainRange, 1000.0),
+      Slider(IDC_GAIN_OFFSET_SLIDER, IDC_GAIN_OFFSET_VALUE, kGainOffsetRange, 100.0, kGainOffsetZero),
   }};
   return sliders;
 }
