@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "framework/file_dialog.h"
+#include "framework/handles.h"
 #include "imaging/image_file.h"
 
 namespace {
