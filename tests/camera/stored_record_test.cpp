@@ -9,6 +9,7 @@
 
 #include "camera/registry_store.h"
 #include "camera_test_support.h"
+#include "tests/support/settings_records.h"
 
 namespace {
 
@@ -28,39 +29,9 @@ bool InRange(const PropertyRecord& r) {
          within(r.gainOffset, -100.0, 100.0);
 }
 
-PropertyRecord DefaultRecord() {
-  PropertyRecord r{};
-  SetDefaults(r);
-  return r;
-}
-
-// In range and far from the defaults in every field.
-PropertyRecord UnusualRecord() {
-  PropertyRecord r = DefaultRecord();
-  r.header = 0x11223344;
-  r.version = 5;
-  r.resolutionIndex = 9;
-  r.autoExposure = 1;
-  r.exposureLowerLimit = 2000;
-  r.exposureUpperLimit = 300000;
-  r.exposureTime = 4321;
-  r.autoGain = 1;
-  r.gainLowerLimit = 2.0;
-  r.gainUpperLimit = 20.0;
-  r.gain = 5.5;
-  r.totalGain = 1.5;
-  r.redGain = 1.25;
-  r.greenGain = 0.75;
-  r.blueGain = 2.0;
-  r.mono = 1;
-  r.flipVertical = 0;
-  r.flipHorizontal = 0;
-  r.gainOffset = -12.5;
-  r.reserved128 = 7.0;
-  return r;
-}
-
-bool Same(const PropertyRecord& a, const PropertyRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+using testing_support::DefaultRecord;
+using testing_support::SameRecord;
+using testing_support::UnusualRecord;
 
 // ---------------------------------------------------------------------------------------
 // The pure functions
@@ -112,8 +83,8 @@ TEST(RecordNormalising, NumbersOutsideTheirRangeTakeTheirDefaults) {
   EXPECT_EQ(normalisedDouble(&PropertyRecord::gainOffset, -100.0), -100.0);
   EXPECT_EQ(normalisedDouble(&PropertyRecord::redGain, 0.0), 0.0);
   // A record in range comes back unchanged, and the defaults are in range.
-  EXPECT_TRUE(Same(Normalised(UnusualRecord()), UnusualRecord()));
-  EXPECT_TRUE(Same(Normalised(defaults), defaults));
+  EXPECT_TRUE(SameRecord(Normalised(UnusualRecord()), UnusualRecord()));
+  EXPECT_TRUE(SameRecord(Normalised(defaults), defaults));
 }
 
 TEST(RecordNormalising, CrossedLimitsTakeTheirDefaultsTogether) {
@@ -143,28 +114,31 @@ TEST(RecordNormalising, FieldsWithoutASettingTravelUnchanged) {
 
 // Fields the stored bytes hold whole come from them; the rest are the defaults.
 TEST(StoredRecordBytes, FieldsTheValueDoesNotHoldWholeTakeTheirDefaults) {
-  const PropertyRecord stored = UnusualRecord();
+  PropertyRecord stored = UnusualRecord();
+  stored.header = 0x11223344;
+  stored.version = 5;
+  stored.reserved128 = 7.0;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(&stored);
   const auto fromFirst = [&](std::size_t length) { return RecordFromStoredBytes({bytes, length}, 3); };
 
   PropertyRecord expected = DefaultRecord();
   expected.version = 3;
-  EXPECT_TRUE(Same(fromFirst(0), expected));
-  EXPECT_TRUE(Same(fromFirst(3), expected));  // not even the header whole
+  EXPECT_TRUE(SameRecord(fromFirst(0), expected));
+  EXPECT_TRUE(SameRecord(fromFirst(3), expected));  // not even the header whole
   expected.header = stored.header;
-  EXPECT_TRUE(Same(fromFirst(8), expected));
+  EXPECT_TRUE(SameRecord(fromFirst(8), expected));
   expected.version = stored.version;
-  EXPECT_TRUE(Same(fromFirst(12), expected));
+  EXPECT_TRUE(SameRecord(fromFirst(12), expected));
 
   EXPECT_EQ(fromFirst(31).exposureTime, 20000);  // three bytes of it are not a value
-  EXPECT_EQ(fromFirst(32).exposureTime, 4321);
+  EXPECT_EQ(fromFirst(32).exposureTime, 30000);
   EXPECT_EQ(fromFirst(32).totalGain, 1.0);
   EXPECT_EQ(fromFirst(32).flipVertical, 1);
 
   PropertyRecord allButTheLast = stored;
   allButTheLast.reserved128 = 1.2;
-  EXPECT_TRUE(Same(fromFirst(135), allButTheLast));
-  EXPECT_TRUE(Same(fromFirst(136), stored));
+  EXPECT_TRUE(SameRecord(fromFirst(135), allButTheLast));
+  EXPECT_TRUE(SameRecord(fromFirst(136), stored));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -189,16 +163,17 @@ class StoredRecordOpen : public CameraTest {
 };
 
 TEST_F(StoredRecordOpen, ShortValueTakesTheDefaultsForTheRestAndStoresThemBack) {
-  const PropertyRecord stored = UnusualRecord();
+  PropertyRecord stored = UnusualRecord();
+  stored.version = 5;
   Store(&stored, 32, 2);  // up to and including the exposure time
   ASSERT_TRUE(camera->Open());
   const PropertyRecord& r = camera->CurrentRecord();
-  EXPECT_EQ(r.exposureTime, 4321);
+  EXPECT_EQ(r.exposureTime, 30000);
   EXPECT_EQ(r.version, 5);
   EXPECT_EQ(r.redGain, 1.0);
   EXPECT_EQ(q7sim::ReadProperty(0, "Base/ImageProcessing/WhiteBalanceSettings-1/RedGain"), 1.0);
   EXPECT_EQ(CameraMirror(), 3);
-  EXPECT_TRUE(Same(WrittenBack(), r));
+  EXPECT_TRUE(SameRecord(WrittenBack(), r));
   EXPECT_TRUE(messages.empty());
 }
 
@@ -255,7 +230,7 @@ TEST_F(StoredRecordOpen, RandomStoredRecordsAreWrittenBackInRange) {
     camera->ApplyProperties(read.record, i % 8 == 0);
     const PropertyRecord written = WrittenBack();
     ASSERT_TRUE(InRange(written)) << "record " << i << ", " << bytes.size() << " bytes";
-    ASSERT_TRUE(Same(written, camera->CurrentRecord())) << "record " << i;
+    ASSERT_TRUE(SameRecord(written, camera->CurrentRecord())) << "record " << i;
     ASSERT_EQ(CameraMirror(), written.flipVertical + 2 * written.flipHorizontal) << "record " << i;
     ASSERT_EQ(camera->Width(), kResolutions[written.resolutionIndex].width) << "record " << i;
   }

@@ -24,6 +24,7 @@
 #include "framework/win_app.h"
 #include "resources/resource_ids.h"
 #include "tests/support/private_registry.h"
+#include "tests/support/settings_records.h"
 
 namespace {
 
@@ -45,37 +46,9 @@ void StoreRecord(const PropertyRecord& r) {
   WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &r, sizeof r);
 }
 
-bool SameRecord(const PropertyRecord& a, const PropertyRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-PropertyRecord DefaultRecord() {
-  PropertyRecord r{};
-  SetDefaults(r);
-  return r;
-}
-
-// Far from the defaults in every field.
-PropertyRecord UnusualRecord() {
-  PropertyRecord r = DefaultRecord();
-  r.version = 1;
-  r.resolutionIndex = 3;  // 1920 x 1080
-  r.autoExposure = 1;
-  r.exposureLowerLimit = 2000;
-  r.exposureUpperLimit = 300000;
-  r.exposureTime = 30000;
-  r.autoGain = 0;
-  r.gainLowerLimit = 2.0;
-  r.gainUpperLimit = 20.0;
-  r.gain = 5.5;
-  r.totalGain = 1.5;
-  r.redGain = 1.25;
-  r.greenGain = 0.75;
-  r.blueGain = 2.0;
-  r.mono = 1;
-  r.flipVertical = 0;
-  r.flipHorizontal = 1;
-  r.gainOffset = -12.34;
-  return r;
-}
+using testing_support::DefaultRecord;
+using testing_support::SameRecord;
+using testing_support::UnusualRecord;
 
 double CameraProperty(const std::string& path) { return q7sim::ReadProperty(0, "Base/" + path); }
 
