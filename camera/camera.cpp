@@ -98,22 +98,13 @@ std::wstring CCamera::CantFindCameraText() const {
 }
 
 void CCamera::LoadRecord() {
-  PropertyRecord r{};
-  LONG result =
-      ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &r.version, sizeof r.version);
-  if (result == ERROR_SUCCESS)
-    result = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &r, sizeof r);
-  if (result != ERROR_SUCCESS) {
-    // A failed query may leave the buffer undefined: start again from zeros.
-    r = PropertyRecord{};
-    SetDefaults(r);
-    // Nothing stored is a first run; something stored that cannot be read is worth saying,
-    // since the defaults are about to replace it.
-    if (result != ERROR_FILE_NOT_FOUND)
-      notify_(L"The stored camera settings could not be read, so the camera starts with its default settings.",
-              L"Error", MB_OK | MB_ICONWARNING);
-  }
-  current_ = r;
+  const StoredRecord stored = ReadStoredRecord();
+  // Nothing stored is a first run; something stored that cannot be read is worth saying,
+  // since the defaults are about to replace it.
+  if (stored.result != ERROR_SUCCESS && stored.result != ERROR_FILE_NOT_FOUND)
+    notify_(L"The stored camera settings could not be read, so the camera starts with its default settings.", L"Error",
+            MB_OK | MB_ICONWARNING);
+  current_ = stored.record;
 }
 
 void CCamera::SaveRecord() noexcept {
@@ -123,8 +114,12 @@ void CCamera::SaveRecord() noexcept {
 }
 
 void CCamera::ReportRefusals(const SettingWriter& writer) {
-  if (writer.Refusals().empty()) return;
-  std::wstring text = L"The camera refused these settings and keeps its own values:";
-  for (const std::wstring& r : writer.Refusals()) text += L"\n" + r;
-  notify_(text, L"Error", MB_OK | MB_ICONWARNING);
+  // Once per run for each refusal: a setting rewritten on every apply would otherwise bring
+  // the same box back after every change.
+  std::wstring lines;
+  for (const SettingWriter::Refusal& r : writer.Refusals()) {
+    if (reportedRefusals_.insert(r.key).second) lines += L"\n" + r.text;
+  }
+  if (lines.empty()) return;
+  notify_(L"The camera refused these settings and keeps its own values:" + lines, L"Error", MB_OK | MB_ICONWARNING);
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "camera/property_record.h"
@@ -124,4 +125,5 @@ class CCamera {
   std::unique_ptr<FrameHandOffThread> handOff_;
   std::atomic<bool> stopped_{true};
   PropertyRecord current_{};
+  std::set<std::wstring> reportedRefusals_;  // the refusals told to the user in this run
 };

@@ -107,16 +107,15 @@ void CCamera::ChangeResolution(PropertyRecord& r, const PropertyRecord& previous
       r.resolutionIndex = index >= 0 ? index : previous.resolutionIndex;
     }
     const AreaOfInterest aoi = CentredAoi(width, height);
-    bool taken = w.Write(kAoiList, "X", aoi.x);
-    taken = w.Write(kAoiList, "Y", aoi.y) && taken;
-    taken = w.Write(kAoiList, "W", aoi.width) && taken;
-    taken = w.Write(kAoiList, "H", aoi.height) && taken;
-    if (!taken) {
-      // The buffers must match what the camera will really deliver.
+    // Half a new area of interest can lie off the sensor, and then no frame comes back good.
+    if (!w.WriteAllOrNothing(kAoiList, {{"X", aoi.x}, {"Y", aoi.y}, {"W", aoi.width}, {"H", aoi.height}})) {
+      // The buffers and the record follow what the camera really delivers.
       width = w.ReadInt(kAoiList, "W", width_);
       height = w.ReadInt(kAoiList, "H", height_);
       const int index = ResolutionIndexOf(width, height);
-      if (index >= 0) r.resolutionIndex = index;
+      r.resolutionIndex = index >= 0 ? index : previous.resolutionIndex;
+      w.Note(L"The previous area of interest is put back: the picture stays at " + Format(width) + L" \u00D7 " +
+             Format(height) + L".");
     }
     width_ = width;
     height_ = height;

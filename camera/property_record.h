@@ -4,6 +4,7 @@
 // every offset fixed (checked below).
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 struct PropertyRecord {
   std::uint32_t header;  // no setting; ignored when read
@@ -62,6 +63,32 @@ static_assert(offsetof(PropertyRecord, reserved128) == 128);
 
 // Writes every defaulted field; the header, bytes 4 to 7 and the version stay as they are.
 void SetDefaults(PropertyRecord& record) noexcept;
+
+// The values a setting may take: what the property dialog can set and the camera accepts.
+template <typename T>
+struct ValueRange {
+  T min, max;
+  // False for a double that is not a number.
+  constexpr bool Holds(T value) const { return value >= min && value <= max; }
+};
+inline constexpr ValueRange<std::int32_t> kExposureTimeRange{1000, 500000};  // microseconds
+// Either exposure limit; the default lower limit, 10, lies below what the dialog sets.
+inline constexpr ValueRange<std::int32_t> kExposureLimitRange{10, 500000};
+inline constexpr ValueRange<double> kGainRange{0.0, 32.0};  // the gain and its limits, dB
+inline constexpr ValueRange<double> kTotalGainRange{0.0, 4.0};
+inline constexpr ValueRange<double> kColourGainRange{0.0, 10.0};      // red, green, blue
+inline constexpr ValueRange<double> kGainOffsetRange{-100.0, 100.0};  // percent
+
+// The record with every setting in its range, so the dialog, the camera and the stored
+// record agree on it: a 0/1 field that is not 0 becomes 1; a number outside its range (or
+// not a number) takes its default, and so do both limits of a pair whose lower limit lies
+// above its upper one. The header, the version and the reserved fields carry no setting and
+// stay as they are.
+PropertyRecord Normalised(const PropertyRecord& record) noexcept;
+
+// The record a stored "Property" value gives, normalised: a field the bytes hold whole comes
+// from them, every other field takes its default (the version `version`).
+PropertyRecord RecordFromStoredBytes(std::span<const std::uint8_t> bytes, std::int32_t version) noexcept;
 
 // The resolutions the camera offers, by resolution index. The area of interest is centred
 // on the 2592 x 1944 sensor.

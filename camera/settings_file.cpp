@@ -7,9 +7,20 @@
 #include <optional>
 #include <vector>
 
-#include "camera/property_ranges.h"
-
 namespace {
+
+// The values a setting of the file may take, as numbers, from the record's own ranges.
+struct SettingRange {
+  double min;
+  double max;
+  constexpr bool Contains(double value) const noexcept { return value >= min && value <= max; }
+};
+template <typename T>
+constexpr SettingRange From(ValueRange<T> range) {
+  return {static_cast<double>(range.min), static_cast<double>(range.max)};
+}
+constexpr SettingRange kSwitchRange{0, 1};  // auto exposure, auto gain, mono, flips
+constexpr SettingRange kResolutionIndexRange{0, kResolutionCount - 1};
 
 enum class Kind { Switch, WholeNumber, Number, Resolution };
 
@@ -33,21 +44,21 @@ constexpr Setting Decimal(const char* name, SettingRange range, double PropertyR
 constexpr Setting kSettings[] = {
     Whole("resolution", Kind::Resolution, kResolutionIndexRange, &PropertyRecord::resolutionIndex),
     Whole("auto_exposure", Kind::Switch, kSwitchRange, &PropertyRecord::autoExposure),
-    Whole("exposure_lower_limit_us", Kind::WholeNumber, kExposureRangeUs, &PropertyRecord::exposureLowerLimit),
-    Whole("exposure_upper_limit_us", Kind::WholeNumber, kExposureRangeUs, &PropertyRecord::exposureUpperLimit),
-    Whole("exposure_time_us", Kind::WholeNumber, kExposureRangeUs, &PropertyRecord::exposureTime),
+    Whole("exposure_lower_limit_us", Kind::WholeNumber, From(kExposureLimitRange), &PropertyRecord::exposureLowerLimit),
+    Whole("exposure_upper_limit_us", Kind::WholeNumber, From(kExposureLimitRange), &PropertyRecord::exposureUpperLimit),
+    Whole("exposure_time_us", Kind::WholeNumber, From(kExposureTimeRange), &PropertyRecord::exposureTime),
     Whole("auto_gain", Kind::Switch, kSwitchRange, &PropertyRecord::autoGain),
-    Decimal("gain_lower_limit_db", kGainRangeDb, &PropertyRecord::gainLowerLimit),
-    Decimal("gain_upper_limit_db", kGainRangeDb, &PropertyRecord::gainUpperLimit),
-    Decimal("gain_db", kGainRangeDb, &PropertyRecord::gain),
-    Decimal("total_gain", kTotalGainRange, &PropertyRecord::totalGain),
-    Decimal("red_gain", kColourGainRange, &PropertyRecord::redGain),
-    Decimal("green_gain", kColourGainRange, &PropertyRecord::greenGain),
-    Decimal("blue_gain", kColourGainRange, &PropertyRecord::blueGain),
+    Decimal("gain_lower_limit_db", From(kGainRange), &PropertyRecord::gainLowerLimit),
+    Decimal("gain_upper_limit_db", From(kGainRange), &PropertyRecord::gainUpperLimit),
+    Decimal("gain_db", From(kGainRange), &PropertyRecord::gain),
+    Decimal("total_gain", From(kTotalGainRange), &PropertyRecord::totalGain),
+    Decimal("red_gain", From(kColourGainRange), &PropertyRecord::redGain),
+    Decimal("green_gain", From(kColourGainRange), &PropertyRecord::greenGain),
+    Decimal("blue_gain", From(kColourGainRange), &PropertyRecord::blueGain),
     Whole("mono", Kind::Switch, kSwitchRange, &PropertyRecord::mono),
     Whole("flip_vertical", Kind::Switch, kSwitchRange, &PropertyRecord::flipVertical),
     Whole("flip_horizontal", Kind::Switch, kSwitchRange, &PropertyRecord::flipHorizontal),
-    Decimal("gain_offset_percent", kGainOffsetRangePercent, &PropertyRecord::gainOffset),
+    Decimal("gain_offset_percent", From(kGainOffsetRange), &PropertyRecord::gainOffset),
 };
 constexpr int kSettingCount = static_cast<int>(std::size(kSettings));
 

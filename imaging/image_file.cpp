@@ -1,6 +1,9 @@
 #include "imaging/image_file.h"
 
 #include <algorithm>
+#include <limits>
+#include <mutex>
+#include <string_view>
 
 #include "framework/com_apartment.h"
 #include "framework/handles.h"
@@ -22,7 +25,36 @@ HRESULT LastError() {
 
 constexpr DWORD kMaxChunk = 1u << 30;
 
+struct FullDisk {
+  std::mutex lock;
+  std::wstring folder;  // guarded by lock; empty: no simulation
+  std::uint64_t freeBytes = 0;
+};
+FullDisk& SimulatedFullDisk() {
+  static FullDisk disk;
+  return disk;
+}
+
+// How many bytes a file at `path` may take: unlimited unless a test simulates a full disk.
+std::uint64_t RoomFor(const wchar_t* path) {
+  FullDisk& disk = SimulatedFullDisk();
+  std::lock_guard lock(disk.lock);
+  const std::wstring_view head = std::wstring_view(path).substr(0, disk.folder.size());
+  if (disk.folder.empty() || CompareStringOrdinal(head.data(), static_cast<int>(head.size()), disk.folder.c_str(),
+                                                  static_cast<int>(disk.folder.size()), TRUE) != CSTR_EQUAL) {
+    return std::numeric_limits<std::uint64_t>::max();
+  }
+  return disk.freeBytes;
+}
+
 }  // namespace
+
+void SimulateFullDisk(const std::wstring& folder, std::uint64_t freeBytes) {
+  FullDisk& disk = SimulatedFullDisk();
+  std::lock_guard lock(disk.lock);
+  disk.folder = folder;
+  disk.freeBytes = freeBytes;
+}
 
 HRESULT ReadFileBytes(const wchar_t* path, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
@@ -48,20 +80,41 @@ HRESULT WriteFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes)
   fw::UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastError();
   HRESULT hr = S_OK;
+  std::uint64_t room = RoomFor(path);
   std::size_t done = 0;
   while (done < bytes.size() && SUCCEEDED(hr)) {
     DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kMaxChunk));
-    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::uint64_t>({bytes.size() - done, kMaxChunk, room}));
+    if (chunk == 0) {
+      hr = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+    } else if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
       hr = LastError();
     } else if (written != chunk) {
       hr = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
     }
     done += written;
+    room -= written;
   }
   // Closing can be the moment a deferred write fails.
   if (!::CloseHandle(file.release()) && SUCCEEDED(hr)) hr = LastError();
   if (FAILED(hr)) DeleteFileW(path);  // a truncated picture is worse than none
+  return hr;
+}
+
+HRESULT SaveFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes) {
+  const std::wstring target = path;
+  const std::size_t slash = target.find_last_of(L"\\/");
+  // The folder keeps its last backslash, so "C:\\x.png" gives the root, not C:'s current folder.
+  const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash + 1);
+  wchar_t temporary[MAX_PATH] = L"";
+  // In the target's folder, so the rename is on the same disk and cannot fail half-way.
+  if (!GetTempFileNameW(folder.c_str(), L"q7", 0, temporary)) {
+    // What it reports for a folder that is not there.
+    return GetLastError() == ERROR_DIRECTORY ? HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND) : LastError();
+  }
+  HRESULT hr = WriteFileBytes(temporary, bytes);
+  if (SUCCEEDED(hr) && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING)) hr = LastError();
+  if (FAILED(hr)) DeleteFileW(temporary);
   return hr;
 }
 
@@ -105,7 +158,7 @@ HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format) {
   std::vector<std::uint8_t> bytes;
   const HRESULT hr = EncodeImage(image, format, bytes);
   if (FAILED(hr)) return hr;
-  return WriteFileBytes(path, bytes);
+  return SaveFileBytes(path, bytes);
 }
 
 }  // namespace q7::imaging

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "imaging/image.h"
@@ -15,6 +16,15 @@ namespace q7::imaging {
 HRESULT ReadFileBytes(const wchar_t* path, std::vector<std::uint8_t>& bytes);
 // Creates or replaces the file. A failed write or close deletes the partial file.
 HRESULT WriteFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes);
+// Writes the bytes under a temporary name in the target's folder and, once all are written,
+// renames that file to `path`, replacing a file of that name. A failure leaves no partial
+// file behind and an existing file of that name as it was.
+HRESULT SaveFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes);
+
+// For tests: from now on, writing a file under `folder` meets a disk with only `freeBytes`
+// free (each file on its own): what fits is written, then the write fails with
+// ERROR_DISK_FULL. An empty folder ends the simulation.
+void SimulateFullDisk(const std::wstring& folder, std::uint64_t freeBytes);
 
 // Loads a 24-bit BMP (see ParseBmp). A file that is not such a BMP gives
 // HRESULT_FROM_WIN32(ERROR_INVALID_DATA).
@@ -25,7 +35,7 @@ HRESULT LoadBmpFile(const wchar_t* path, Image& image);
 // HRESULT_FROM_WIN32(ERROR_INVALID_DATA) when the format cannot hold the picture.
 HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes);
 
-// EncodeImage, then WriteFileBytes. S_OK only when the whole file was written.
+// EncodeImage, then SaveFileBytes. S_OK only when the whole file was written.
 HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format);
 
 }  // namespace q7::imaging

@@ -6,18 +6,10 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "camera/property_ranges.h"
-
 namespace {
 
 constexpr int kGainOffsetZero = 10000;  // slider position of 0 %
-// The dialog offers no exposure shorter than this, although the camera takes one.
-constexpr int kDialogMinExposureUs = 1000;
-
-// Slider and up-down positions of the record's ranges.
-constexpr int Microseconds(double us) { return static_cast<int>(us); }
 constexpr int Thousandths(double value) { return static_cast<int>(value * 1000); }
-constexpr int GainOffsetPosition(double percent) { return kGainOffsetZero + static_cast<int>(percent * 100); }
 
 int RoundToInt(double v) noexcept {
   if (!(v == v)) return 0;  // not a number
@@ -57,17 +49,25 @@ const CheckBoxControl* FindCheckBox(int id) noexcept {
   return nullptr;
 }
 
+namespace {
+
+// A slider over a record range: positions are the value x `scale`, shifted by `zero`.
+constexpr SliderControl Slider(int sliderId, int editId, ValueRange<double> range, double scale, int zero = 0) {
+  return {sliderId, editId, static_cast<int>(range.min * scale) + zero, static_cast<int>(range.max * scale) + zero};
+}
+
+}  // namespace
+
 const std::array<SliderControl, 7>& PropertySliders() {
+  // The sliders reach exactly the values a stored record keeps.
   static constexpr std::array<SliderControl, 7> sliders = {{
-      {IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_VALUE, kDialogMinExposureUs, Microseconds(kExposureRangeUs.max)},
-      {IDC_GAIN_SLIDER, IDC_GAIN_VALUE, Thousandths(kGainRangeDb.min), Thousandths(kGainRangeDb.max)},
-      {IDC_TOTAL_GAIN_SLIDER, IDC_TOTAL_GAIN_VALUE, Thousandths(kTotalGainRange.min), Thousandths(kTotalGainRange.max)},
-      {IDC_RED_GAIN_SLIDER, IDC_RED_GAIN_VALUE, Thousandths(kColourGainRange.min), Thousandths(kColourGainRange.max)},
-      {IDC_GREEN_GAIN_SLIDER, IDC_GREEN_GAIN_VALUE, Thousandths(kColourGainRange.min),
-       Thousandths(kColourGainRange.max)},
-      {IDC_BLUE_GAIN_SLIDER, IDC_BLUE_GAIN_VALUE, Thousandths(kColourGainRange.min), Thousandths(kColourGainRange.max)},
-      {IDC_GAIN_OFFSET_SLIDER, IDC_GAIN_OFFSET_VALUE, GainOffsetPosition(kGainOffsetRangePercent.min),
-       GainOffsetPosition(kGainOffsetRangePercent.max)},
+      {IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_VALUE, kExposureTimeRange.min, kExposureTimeRange.max},
+      Slider(IDC_GAIN_SLIDER, IDC_GAIN_VALUE, kGainRange, 1000.0),
+      Slider(IDC_TOTAL_GAIN_SLIDER, IDC_TOTAL_GAIN_VALUE, kTotalGainRange, 1000.0),
+      Slider(IDC_RED_GAIN_SLIDER, IDC_RED_GAIN_VALUE, kColourGainRange, 1000.0),
+      Slider(IDC_GREEN_GAIN_SLIDER, IDC_GREEN_GAIN_VALUE, kColourGainRange, 1000.0),
+      Slider(IDC_BLUE_GAIN_SLIDER, IDC_BLUE_GAIN_VALUE, kColourGainRange, 1000.0),
+      Slider(IDC_GAIN_OFFSET_SLIDER, IDC_GAIN_OFFSET_VALUE, kGainOffsetRange, 100.0, kGainOffsetZero),
   }};
   return sliders;
 }
@@ -127,10 +127,11 @@ std::wstring SliderValueText(const PropertyRecord& record, int sliderId) {
 
 const std::array<LimitControl, 4>& PropertyLimits() {
   static constexpr std::array<LimitControl, 4> limits = {{
-      {IDC_EXPOSURE_MIN, IDC_EXPOSURE_MIN_SPIN, kDialogMinExposureUs, Microseconds(kExposureRangeUs.max), 1},
-      {IDC_EXPOSURE_MAX, IDC_EXPOSURE_MAX_SPIN, kDialogMinExposureUs, Microseconds(kExposureRangeUs.max), 1},
-      {IDC_GAIN_MIN, IDC_GAIN_MIN_SPIN, Thousandths(kGainRangeDb.min), Thousandths(kGainRangeDb.max), 1000},
-      {IDC_GAIN_MAX, IDC_GAIN_MAX_SPIN, Thousandths(kGainRangeDb.min), Thousandths(kGainRangeDb.max), 1000},
+      // The dialog offers no exposure limit below the shortest exposure it sets.
+      {IDC_EXPOSURE_MIN, IDC_EXPOSURE_MIN_SPIN, kExposureTimeRange.min, kExposureTimeRange.max, 1},
+      {IDC_EXPOSURE_MAX, IDC_EXPOSURE_MAX_SPIN, kExposureTimeRange.min, kExposureTimeRange.max, 1},
+      {IDC_GAIN_MIN, IDC_GAIN_MIN_SPIN, Thousandths(kGainRange.min), Thousandths(kGainRange.max), 1000},
+      {IDC_GAIN_MAX, IDC_GAIN_MAX_SPIN, Thousandths(kGainRange.min), Thousandths(kGainRange.max), 1000},
   }};
   return limits;
 }

@@ -33,23 +33,19 @@ class TemporaryFile {
   std::wstring path_;
 };
 
-bool WriteAll(HANDLE file, const void* data, std::size_t size) {
-  DWORD written = 0;
-  return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
-}
-
-// The frame as a BMP file: file header, the frame's own header, its pixel bytes.
-bool WriteTemporaryBmp(const std::wstring& path, std::span<const std::uint8_t> frameBlock) {
+// The frame as a BMP file: file header, the frame's own header, its pixel bytes. Empty when
+// the block is shorter than its header says.
+std::vector<std::uint8_t> BmpFileOf(std::span<const std::uint8_t> frameBlock) {
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(frameBlock.data());
   const std::size_t pixelOffset = FirstPixelOffset(*header);
-  if (pixelOffset + header->biSizeImage > frameBlock.size()) return false;
-  fw::UniqueFile file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (pixelOffset + header->biSizeImage > frameBlock.size()) return {};
   const auto fileHeader = BuildBmpFileHeader(header->biSizeImage);
-  return WriteAll(file.get(), fileHeader.data(), fileHeader.size()) &&
-         WriteAll(file.get(), header, sizeof(BITMAPINFOHEADER)) &&
-         WriteAll(file.get(), frameBlock.data() + pixelOffset, header->biSizeImage) && ::CloseHandle(file.release());
+  std::vector<std::uint8_t> file(fileHeader.begin(), fileHeader.end());
+  file.reserve(fileHeader.size() + sizeof(BITMAPINFOHEADER) + header->biSizeImage);
+  const auto* headerBytes = frameBlock.data();
+  file.insert(file.end(), headerBytes, headerBytes + sizeof(BITMAPINFOHEADER));
+  file.insert(file.end(), frameBlock.data() + pixelOffset, frameBlock.data() + pixelOffset + header->biSizeImage);
+  return file;
 }
 
 SnapshotOutcome Failure(const std::wstring& chosenPath, const std::wstring& why) {
@@ -85,32 +81,33 @@ std::wstring SnapshotFallbackTempPath() {
 SnapshotOutcome SaveSnapshot(std::span<const std::uint8_t> frameBlock, const std::wstring& chosenPath,
                              const std::wstring& tempPath, const std::wstring& fallbackTempPath) {
   if (frameBlock.size() < sizeof(BITMAPINFOHEADER)) return Failure(chosenPath, L"There is no picture yet.");
+  if (chosenPath.size() > kMaxFullPathLength) return Failure(chosenPath, PathTooLongMessage(chosenPath.size()));
   const imaging::ImageFormat format = imaging::FormatFromExtension(FileExtensionOf(chosenPath));
   if (format == imaging::ImageFormat::Unknown)
     return Failure(chosenPath, L"Choose a name ending in one of the extensions the dialog offers.");
+  const std::vector<std::uint8_t> bmp = BmpFileOf(frameBlock);
+  if (bmp.empty()) return Failure(chosenPath, L"There is no picture yet.");
 
   TemporaryFile temp;
-  DWORD writeError = ERROR_SUCCESS;
+  HRESULT written = E_FAIL;
   for (const std::wstring& candidate : {tempPath, fallbackTempPath}) {
     temp.Adopt(candidate);
-    if (WriteTemporaryBmp(candidate, frameBlock)) {
-      writeError = ERROR_SUCCESS;
-      break;
-    }
-    writeError = ::GetLastError() ? ::GetLastError() : ERROR_WRITE_FAULT;
+    written = imaging::WriteFileBytes(candidate.c_str(), bmp);
+    if (SUCCEEDED(written)) break;
   }
-  if (writeError != ERROR_SUCCESS)
-    return Failure(chosenPath, L"No temporary file could be written: " + SystemMessage(writeError));
+  if (FAILED(written))
+    return Failure(chosenPath, L"No temporary file could be written: " + SystemMessage(static_cast<DWORD>(written)));
 
+  // Every format reaches the chosen name only when complete: a full disk leaves nothing there.
+  HRESULT saved = S_OK;
   if (format == imaging::ImageFormat::Bmp) {
-    if (!::CopyFileW(temp.Path().c_str(), chosenPath.c_str(), FALSE))
-      return Failure(chosenPath, SystemMessage(::GetLastError()));
-    return {true, {}};
+    saved = imaging::SaveFileBytes(chosenPath.c_str(), bmp);
+  } else {
+    imaging::Image image;
+    if (FAILED(imaging::LoadBmpFile(temp.Path().c_str(), image)))
+      return Failure(chosenPath, L"The picture could not be read back.");
+    saved = imaging::SaveImage(image, chosenPath.c_str(), format);
   }
-  imaging::Image image;
-  if (FAILED(imaging::LoadBmpFile(temp.Path().c_str(), image)))
-    return Failure(chosenPath, L"The picture could not be read back.");
-  const HRESULT saved = imaging::SaveImage(image, chosenPath.c_str(), format);
   if (FAILED(saved)) return Failure(chosenPath, SystemMessage(static_cast<DWORD>(saved)));
   return {true, {}};
 }

@@ -204,4 +204,73 @@ TEST_F(ApplyProperties, RejectedPropertyAtOpenIsReportedAndTheRestIsApplied) {
   EXPECT_EQ(camera->CurrentRecord().blueGain, 1.25);
 }
 
+// Gain_dB is rewritten on every apply while auto gain is off: a camera refusing it must not
+// bring the box back after every change. Each property and value is told once per run, with
+// what the camera kept.
+TEST_F(ApplyProperties, ARefusalIsToldOncePerRunForEachValue) {
+  camera->Close();
+  SetSim("Q7SIM_REJECT_PROPERTY", "Gain_dB");
+  PropertyRecord stored = Defaults();
+  stored.gain = 5.0;
+  StoreValue(L"Property", REG_BINARY, &stored, sizeof stored);
+  messages.clear();
+  ASSERT_TRUE(camera->Open());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].text.find(L"\"Gain_dB\" = 5: the camera keeps 0"), std::wstring::npos)
+      << messages[0].text.c_str();
+
+  PropertyRecord r = Current();
+  for (int i = 1; i <= 5; ++i) {
+    r.exposureTime = 20000 + 1000 * i;
+    r.blueGain = 1.0 + 0.1 * i;
+    Apply(r);
+  }
+  EXPECT_EQ(messages.size(), 1u);
+  // Opening again is the same run: the same value refused again is not told again.
+  StoreValue(L"Property", REG_BINARY, &stored, sizeof stored);
+  camera->Close();
+  ASSERT_TRUE(camera->Open());
+  EXPECT_EQ(messages.size(), 1u);
+  // A value not asked for before is told, once.
+  r = Current();
+  r.gain = 7.0;
+  Apply(r);
+  Apply(r);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_NE(messages[1].text.find(L"\"Gain_dB\" = 7: the camera keeps 0"), std::wstring::npos);
+  EXPECT_EQ(Current().gain, 0.0);
+}
+
+// "X" and "Y" are written before "W": when "W" is refused they get their previous values
+// back, so the area of interest never lies off the sensor and the picture keeps coming.
+TEST_F(ApplyProperties, RefusedWidthPutsThePreviousAreaBackAndFramesKeepComing) {
+  camera->Close();
+  SetSim("Q7SIM_REJECT_PROPERTY", "W");
+  ASSERT_TRUE(camera->Open());
+  EXPECT_TRUE(messages.empty());  // it refuses the width it already has: nothing to tell
+  ASSERT_TRUE(camera->StartAcquisition());
+  PropertyRecord r = Current();
+  r.resolutionIndex = 9;
+  Log areaWrites = Apply(r);
+  std::erase_if(areaWrites, [](const std::string& w) { return !std::strchr("XYWH", w[0]) || w[1] != '='; });
+  EXPECT_EQ(areaWrites, (Log{"X=976", "Y=732", "Y=0", "X=0"}));
+  EXPECT_EQ(camera->Width(), 2592);
+  EXPECT_EQ(camera->Height(), 1944);
+  EXPECT_EQ(state.frameBuffer.Current()->Width(), 2592);
+  EXPECT_EQ(Current().resolutionIndex, 0);
+  DWORD type;
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadStoredValue(L"Property", type, bytes));
+  EXPECT_EQ(bytes[12], 0);  // the resolution index stored
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].text.find(L"\"W\" = 640: the camera keeps 2592"), std::wstring::npos);
+  EXPECT_NE(messages[0].text.find(L"2592 \u00D7 1944"), std::wstring::npos) << messages[0].text.c_str();
+
+  std::vector<std::uint8_t> frame(ComputeFrameLayout(2592, 1944, 24).imageSize);
+  bool grabbed = false;
+  for (int i = 0; i < 5 && !grabbed; ++i) grabbed = camera->GrabFrame(frame.data(), frame.size());
+  EXPECT_TRUE(grabbed);
+  EXPECT_TRUE(camera->StopAcquisition());
+}
+
 }  // namespace

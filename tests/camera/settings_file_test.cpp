@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"SetTwice", kStart + "mono = on\n# again\nmono = off\n", 5, "\"mono\" is set twice (first on line 3)"},
         BadFile{"VersionTwice", kStart + "version = 1\n", 3, "\"version\" is set twice"},
         BadFile{"WholeNumberTooLarge", kStart + "exposure_time_us = 500001\n", 3,
-                "\"exposure_time_us\" must be a whole number from 10 to 500000, not \"500001\""},
+                "\"exposure_time_us\" must be a whole number from 1000 to 500000, not \"500001\""},
         BadFile{"WholeNumberWithDecimals", kStart + "exposure_lower_limit_us = 20.5\n", 3,
                 "must be a whole number from 10 to 500000"},
         BadFile{"NumberTooLarge", kStart + "gain_db = 32.001\n", 3,

@@ -153,16 +153,4 @@ TEST_F(SettingsStore, OverLongValuesFallBackToTheDefaults) {
   EXPECT_EQ(0, std::memcmp(&camera->CurrentRecord(), &expected, sizeof expected));
 }
 
-TEST_F(SettingsStore, ShortRecordLeavesItsTailZero) {
-  PropertyRecord stored = Defaults();
-  stored.exposureTime = 4321;
-  const DWORD version = 2;
-  StoreValue(L"Version", REG_DWORD, &version, 4);
-  StoreValue(L"Property", REG_BINARY, &stored, 32);  // up to and including the exposure time
-  ASSERT_TRUE(camera->Open());
-  EXPECT_EQ(camera->CurrentRecord().exposureTime, 4321);
-  EXPECT_EQ(camera->CurrentRecord().totalGain, 0.0);
-  EXPECT_EQ(camera->CurrentRecord().flipVertical, 0);
-}
-
 }  // namespace

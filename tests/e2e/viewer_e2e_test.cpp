@@ -198,6 +198,50 @@ TEST_F(Viewer, SnapshotIsSavedThroughTheSaveDialog) {
   EXPECT_FALSE(std::filesystem::exists(testing_support::ModuleFolder() + L"\\Q7Viewer.exeBitmap"));
 }
 
+// A name typed a key at a time, 250 characters long: the common dialog would overrun its
+// buffer and take the program down; the name box stops where the path still fits, and the
+// snapshot is saved under that name.
+TEST_F(Viewer, ALongTypedNameIsCutWhereItFitsAndTheSnapshotSaved) {
+  StartWithCamera();
+  StartPlaying();
+  const std::wstring folder = testing_support::ModuleFolder();
+  const auto isOurs = [](const std::filesystem::path& p) { return p.filename().wstring().starts_with(L"aaaaaaaaaa"); };
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (isOurs(entry.path())) std::filesystem::remove(entry.path());
+  }
+  session_->Click(IDC_SNAPSHOT);
+  HWND dialog = session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32770"; });
+  ASSERT_NE(dialog, nullptr) << "no save dialog";
+  // Into the build's folder first: a folder name and OK open that folder (before the call returns).
+  HWND nameBox = ::GetDlgItem(dialog, 1148);  // the file-name combo box
+  ASSERT_NE(nameBox, nullptr);
+  ::SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ::SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  ::SetForegroundWindow(dialog);
+  std::vector<INPUT> keys;
+  for (int i = 0; i < 251; ++i) {
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = i < 250 ? 'A' : VK_RETURN;
+    keys.push_back(key);
+    key.ki.dwFlags = KEYEVENTF_KEYUP;
+    keys.push_back(key);
+  }
+  ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+  const auto ended = [&] { return session_->Program().WaitForExit(0ms) != STILL_ACTIVE; };
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Success for snapshot." || ended(); }, 30s));
+  ASSERT_FALSE(ended()) << "the program died";
+  std::vector<std::filesystem::path> saved;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (isOurs(entry.path())) saved.push_back(entry.path());
+  }
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(std::filesystem::file_size(saved[0]), 15116598u);  // the whole 2592 x 1944 frame as a BMP
+  EXPECT_LE(saved[0].wstring().size(), 259u);
+  std::filesystem::remove(saved[0]);
+}
+
 TEST_F(Viewer, InformationShowsTheAboutBoxUntilAClickOnIt) {
   StartWithCamera();
   session_->Click(IDC_INFORMATION);

@@ -40,6 +40,17 @@ class ImagingFiles : public ::testing::Test {
     return files_.back();
   }
   static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+  static std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+  }
   static std::vector<std::uint8_t> Read(const std::wstring& path) {
     std::vector<std::uint8_t> bytes;
     EXPECT_EQ(ReadFileBytes(path.c_str(), bytes), S_OK);
@@ -209,9 +220,28 @@ TEST_F(ImagingFiles, ReportsAPathThatCannotBeWritten) {
   const std::wstring busy = Path(L"busy.tga");
   HANDLE holder = CreateFileW(busy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(SaveImage(picture, busy.c_str(), ImageFormat::Tga), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
+  EXPECT_TRUE(FAILED(SaveImage(picture, busy.c_str(), ImageFormat::Tga)));
   CloseHandle(holder);
   EXPECT_TRUE(Exists(busy));  // not ours to delete
+  EXPECT_EQ(FilesIn(folder_), std::vector<std::wstring>{L"busy.tga"});
+}
+
+// A file reaches its name only when complete: a full disk leaves an existing file of that
+// name as it was and no partial or temporary file beside it.
+TEST_F(ImagingFiles, AFileIsReplacedOnlyWhenWrittenWhole) {
+  const Image picture = testing::CameraLikePicture(64, 48);
+  const std::wstring path = Path(L"shot.png");
+  const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+  ASSERT_EQ(WriteFileBytes(path.c_str(), old), S_OK);
+  SimulateFullDisk(folder_, 1000);
+  EXPECT_EQ(SaveImage(picture, path.c_str(), ImageFormat::Png), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+  EXPECT_EQ(SaveFileBytes(path.c_str(), std::vector<std::uint8_t>(1001)), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+  SimulateFullDisk(L"", 0);
+  EXPECT_EQ(Read(path), old);
+  EXPECT_EQ(FilesIn(folder_), std::vector<std::wstring>{L"shot.png"});
+  ASSERT_EQ(SaveImage(picture, path.c_str(), ImageFormat::Png), S_OK);
+  EXPECT_EQ(Read(path)[1], 'P');
+  EXPECT_EQ(FilesIn(folder_), std::vector<std::wstring>{L"shot.png"});
 }
 
 TEST_F(ImagingFiles, ReportsWhatCannotBeEncodedAndWritesNothing) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "resources/resource_ids.h"
 
 namespace {
@@ -22,6 +24,25 @@ TEST(PropertySliderMapping, EveryPositionSurvivesTheTripThroughTheRecord) {
       ASSERT_EQ(SliderPositionOf(r, slider.sliderId), position) << "slider " << slider.sliderId;
     }
   }
+}
+
+// The sliders reach exactly the values a stored record keeps when it is read back: the
+// dialog can neither set a value that reading would replace nor miss one reading keeps.
+TEST(PropertySliderMapping, SlidersSpanExactlyTheRangesAStoredRecordKeeps) {
+  const auto keptOnReading = [](int sliderId, int position) {
+    PropertyRecord r = Defaults();
+    SetFromSliderPosition(r, sliderId, position);
+    const PropertyRecord read = Normalised(r);
+    return std::memcmp(&read, &r, sizeof r) == 0;
+  };
+  for (const SliderControl& slider : PropertySliders()) {
+    EXPECT_TRUE(keptOnReading(slider.sliderId, slider.minPosition)) << slider.sliderId;
+    EXPECT_TRUE(keptOnReading(slider.sliderId, slider.maxPosition)) << slider.sliderId;
+    EXPECT_FALSE(keptOnReading(slider.sliderId, slider.minPosition - 1)) << slider.sliderId;
+    EXPECT_FALSE(keptOnReading(slider.sliderId, slider.maxPosition + 1)) << slider.sliderId;
+  }
+  EXPECT_EQ(FindSlider(IDC_GAIN_OFFSET_SLIDER)->maxPosition, 20000);
+  EXPECT_EQ(FindSlider(IDC_TOTAL_GAIN_SLIDER)->maxPosition, 4000);
 }
 
 TEST(PropertyLimitChecks, ExposureLimitsStayInTheUpDownRangeAndInOrder) {

@@ -12,7 +12,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <numeric>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +28,7 @@
 #include "resources/resource_ids.h"
 #include "tests/support/private_registry.h"
 #include "tests/support/program_driver.h"
+#include "tests/support/settings_records.h"
 
 namespace {
 
@@ -46,37 +50,9 @@ void StoreRecord(const PropertyRecord& r) {
   WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &r, sizeof r);
 }
 
-bool SameRecord(const PropertyRecord& a, const PropertyRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-PropertyRecord DefaultRecord() {
-  PropertyRecord r{};
-  SetDefaults(r);
-  return r;
-}
-
-// Far from the defaults in every field.
-PropertyRecord UnusualRecord() {
-  PropertyRecord r = DefaultRecord();
-  r.version = 1;
-  r.resolutionIndex = 3;  // 1920 x 1080
-  r.autoExposure = 1;
-  r.exposureLowerLimit = 2000;
-  r.exposureUpperLimit = 300000;
-  r.exposureTime = 30000;
-  r.autoGain = 0;
-  r.gainLowerLimit = 2.0;
-  r.gainUpperLimit = 20.0;
-  r.gain = 5.5;
-  r.totalGain = 1.5;
-  r.redGain = 1.25;
-  r.greenGain = 0.75;
-  r.blueGain = 2.0;
-  r.mono = 1;
-  r.flipVertical = 0;
-  r.flipHorizontal = 1;
-  r.gainOffset = -12.34;
-  return r;
-}
+using testing_support::DefaultRecord;
+using testing_support::SameRecord;
+using testing_support::UnusualRecord;
 
 double CameraProperty(const std::string& path) { return q7sim::ReadProperty(0, "Base/" + path); }
 
@@ -112,6 +88,7 @@ class PropertyDialog : public ::testing::Test {
         state_, [this](const std::wstring& text, const std::wstring&, UINT) { reports_.push_back(text); });
     ASSERT_TRUE(camera_->Open());
     opening_ = camera_->CurrentRecord();
+    openingReports_ = std::move(reports_);
     reports_.clear();
     q7sim::StartRecordingWrites();
   }
@@ -129,6 +106,15 @@ class PropertyDialog : public ::testing::Test {
     while (q7sim::FramesDelivered(0) < start + count && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+  }
+
+  // One good frame of the camera's current size; empty when none comes.
+  std::vector<std::uint8_t> GrabOneFrame() {
+    std::vector<std::uint8_t> frame(ComputeFrameLayout(camera_->Width(), camera_->Height(), 24).imageSize);
+    for (int i = 0; i < 5; ++i) {
+      if (camera_->GrabFrame(frame.data(), frame.size())) return frame;
+    }
+    return {};
   }
 
   HWND Item(int id) const { return dialog_->GetDlgItem(id); }
@@ -165,6 +151,7 @@ class PropertyDialog : public ::testing::Test {
   std::unique_ptr<CCamera> camera_;
   std::unique_ptr<CPropDlg> dialog_;
   PropertyRecord opening_{};
+  std::vector<std::wstring> openingReports_;  // what the camera told while it opened
   std::vector<std::wstring> reports_;
 };
 
@@ -409,6 +396,140 @@ TEST_F(PropertyDialog, RefusedValueIsReportedAndTheControlShowsWhatTheCameraKept
   EXPECT_DOUBLE_EQ(RegistryRecord().totalGain, 1.0);
 }
 
+// Gain_dB is rewritten on every apply while auto gain is off: a camera refusing it is told
+// about once, at start, and not again after every change in the dialog.
+TEST_F(PropertyDialog, RefusedGainIsToldOnceAtStartAndNotAfterEachChange) {
+  ::SetEnvironmentVariableW(L"Q7SIM_REJECT_PROPERTY", L"Gain_dB");
+  PropertyRecord stored = DefaultRecord();
+  stored.gain = 5.0;
+  OpenCamera(&stored);
+  ASSERT_EQ(openingReports_.size(), 1u);
+  EXPECT_NE(openingReports_[0].find(L"\"Gain_dB\" = 5: the camera keeps 0"), std::wstring::npos);
+  OpenDialog();
+  EXPECT_EQ(SliderPos(IDC_GAIN_SLIDER), 0);  // what the camera kept
+  Drag(IDC_BLUE_GAIN_SLIDER, 1100);
+  Drag(IDC_BLUE_GAIN_SLIDER, 1200);
+  Click(IDC_MONO_COLOR);
+  Drag(IDC_EXPOSURE_SLIDER, 30000);
+  Click(IDC_RES_1024x768);
+  EXPECT_TRUE(reports_.empty());
+  EXPECT_EQ(CameraProperty("Camera/Expose_us"), 30000);
+
+  // A gain the user asks for is told once, and the slider goes back to what the camera has.
+  Drag(IDC_GAIN_SLIDER, 7000);
+  Drag(IDC_GAIN_SLIDER, 7000);
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find(L"\"Gain_dB\" = 7: the camera keeps 0"), std::wstring::npos);
+  EXPECT_EQ(SliderPos(IDC_GAIN_SLIDER), 0);
+  EXPECT_EQ(Text(IDC_GAIN_VALUE), L"0");
+}
+
+// "X" and "Y" are written before "W": a camera refusing "W" keeps the whole previous area of
+// interest, the picture keeps coming at that size, and the dialog shows it.
+TEST_F(PropertyDialog, RefusedWidthKeepsThePreviousResolutionLive) {
+  ::SetEnvironmentVariableW(L"Q7SIM_REJECT_PROPERTY", L"W");
+  OpenCamera();
+  ASSERT_TRUE(camera_->StartAcquisition());
+  OpenDialog();
+  Click(IDC_RES_640x480);
+  EXPECT_TRUE(Checked(IDC_RES_2592x1944));
+  EXPECT_FALSE(Checked(IDC_RES_640x480));
+  EXPECT_EQ(dialog_->WorkingRecord().resolutionIndex, 0);
+  EXPECT_EQ(RegistryRecord().resolutionIndex, 0);
+  EXPECT_EQ(CameraProperty("Camera/Aoi/X"), 0);
+  EXPECT_EQ(camera_->Width(), 2592);
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find(L"previous area of interest is put back"), std::wstring::npos) << reports_[0].c_str();
+  EXPECT_FALSE(GrabOneFrame().empty());
+  camera_->StopAcquisition();
+}
+
+// ---------------------------------------------------------------------------------------
+// Whatever is stored, the camera starts live and the dialog, the camera and the stored
+// record agree
+
+struct StoredValue {
+  const char* what;
+  std::vector<std::uint8_t> bytes;
+  bool bright;  // a picture that must not be black
+};
+
+std::vector<std::uint8_t> BytesOf(const PropertyRecord& r, std::size_t length) {
+  std::vector<std::uint8_t> bytes(length, 0x5A);
+  std::memcpy(bytes.data(), &r, std::min(length, sizeof r));
+  return bytes;
+}
+
+std::vector<StoredValue> FuzzedStoredValues() {
+  const PropertyRecord unusual = UnusualRecord();
+  std::vector<StoredValue> values;
+  for (std::size_t length : {0, 1, 8, 135, 137}) values.push_back({"a prefix", BytesOf(unusual, length), true});
+  PropertyRecord outOfRange = DefaultRecord();
+  outOfRange.resolutionIndex = 42;
+  outOfRange.autoGain = 7;
+  outOfRange.exposureTime = -5;
+  outOfRange.mono = 12345;
+  outOfRange.flipVertical = 2;
+  outOfRange.flipHorizontal = -1;
+  outOfRange.exposureLowerLimit = 400000;
+  outOfRange.exposureUpperLimit = 300000;
+  values.push_back({"numbers out of range", BytesOf(outOfRange, sizeof outOfRange), true});
+  PropertyRecord notNumbers = UnusualRecord();
+  for (double* d : {&notNumbers.gainLowerLimit, &notNumbers.gainUpperLimit, &notNumbers.gain, &notNumbers.totalGain,
+                    &notNumbers.redGain, &notNumbers.greenGain, &notNumbers.blueGain, &notNumbers.gainOffset})
+    *d = std::numeric_limits<double>::quiet_NaN();
+  values.push_back({"doubles not a number", BytesOf(notNumbers, sizeof notNumbers), true});
+  std::mt19937 random(136);
+  for (int i = 0; i < 4; ++i) {
+    std::vector<std::uint8_t> bytes(sizeof(PropertyRecord));
+    for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(random());
+    values.push_back({"random bytes", bytes, false});
+  }
+  return values;
+}
+
+TEST_F(PropertyDialog, AnyStoredRecordStartsLiveWithAConsistentDialog) {
+  for (const StoredValue& value : FuzzedStoredValues()) {
+    SCOPED_TRACE(std::string(value.what) + ", " + std::to_string(value.bytes.size()) + " bytes");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    const DWORD version = 1;
+    WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &version, sizeof version);
+    WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, value.bytes.data(),
+                       static_cast<DWORD>(value.bytes.size()));
+    OpenCamera();
+    ASSERT_TRUE(camera_->StartAcquisition());
+    const std::vector<std::uint8_t> frame = GrabOneFrame();
+    camera_->StopAcquisition();
+    ASSERT_FALSE(frame.empty()) << "no picture";
+    if (value.bright) {
+      const double mean = std::accumulate(frame.begin(), frame.end(), 0.0) / static_cast<double>(frame.size());
+      EXPECT_GT(mean, 16.0) << "a black picture";
+    }
+
+    OpenDialog();
+    const PropertyRecord r = camera_->CurrentRecord();
+    EXPECT_TRUE(SameRecord(dialog_->WorkingRecord(), r));
+    EXPECT_TRUE(SameRecord(RegistryRecord(), r));
+    ASSERT_GE(r.resolutionIndex, 0);
+    ASSERT_LT(r.resolutionIndex, kResolutionCount);
+    for (int i = 0; i < kResolutionCount; ++i) EXPECT_EQ(Checked(kResolutionRadioIds[i]), i == r.resolutionIndex);
+    EXPECT_EQ(camera_->Width(), kResolutions[r.resolutionIndex].width);
+    for (const CheckBoxControl& box : PropertyCheckBoxes()) {
+      EXPECT_TRUE(r.*box.field == 0 || r.*box.field == 1) << box.id;
+      EXPECT_EQ(Checked(box.id), r.*box.field == 1) << box.id;
+    }
+    EXPECT_EQ(CameraProperty("ImageProcessing/Mirror/MirrorModeGlobal"), r.flipVertical + 2 * r.flipHorizontal);
+    EXPECT_EQ(CameraProperty("ImageProcessing/ColorProcessing"), r.mono ? 3 : 2);
+    for (const SliderControl& slider : PropertySliders()) {
+      const int position = SliderPositionOf(r, slider.sliderId);
+      EXPECT_GE(position, slider.minPosition) << slider.sliderId;
+      EXPECT_LE(position, slider.maxPosition) << slider.sliderId;
+      EXPECT_EQ(SliderPos(slider.sliderId), position) << slider.sliderId;
+    }
+    dialog_.reset();
+  }
+}
+
 // ---------------------------------------------------------------------------------------
 // The modal dialog, driven step by step from a timer while its own loop runs: OK keeps,
 // Cancel and Esc put back the opening record, Enter and Alt+F4 close nothing
@@ -513,10 +634,7 @@ TEST_F(PropertyDialog, EscapeAfterSeveralChangesReturnsTheCameraToTheOpeningReco
   EXPECT_EQ(CameraProperty("Camera/AutoControlParameters/ExposeLowerLimit_us"), 10);
   // Acquisition runs on at the opening size.
   EXPECT_TRUE(camera_->IsAcquiring());
-  std::vector<std::uint8_t> frame(ComputeFrameLayout(2592, 1944, 24).imageSize);
-  bool grabbed = false;
-  for (int i = 0; i < 5 && !grabbed; ++i) grabbed = camera_->GrabFrame(frame.data(), frame.size());
-  EXPECT_TRUE(grabbed);
+  EXPECT_FALSE(GrabOneFrame().empty());
   camera_->StopAcquisition();
 }
 

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "framework/file_dialog.h"
+#include "imaging/image_file.h"
 
 namespace {
 
@@ -113,6 +118,69 @@ TEST_F(SnapshotSaving, UnwritableProgramFolderFallsBackToTheTemporaryFolder) {
   EXPECT_TRUE(SaveSnapshot(frame, target.wstring(), unwritable, fallback_).saved);
   EXPECT_TRUE(fs::exists(target));
   EXPECT_FALSE(fs::exists(fallback_));
+}
+
+// Every name the dialog's filter offers, and the spellings the JPEG entry lists.
+const wchar_t* const kEveryExtension[] = {L"BMP", L"GIF",  L"JPG", L"JPEG", L"JPE", L"PNG", L"ICO", L"TIF", L"TGA",
+                                          L"PCX", L"WBMP", L"WMF", L"JP2",  L"JPC", L"PGX", L"PNM", L"RAS"};
+
+bool MentionsTheFullDisk(std::wstring error) {
+  std::transform(error.begin(), error.end(), error.begin(), [](wchar_t c) { return std::towlower(c); });
+  return error.find(L"disk") != std::wstring::npos;
+}
+
+// A disk that fills up half-way through a snapshot leaves no partial file under the chosen
+// name, in any format, and the user is told why.
+TEST_F(SnapshotSaving, FullDiskLeavesNoPartialFileInAnyFormat) {
+  const auto frame = PatternFrame(640, 480);
+  const fs::path disk = folder_ / L"disk";
+  fs::create_directories(disk);
+  q7::imaging::SimulateFullDisk(disk.wstring(), 100);
+  for (const wchar_t* extension : kEveryExtension) {
+    const fs::path target = disk / (std::wstring(L"shot.") + extension);
+    const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+    EXPECT_FALSE(outcome.saved) << target;
+    EXPECT_TRUE(MentionsTheFullDisk(outcome.error)) << std::string(outcome.error.begin(), outcome.error.end());
+    EXPECT_TRUE(fs::is_empty(disk)) << target;
+  }
+  q7::imaging::SimulateFullDisk(L"", 0);
+  EXPECT_FALSE(fs::exists(temp_));
+}
+
+// On a real full disk: tests/panel/run_on_full_disk.sh maps a 1 MB tmpfs as a drive and names
+// it in Q7_FULL_DISK. Each format either fits whole or leaves nothing behind.
+TEST_F(SnapshotSaving, RealFullDiskKeepsOnlyWholeFiles) {
+  wchar_t drive[MAX_PATH] = L"";
+  if (::GetEnvironmentVariableW(L"Q7_FULL_DISK", drive, MAX_PATH) == 0) GTEST_SKIP() << "no full disk to write to";
+  const fs::path disk = drive;
+  const auto frame = PatternFrame(2592, 1944);  // 15 MB as BMP, on a 1 MB disk
+  for (const wchar_t* extension : kEveryExtension) {
+    const fs::path target = disk / (std::wstring(L"shot.") + extension);
+    const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+    if (outcome.saved) {
+      EXPECT_GT(fs::file_size(target), 0u) << target;
+      fs::remove(target);
+    } else {
+      EXPECT_TRUE(MentionsTheFullDisk(outcome.error)) << std::string(outcome.error.begin(), outcome.error.end());
+    }
+    EXPECT_TRUE(fs::is_empty(disk)) << target;
+    if (std::wstring(extension) == L"BMP") {
+      EXPECT_FALSE(outcome.saved);
+    }
+  }
+}
+
+// A full path longer than MAX_PATH less its terminator cannot be saved: the user is told so.
+TEST_F(SnapshotSaving, TooLongAPathIsReportedAndWritesNothing) {
+  const auto frame = PatternFrame(32, 16);
+  const std::wstring folder = folder_.wstring() + L"\\";
+  const std::wstring fits = folder + std::wstring(kMaxFullPathLength - folder.size() - 4, L'a') + L".PNG";
+  ASSERT_EQ(fits.size(), kMaxFullPathLength);
+  EXPECT_TRUE(SaveSnapshot(frame, fits, temp_, fallback_).saved);
+  const std::wstring tooLong = folder + std::wstring(kMaxFullPathLength - folder.size() - 3, L'b') + L".PNG";
+  const SnapshotOutcome outcome = SaveSnapshot(frame, tooLong, temp_, fallback_);
+  EXPECT_FALSE(outcome.saved);
+  EXPECT_NE(outcome.error.find(PathTooLongMessage(260)), std::wstring::npos);
 }
 
 TEST_F(SnapshotSaving, NoPictureIsReported) {
