@@ -31,6 +31,8 @@ struct Chart {
   TestFrame (*make)();
 };
 
+void PrintTo(const Chart& chart, std::ostream* os) { *os << chart.name; }
+
 class FocusOnChart : public ::testing::TestWithParam<Chart> {};
 
 TEST_P(FocusOnChart, RisesAsTheChartIsBlurredLess) {

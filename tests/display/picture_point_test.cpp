@@ -7,6 +7,7 @@
 
 #include "camera/sdk/sensor_image.h"
 #include "display/frame_renderer.h"
+#include "tests/display/geometry_expectations.h"
 #include "tests/display/test_frames.h"
 #include "tests/display/test_pixels.h"
 
@@ -15,9 +16,11 @@ namespace {
 using display::ComputeRenderGeometry;
 using display::ViewToPicture;
 using display::VisiblePictureRect;
-
-// The frame buffer's size at start-up in the video window's usual picture area.
-constexpr int kW = 640, kH = 480, kCw = 468, kCh = 358;
+using display_test::ExpectRect;
+using display_test::kCh;
+using display_test::kCw;
+using display_test::kH;
+using display_test::kW;
 
 std::optional<POINT> PixelAt(double scale, int panX, int panY, POINT view) {
   const auto g = ComputeRenderGeometry(kW, kH, kCw, kCh, scale, panX, panY);
@@ -28,13 +31,6 @@ void ExpectPixel(const std::optional<POINT>& p, int x, int y) {
   ASSERT_TRUE(p);
   EXPECT_EQ(p->x, x);
   EXPECT_EQ(p->y, y);
-}
-
-void ExpectRect(const RECT& r, int l, int t, int rr, int b) {
-  EXPECT_EQ(r.left, l);
-  EXPECT_EQ(r.top, t);
-  EXPECT_EQ(r.right, rr);
-  EXPECT_EQ(r.bottom, b);
 }
 
 TEST(ViewToPicture, ACentredPictureEndsAtItsMarginsAndTheMarginsShowNothing) {
