@@ -18,6 +18,17 @@ struct BgrPicture {
   const std::uint8_t* Row(int y) const { return pixels + static_cast<std::size_t>(y) * stride; }
 };
 
+// A grid that takes one pixel in every step x step square, for statistics that need not see
+// every pixel. Band k (rows k * step to k * step + step - 1) gives one row and a first column,
+// from which every step-th pixel is taken. Both move from band to band so that every position
+// within the square comes up equally often: thin lines and fine gratings, horizontal, vertical
+// or diagonal, are then sampled in their true share instead of always or never.
+struct GridRow {
+  int y;
+  int firstColumn;
+};
+constexpr GridRow SampleGridRow(int band, int step) { return {band * step + band % step, band / step % step}; }
+
 // Rec. 601 luma with integer weights (77 + 150 + 29 = 256), rounded: 0 to 255.
 constexpr int Luminance(int red, int green, int blue) { return (77 * red + 150 * green + 29 * blue + 128) >> 8; }
 

@@ -28,11 +28,11 @@ double ComputeFocusMeasure(const BgrPicture& picture, const RECT& area, int step
   if (step < 1) step = FocusSampleStep(right - left, bottom - top);
   const std::size_t pitch = 3 * static_cast<std::size_t>(step);
   std::uint64_t energy = 0, lumaSum = 0, points = 0;
-  for (int k = 0, y = top; k * step < rows; ++k, y += step) {
-    const int first = k % step;
-    if (first >= columns) continue;
-    const int n = (columns - 1 - first) / step + 1;
-    const std::uint8_t* p = picture.Row(y) + 3 * static_cast<std::size_t>(left + first);
+  for (int band = 0; band * step < rows; ++band) {
+    const GridRow row = SampleGridRow(band, step);
+    if (row.y >= rows || row.firstColumn >= columns) continue;
+    const int n = (columns - 1 - row.firstColumn) / step + 1;
+    const std::uint8_t* p = picture.Row(top + row.y) + 3 * static_cast<std::size_t>(left + row.firstColumn);
     const std::uint8_t* below = p + picture.stride;
     for (int i = 0; i < n; ++i, p += pitch, below += pitch) {
       const int l = LumaAt(p);

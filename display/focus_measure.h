@@ -7,12 +7,11 @@
 // doubles both the differences and the mean, so it leaves the figure almost where it was.
 //
 // Differences are always taken between neighbouring pixels, so the figure stays sensitive to
-// a blur of one pixel; only the points they are taken at are thinned out, on a grid of about
-// 160 000 points (every 6th row and column at 2592 x 1944) whose column start moves by one on
-// each row. On detail spread over the picture the grid's figure is within a few percent of the
-// every-pixel figure; a picture with only a few long horizontal edges, which a grid row meets
-// or misses whole, can be 15 % off. For a still scene the grid does not move, so the figure
-// is steady from frame to frame, which is what focusing needs.
+// a blur of one pixel; only the points they are taken at are thinned out, to about 160 000 on
+// the grid of SampleGridRow (one in every 6 x 6 square at 2592 x 1944). On detail spread over
+// the picture the grid's figure is within a few percent of the every-pixel figure; on a picture
+// with only a few long edges, which grid rows meet or miss whole, it can be 10 to 15 % off. For
+// a still scene the grid does not move, so the figure is steady while focusing.
 #include <windows.h>
 
 #include "display/bgr_picture.h"

@@ -36,11 +36,11 @@ FrameHistogram ComputeHistogram(const BgrPicture& picture, int step) {
   const std::size_t pitch = 3 * static_cast<std::size_t>(step);
 
   BinSet sets[2];
-  for (int y = 0, counted = 0; y < picture.height; y += step, ++counted) {
-    const int first = counted % step;
-    if (first >= picture.width) continue;
-    const int n = (picture.width - 1 - first) / step + 1;  // pixels counted in this row
-    const std::uint8_t* p = picture.Row(y) + 3 * static_cast<std::size_t>(first);
+  for (int band = 0; band * step < picture.height; ++band) {
+    const GridRow row = SampleGridRow(band, step);
+    if (row.y >= picture.height || row.firstColumn >= picture.width) continue;
+    const int n = (picture.width - 1 - row.firstColumn) / step + 1;  // pixels counted in this row
+    const std::uint8_t* p = picture.Row(row.y) + 3 * static_cast<std::size_t>(row.firstColumn);
     // Counted in locals: kept in memory beside the bins they would make another chain.
     std::uint32_t low = 0, high = 0;
     int i = 0;

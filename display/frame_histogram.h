@@ -2,10 +2,9 @@
 // The histogram of a whole frame: 256 bins each for blue, green, red and luminance, and the
 // pixels that clip at either end.
 //
-// It counts a grid of pixels: every `step`-th row, and in each such row every `step`-th
-// pixel, starting one column further right on each counted row. The grid covers the whole
-// frame, and the moving start counts thin vertical lines in their true share instead of all
-// or nothing. The default step of 4 counts one pixel in 16 (315 000 at 2592 x 1944), which
+// It counts one pixel in every step x step square, on the grid of SampleGridRow: the grid
+// covers the whole frame, and thin lines and fine patterns count in their true share instead of
+// all or nothing. The default step of 4 counts one pixel in 16 (315 000 at 2592 x 1944), which
 // keeps the whole frame within a millisecond. On random frames the clipped shares then differ
 // from a count of every pixel by about 0.02 % of the pixels, and each bin's share by at most
 // 0.05 % of the pixels (a bin of a random frame holds 0.39 %).

@@ -106,14 +106,25 @@ TEST_F(FrameHistogramTest, DefaultGridCountsOnePixelInSixteenAndKeepsTheWholeFra
   }
 }
 
-TEST_F(FrameHistogramTest, ThinVerticalLinesCountInTheirTrueShare) {
-  // One saturated column in four: a grid with a fixed start would see all of them or none.
-  TestFrame frame(400, 300);
-  frame.Fill(0, 0, 400, 300, 90, 90, 90);
-  for (int x = 1; x < 400; x += 4) frame.Fill(x, 0, x + 1, 300, 255, 255, 255);
-  const FrameHistogram h = ComputeHistogram(frame.Picture());
-  EXPECT_NEAR(h.ClippedHighShare(), 0.25, 0.01);
-  EXPECT_NEAR(double(h.luminance[255]) / h.samples, 0.25, 0.01);
+TEST_F(FrameHistogramTest, ThinLinesCountInTheirTrueShare) {
+  // One saturated line in four: a grid that always took the same row or column within its
+  // square would see all of them or none.
+  struct Lines {
+    const char* name;
+    bool (*on)(int x, int y);
+  };
+  for (const Lines lines : {Lines{"vertical", [](int x, int) { return x % 4 == 1; }},
+                            Lines{"horizontal", [](int, int y) { return y % 4 == 2; }},
+                            Lines{"diagonal", [](int x, int y) { return (x + y) % 4 == 3; }},
+                            Lines{"other diagonal", [](int x, int y) { return (x - y + 400) % 4 == 0; }}}) {
+    SCOPED_TRACE(lines.name);
+    TestFrame frame(400, 320);  // 80 bands of rows: 5 turns of the grid
+    for (int y = 0; y < 320; ++y)
+      for (int x = 0; x < 400; ++x) lines.on(x, y) ? frame.Set(x, y, 255, 255, 255) : frame.Set(x, y, 90, 90, 90);
+    const FrameHistogram h = ComputeHistogram(frame.Picture());
+    EXPECT_NEAR(h.ClippedHighShare(), 0.25, 0.01);
+    EXPECT_NEAR(double(h.luminance[255]) / h.samples, 0.25, 0.01);
+  }
 }
 
 TEST_F(FrameHistogramTest, AnEmptyOrMalformedPictureGivesAnEmptyHistogram) {
