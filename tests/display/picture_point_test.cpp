@@ -99,17 +99,6 @@ TEST(ViewToPicture, AgreesWithThePixelsTheRendererDraws) {
   }
 }
 
-TEST(PictureToSensor, AddsTheAreaOfInterestAndUndoesTheMirroring) {
-  const display::SensorPlacement none{976, 732, false, false};
-  const display::SensorPlacement both{976, 732, true, true};
-  EXPECT_EQ(display::PictureToSensor({0, 0}, 640, 480, none).x, 976);
-  EXPECT_EQ(display::PictureToSensor({0, 0}, 640, 480, none).y, 732);
-  EXPECT_EQ(display::PictureToSensor({0, 0}, 640, 480, both).x, 976 + 639);
-  EXPECT_EQ(display::PictureToSensor({0, 0}, 640, 480, both).y, 732 + 479);
-  EXPECT_EQ(display::PictureToSensor({10, 20}, 640, 480, {0, 0, true, false}).x, 629);
-  EXPECT_EQ(display::PictureToSensor({10, 20}, 640, 480, {0, 0, true, false}).y, 20);
-}
-
 // The simulated camera crops and mirrors its chart as the real one does: every pixel of the
 // picture it delivers must be the chart's pixel at the sensor position we compute.
 TEST(PictureToSensor, FindsTheSimulatedSensorsOwnPixel) {
