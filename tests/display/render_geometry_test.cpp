@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "display/zoom_steps.h"
+#include "tests/display/geometry_expectations.h"
 
 namespace {
 
@@ -10,16 +11,11 @@ using display::ComputeDragPan;
 using display::ComputeNavigatorRect;
 using display::ComputeRenderGeometry;
 using display::PanOffset;
-
-// The frame buffer's size at start-up in the video window's usual picture area.
-constexpr int kW = 640, kH = 480, kCw = 468, kCh = 358;
-
-void ExpectRect(const RECT& r, int l, int t, int rr, int b) {
-  EXPECT_EQ(r.left, l);
-  EXPECT_EQ(r.top, t);
-  EXPECT_EQ(r.right, rr);
-  EXPECT_EQ(r.bottom, b);
-}
+using display_test::ExpectRect;
+using display_test::kCh;
+using display_test::kCw;
+using display_test::kH;
+using display_test::kW;
 
 TEST(RenderGeometry, NaturalSizeShowsTheTopLeftPartUncentred) {
   const auto g = ComputeRenderGeometry(kW, kH, kCw, kCh, 100, 0, 0);
