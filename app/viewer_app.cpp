@@ -45,6 +45,7 @@ bool CViewerApp::StartUp() {
   fullView_->Create(IDD_FULL_VIEW);
 
   m_state.displayScale = 100.0;
+  LoadLiveViewChoices(m_state.live);
   return true;
 }
 

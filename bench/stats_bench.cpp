@@ -18,11 +18,11 @@
 #include "camera/sdk/sensor_image.h"
 #include "display/focus_measure.h"
 #include "display/frame_histogram.h"
-#include "display/frame_rate_meter.h"
 #include "display/histogram_panel.h"
 #include "display/picture_point.h"
 #include "display/render_geometry.h"
 #include "display/statistics_text.h"
+#include "state/frame_rate_meter.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ int main() {
   const RECT crop{(kWidth - 468) / 2, (kHeight - 358) / 2, (kWidth + 468) / 2, (kHeight + 358) / 2};
   const auto geometry = display::ComputeRenderGeometry(kWidth, kHeight, 468, 358, 10, 0, 0);
 
-  display::FrameRateMeter meter;
+  FrameRateMeter meter;
   display::FocusPeak peak;
   auto time = Clock::time_point{};
   const auto meterWork = [&](const display::BgrPicture&) {

@@ -103,6 +103,10 @@ class CCamera {
   void LoadRecord();
   void SaveRecord() noexcept;
   void ReportRefusals(const SettingWriter& writer);
+  // Tells the live information where the picture lies on the sensor and what it is set to.
+  void PublishPlacement() noexcept;
+  // The exposure and gain the camera is using now, which auto exposure and gain move.
+  void PublishExposure() noexcept;
   std::wstring CantFindCameraText() const;
   void StopHandOff() noexcept;
 

@@ -12,6 +12,9 @@ using namespace camera_detail;
 
 namespace {
 
+// Reading two properties per frame would cost the SDK's lock for nothing: they change slowly.
+constexpr std::uint64_t kExposureReadEvery = 8;
+
 std::int64_t Ticks() noexcept {
   LARGE_INTEGER t;
   ::QueryPerformanceCounter(&t);
@@ -23,6 +26,7 @@ std::int64_t Ticks() noexcept {
 bool CCamera::StartCapture() {
   const auto block = state_.frameBuffer.Current();
   if (!block || block->Width() != width_ || block->Height() != height_) FitFrameBuffer();
+  state_.live.meter.Reset();
   const bool started = StartAcquisition();
   if (!handOff_) {
     handOff_ = std::make_unique<FrameHandOffThread>(state_, *this);
@@ -121,6 +125,7 @@ void CCamera::AcquisitionLoop() {
   device.systemSettings().property("RequestCount").write(kRequestCount);
   fi.updateRequests();
   for (int i = 0; i < kRequestCount; ++i) fi.imageRequestSingle(0);
+  std::uint64_t goodFrames = 0;
 
   while (!stopped_) {
     const int n = fi.imageRequestWaitFor(kRequestWaitMs, 0);
@@ -130,12 +135,21 @@ void CCamera::AcquisitionLoop() {
     const acq::Request* request = fi.getRequest(n);
     if (request != nullptr && request->requestResult() == acq::kRequestOk && request->imageData() != nullptr) {
       StoreFrame(request->imageData(), request->imageSize(), requestAt);
+      if (++goodFrames % kExposureReadEvery == 0) PublishExposure();
+    } else {
+      state_.live.meter.OnBad(FrameRateMeter::Clock::now());
     }
     // The newest image stays locked until the next one arrives.
     if (cleanup.locked >= 0) fi.imageRequestUnlock(cleanup.locked);
     cleanup.locked = n;
     fi.imageRequestSingle(0);
   }
+}
+
+void CCamera::PublishExposure() noexcept {
+  SettingWriter w(*device_);
+  state_.live.exposureUs = w.ReadInt(kCameraList, "Expose_us", state_.live.exposureUs);
+  state_.live.gainDb = w.ReadDouble(kCameraList, "Gain_dB", state_.live.gainDb);
 }
 
 void CCamera::StoreFrame(const void* data, std::size_t size, std::int64_t requestAt) {

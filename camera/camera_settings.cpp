@@ -87,7 +87,18 @@ void CCamera::ApplyProperties(const PropertyRecord& record, bool force) {
 
   current_ = r;
   SaveRecord();
+  PublishPlacement();
   ReportRefusals(w);
+}
+
+void CCamera::PublishPlacement() noexcept {
+  const AreaOfInterest aoi = CentredAoi(width_, height_);
+  state_.live.aoiX = aoi.x;
+  state_.live.aoiY = aoi.y;
+  state_.live.flipHorizontal = current_.flipHorizontal != 0;
+  state_.live.flipVertical = current_.flipVertical != 0;
+  state_.live.exposureUs = current_.exposureTime;
+  state_.live.gainDb = current_.gain;
 }
 
 void CCamera::ChangeResolution(PropertyRecord& r, const PropertyRecord& previous, SettingWriter& w) {

@@ -12,15 +12,18 @@ void RunFrameHandOff(AppState& state, CCamera& camera, const std::atomic<bool>& 
   while (!stop) {
     bool ready = false;
     bool idle = false;
+    std::size_t bytes = 0;
     {
       std::lock_guard bufferLock(state.frameBuffer.BufferLock());
       const auto block = state.frameBuffer.Current();
       idle = !block || !camera.IsAcquiring();
       ready = block && camera.GrabFrame(block->Pixels(), block->PixelBytes());
+      bytes = block ? block->PixelBytes() : 0;
       state.frameReady = ready ? 1 : 0;
     }
     if (ready) {
-      ++state.framesStored;
+      // The meter numbers the frame; the renderer reports that number when it shows it.
+      state.framesStored = state.live.meter.OnDelivered(FrameRateMeter::Clock::now(), bytes);
       state.redraw.Notify();
     }
     // GrabFrame returns at once while nothing is acquired; without a pause this

@@ -3,22 +3,11 @@
 #include <windows.h>
 
 #include "camera/property_record.h"
+#include "framework/registry_value.h"
+#include "state/settings_key.h"
 
-inline constexpr wchar_t kSettingsKey[] = L"Software\\ORMELAN\\TK Lumora-Q7";
 inline constexpr wchar_t kVersionValue[] = L"Version";    // REG_DWORD, 4 bytes
 inline constexpr wchar_t kPropertyValue[] = L"Property";  // REG_BINARY, the 136-byte PropertyRecord
-
-// Opens the key with all access, creating it when that fails, and sets the value.
-// Returns RegSetValueEx's result.
-LONG WriteRegistryValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, DWORD type, const void* bytes,
-                        DWORD byteCount) noexcept;
-
-// Zeroes the buffer, then queries the value into it without creating the key. Returns the
-// query's result (ERROR_SUCCESS, or e.g. ERROR_MORE_DATA for a value longer than the
-// buffer). A shorter value leaves the rest of the buffer zero; the stored type is not checked.
-// `storedSize`, when given, receives the size of the value read.
-LONG ReadRegistryValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, DWORD type, void* buffer,
-                       DWORD byteCount, DWORD* storedSize = nullptr) noexcept;
 
 struct StoredRecord {
   PropertyRecord record;

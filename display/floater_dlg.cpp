@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "display/live_view_keys.h"
 #include "display/view_resources.h"
 #include "display/window_geometry.h"
 #include "framework/win_app.h"
@@ -23,6 +24,7 @@ BOOL CFloaterDlg::OnInitDialog() {
   CBorderSkinDlg::OnInitDialog();
   ApplySkin();
   SetWindowText(kTitle);
+  m_viewBox.SetHelpTip(LoadResourceString(IDS_TIP_PICTURE, display::ViewResourceModule(state_)).c_str());
   m_viewBox.StartRenderThread();
   snapSuppressed_ = FALSE;
   return TRUE;
@@ -42,6 +44,7 @@ void CFloaterDlg::ApplySkin() {
 BOOL CFloaterDlg::PreTranslateMessage(MSG* msg) {
   // Nothing may end or close this window from the keyboard.
   if (display::ClassifyClosingKey(msg->message, msg->wParam) != display::ClosingKey::None) return TRUE;
+  if (display::HandleLiveViewKey(state_, *msg)) return TRUE;
   return CBorderSkinDlg::PreTranslateMessage(msg);
 }
 

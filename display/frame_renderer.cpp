@@ -86,6 +86,7 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
     StretchPicture(back, width, height, block, g, options);
   }
   DrawCaption(back, scalePercent);
+  if (options.overlays) DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_);
   DrawNavigator(width, navigator);
   ::BitBlt(targetDc, 0, 0, width, height, back, 0, 0, SRCCOPY);
   return g;

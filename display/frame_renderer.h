@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "display/dib_surface.h"
+#include "display/live_overlays.h"
 #include "display/render_geometry.h"
 #include "display/scale_plan.h"
 #include "framework/critical_section.h"
@@ -22,6 +23,8 @@ struct DrawFrameOptions {
   int stretchMode = 0;
   // Held around the scaling only, the one step that reads the pixels; null takes no lock.
   CCriticalSection* frameLock = nullptr;
+  // Drawn after the caption; null draws none.
+  const LiveOverlays* overlays = nullptr;
 };
 
 class FrameRenderer {
@@ -45,6 +48,7 @@ class FrameRenderer {
   bool planned_ = false;
   DibSurface back_;
   DibSurface navigator_;
+  DibSurface overlayScratch_;
   fw::UniqueBrush black_;
   fw::UniquePen navigatorBorder_;
   fw::UniquePen navigatorView_;

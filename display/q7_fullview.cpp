@@ -1,5 +1,6 @@
 #include "display/q7_fullview.h"
 
+#include "display/live_view_keys.h"
 #include "display/window_geometry.h"
 #include "display/zoom_steps.h"
 #include "framework/handles.h"
@@ -18,6 +19,7 @@ BOOL CQ7Fullview::PreTranslateMessage(MSG* msg) {
       return TRUE;  // the rest of a closing keystroke must not reach the dialog's own handling
     case display::ClosingKey::None: break;
   }
+  if (display::HandleLiveViewKey(state_, *msg)) return TRUE;
   return CPictureView::PreTranslateMessage(msg);
 }
 

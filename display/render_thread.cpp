@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "display/frame_renderer.h"
+#include "display/live_statistics.h"
 #include "display/trace.h"
 
 namespace display {
@@ -76,12 +77,26 @@ RenderThread::Inputs RenderThread::CurrentInputs() const {
   now.scale = state_.displayScale.load();
   now.pan = {state_.panX.load(), state_.panY.load()};
   ::GetClientRect(view_, &now.client);
+  now.infoLine = state_.live.showInfoLine.load();
+  now.histogram = state_.live.showHistogram.load();
+  now.focus = state_.live.showFocus.load();
+  now.focusSession = state_.live.focusSession.load();
+  if (now.infoLine) now.pointer = PointerOverView();
   return now;
+}
+
+std::optional<POINT> RenderThread::PointerOverView() const {
+  POINT screen{};
+  if (!::GetCursorPos(&screen) || ::WindowFromPoint(screen) != view_) return std::nullopt;
+  POINT client = screen;
+  ::ScreenToClient(view_, &client);
+  return client;
 }
 
 void RenderThread::Run() {
   fw::ScopedWindowDc dc(view_);
   FrameRenderer renderer;
+  LiveStatistics statistics(state_);
   std::optional<Inputs> drawn;  // what the picture on the screen shows
   while (stopRequest_.load() == 0) {
     ++passes_;
@@ -89,7 +104,7 @@ void RenderThread::Run() {
     // Drawn once per new frame and once per change of zoom, pan or size; never again for
     // the same picture. No frames flowing (the flag down) means nothing to draw.
     if (now.block && state_.frameReady.load() != 0 && (!drawn || !(now == *drawn))) {
-      if (const auto g = DrawOnce(dc.get(), renderer, now)) {
+      if (const auto g = DrawOnce(dc.get(), renderer, statistics, now)) {
         now.pan = {g->panX, g->panY};  // the clamped offset is what the picture shows
         drawn = now;
       }
@@ -109,16 +124,21 @@ void RenderThread::Repaint(HDC dc, HWND view) {
   ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
 }
 
-std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& renderer, const Inputs& in) {
+std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics,
+                                                     const Inputs& in) {
   // The block is held for the whole frame, so a re-fit of the frame buffer meanwhile frees
   // the old block only after this frame is done with it.
+  const LiveOverlays overlays = statistics.Prepare(*in.block, in.framesStored, in.client.right - in.client.left,
+                                                   in.client.bottom - in.client.top, in.scale, in.pan, in.pointer);
   DrawFrameOptions options;
   options.frameLock = &state_.frameBuffer.FrameLock();
+  if (!overlays.Empty()) options.overlays = &overlays;
   const auto g = renderer.Draw(dc, in.client, *in.block, in.scale, in.pan, options);
   if (g) {
     WriteBack(state_.panX, in.pan.x, g->panX);
     WriteBack(state_.panY, in.pan.y, g->panY);
     ++frames_;
+    state_.live.meter.OnShown(FrameRateMeter::Clock::now(), in.framesStored);
     // Wine pushes a window's drawing to the X server only when the drawing thread looks at
     // its message queue (or 50 ms later): without this, at most 15-20 pictures a second
     // reach the screen. On Windows it is a cheap no-op.

@@ -20,6 +20,7 @@
 namespace display {
 
 class FrameRenderer;
+class LiveStatistics;
 
 class RenderThread {
  public:
@@ -57,16 +58,26 @@ class RenderThread {
     double scale = 0;
     PanOffset pan;
     RECT client{};
+    // The live-information views that are on, and where the pointer is while the
+    // information line shows its pixel.
+    bool infoLine = false, histogram = false, focus = false;
+    unsigned focusSession = 0;
+    std::optional<POINT> pointer;
     bool operator==(const Inputs& o) const noexcept {
+      const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
+                               (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
       return block == o.block && framesStored == o.framesStored && scale == o.scale && pan == o.pan &&
-             ::EqualRect(&client, &o.client);
+             ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
+             focus == o.focus && focusSession == o.focusSession && samePointer;
     }
   };
 
   static DWORD WINAPI RenderThreadProc(LPVOID param) noexcept;
   void Run();
   Inputs CurrentInputs() const;
-  std::optional<RenderGeometry> DrawOnce(HDC dc, FrameRenderer& renderer, const Inputs& in);
+  std::optional<RenderGeometry> DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics, const Inputs& in);
+  // The pointer's position in the view while it is over the view, for the information line.
+  std::optional<POINT> PointerOverView() const;
   // Waits for a signalled change or a stop request (or a short while); true when asked to stop.
   bool WaitForChange() const noexcept;
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "display/frame_histogram.h"
-#include "display/frame_rate_meter.h"
 #include "display/picture_point.h"
+#include "state/frame_rate_meter.h"
 
 namespace display {
 

@@ -5,8 +5,31 @@
 
 CViewBox::CViewBox(AppState& state) noexcept : CPictureView(state, display::RenderThread::Trace::AfterEachFrame) {}
 
+namespace {
+constexpr UINT_PTR kHelpTipId = 1;
+}
+
+void CViewBox::SetHelpTip(const wchar_t* text) {
+  if (!text || !*text || (!helpTip_.m_hWnd && !helpTip_.Create(this))) return;
+  const RECT client = GetClientRect();
+  if (helpTip_.GetToolCount() == 0) helpTip_.AddTool(this, text, &client, kHelpTipId);
+  helpTip_.UpdateTipText(text, this, kHelpTipId);
+  helpTip_.Activate(TRUE);
+}
+
+BOOL CViewBox::PreTranslateMessage(MSG* msg) {
+  if (helpTip_.m_hWnd) helpTip_.RelayEvent(msg);
+  return CPictureView::PreTranslateMessage(msg);
+}
+
+void CViewBox::OnSize() {
+  if (helpTip_.m_hWnd) helpTip_.SetToolRect(this, kHelpTipId, GetClientRect());
+  Default();
+}
+
 LRESULT CViewBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_SIZE: OnSize(); return 0;
     case WM_ERASEBKGND: return 0;  // the renderer covers every pixel
     case WM_PAINT: OnPaint(); return 0;
     case WM_LBUTTONDOWN:

@@ -6,21 +6,29 @@
 #include <windows.h>
 
 #include "display/picture_view.h"
+#include "framework/controls.h"
 #include "framework/wnd.h"
 
 class CViewBox : public CPictureView<CWnd> {
  public:
   explicit CViewBox(AppState& state) noexcept;
 
+  // A tooltip over the whole picture, naming what the mouse and the keys do there.
+  void SetHelpTip(const wchar_t* text);
+  BOOL PreTranslateMessage(MSG* msg) override;
+
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   void OnPaint();
+  void OnSize();
   void OnLeftButton(UINT msg, UINT flags, POINT pt);
   void OnMouseMove(UINT flags, POINT pt);
   void OnRButtonDown();
   void OnRButtonUp();
   // The parent gets the point as received, in this control's client coordinates.
   void ForwardToParent(UINT msg, UINT flags, POINT pt) const;
+
+  CToolTipCtrl helpTip_;
 };

@@ -45,6 +45,12 @@ void CToolTipCtrl::UpdateTipText(const wchar_t* text, CWnd* tool, UINT_PTR toolI
   SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void CToolTipCtrl::SetToolRect(CWnd* tool, UINT_PTR toolId, const RECT& rect) const {
+  TOOLINFOW info = MakeToolInfo(tool->m_hWnd, nullptr, toolId);
+  info.rect = rect;
+  SendMessage(TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 int CToolTipCtrl::GetToolCount() const { return static_cast<int>(SendMessage(TTM_GETTOOLCOUNT)); }
 
 void CToolTipCtrl::RelayEvent(MSG* msg) const { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }

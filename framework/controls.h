@@ -25,6 +25,7 @@ class CToolTipCtrl : public CWnd {
   void Activate(BOOL activate) const;
   BOOL AddTool(CWnd* tool, const wchar_t* text, const RECT* rect, UINT_PTR toolId) const;
   void UpdateTipText(const wchar_t* text, CWnd* tool, UINT_PTR toolId) const;
+  void SetToolRect(CWnd* tool, UINT_PTR toolId, const RECT& rect) const;
   int GetToolCount() const;
   void RelayEvent(MSG* msg) const;
 };

@@ -84,6 +84,12 @@ struct MetafileTraits {
   static void close(HMETAFILE h) noexcept { ::DeleteMetaFile(h); }
 };
 
+struct MenuTraits {
+  using handle_type = HMENU;
+  static HMENU invalid() noexcept { return nullptr; }
+  static void close(HMENU h) noexcept { ::DestroyMenu(h); }
+};
+
 struct WindowTraits {
   using handle_type = HWND;
   static HWND invalid() noexcept { return nullptr; }
@@ -102,6 +108,7 @@ using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueMetafile = UniqueHandle<MetafileTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
 
 // A window's DC from GetDC (or GetWindowDC), given back with ReleaseDC.
 class ScopedWindowDc {

@@ -8,6 +8,7 @@
 #include "display/zoom_steps.h"
 #include "framework/com_apartment.h"
 #include "framework/file_dialog.h"
+#include "framework/message_args.h"
 #include "framework/notice_board.h"
 #include "framework/win_app.h"
 #include "panel/about_dlg.h"
@@ -199,7 +200,29 @@ void CControlPanelDlg::OnInformation() {
 
 void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this); }
 
+std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
+  return LiveViewMenuItems(state_.live, state_.resourceLibrary);
+}
+
+void CControlPanelDlg::OnContextMenu(HWND target, POINT screenPoint) {
+  if (target != m_hWnd) return;                      // the buttons have menus of none
+  if (screenPoint.x == -1 && screenPoint.y == -1) {  // from the keyboard: at the panel's corner
+    const RECT r = GetWindowRect();
+    screenPoint = {r.left + 8, r.top + 8};
+  }
+  if (const UINT chosen = TrackContextMenu(m_hWnd, screenPoint, ContextMenuItems())) OnMenuCommand(chosen);
+}
+
+bool CControlPanelDlg::OnMenuCommand(UINT id) {
+  LiveView view;
+  if (!LiveViewOfCommand(id, view)) return false;
+  ToggleLiveView(state_.live, view);
+  state_.redraw.Notify();
+  return true;
+}
+
 BOOL CControlPanelDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
+  if (!control && OnMenuCommand(id)) return TRUE;
   if (control && notifyCode != BN_CLICKED) return CBitmapSkinDlg::OnCommand(notifyCode, id, control);
   switch (id) {
     case IDC_HIDE: ShowWindow(SW_MINIMIZE); return TRUE;
@@ -317,6 +340,7 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(icon_);
+    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<HWND>(wp), fw::PointFromLParam(lp)); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
     case WM_WINDOWPOSCHANGING: OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lp)); return 0;
     case WM_WINDOWPOSCHANGED: OnWindowPosChanged(reinterpret_cast<const WINDOWPOS*>(lp)); return 0;

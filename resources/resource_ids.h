@@ -58,6 +58,11 @@
 #define IDS_PROPERTY_TITLE 9318
 #define IDS_TIP_RESOLUTION 9328
 #define IDS_TIP_IMAGE 9330
+// Strings of the live-information views and their keys.
+#define IDS_TIP_PICTURE 9400
+#define IDS_MENU_INFO_LINE 9401
+#define IDS_MENU_HISTOGRAM 9402
+#define IDS_MENU_FOCUS_AID 9403
 #define IDS_SNAPSHOT_SUCCESS 9342
 #define IDS_ZOOM_IN_STATUS 9343
 #define IDS_ZOOM_OUT_STATUS 9344

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "state/frame_buffer.h"
+#include "state/live_info.h"
 #include "state/redraw_signal.h"
 
 struct AppState {
@@ -24,4 +25,5 @@ struct AppState {
   int virtualScreenWidth = 0;
   int virtualScreenHeight = 0;
   std::atomic<int> docked{0};  // the video window sits against the panel
+  LiveInfo live;
 };

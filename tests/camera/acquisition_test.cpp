@@ -216,3 +216,23 @@ TEST_F(Acquisition, CloseStopsARunningAcquisition) {
 }
 
 }  // namespace
+
+namespace {
+
+// The live information counts what the camera delivers: with every third frame bad, a third
+// of the frames are counted bad and lost, and each good one reaches the frame buffer numbered.
+TEST_F(Acquisition, CountsDeliveredAndBadFramesForTheInformationLine) {
+  SetSim("Q7SIM_FPS", "60");
+  SetSim("Q7SIM_BAD_RESULT_EVERY", "3");
+  OpenAt(9);
+  ASSERT_TRUE(camera->StartCapture());
+  ASSERT_TRUE(Eventually([&] { return state.live.meter.Read(FrameRateMeter::Clock::now()).bad >= 10; }));
+  camera->StopAcquisition();
+  const FrameRates r = state.live.meter.Read(FrameRateMeter::Clock::now());
+  EXPECT_NEAR(static_cast<double>(r.bad), (r.delivered + r.bad) / 3.0, 2.0);
+  EXPECT_GE(r.lost, r.bad);
+  EXPECT_EQ(state.framesStored.load(), r.delivered);
+  SetSim("Q7SIM_BAD_RESULT_EVERY", nullptr);
+}
+
+}  // namespace

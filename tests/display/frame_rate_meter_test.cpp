@@ -1,4 +1,4 @@
-#include "display/frame_rate_meter.h"
+#include "state/frame_rate_meter.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,6 @@
 
 namespace {
 
-using display::FrameRateMeter;
-using display::FrameRates;
 using namespace std::chrono_literals;
 
 constexpr std::size_t kFrameBytes = 15116544;  // 2592 x 1944, 24-bit, rows padded

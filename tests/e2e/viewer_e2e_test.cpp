@@ -341,3 +341,41 @@ TEST_F(Viewer, WithoutACameraTheUserIsToldAndPlayStaysDisabled) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of exactly `colour` within `area` of a capture.
+int CountExactly(const ScreenPixels& shot, const RECT& area, COLORREF colour) {
+  int n = 0;
+  for (int y = std::max(0L, area.top); y < std::min<long>(shot.height, area.bottom); ++y)
+    for (int x = std::max(0L, area.left); x < std::min<long>(shot.width, area.right); ++x) n += shot.At(x, y) == colour;
+  return n;
+}
+
+}  // namespace
+
+// I, H and F in the video window switch on the information line, the histogram and the
+// focus aid, each drawn into the live picture; the choices are kept for the next start.
+TEST_F(Viewer, LiveInformationViewsShowByTheirKeys) {
+  StartWithCamera();
+  StartPlaying();
+  const auto press = [&](WPARAM key) { ::PostMessageW(session_->Video(), WM_KEYDOWN, key, 1); };
+  const auto shows = [&](const RECT& area, COLORREF colour, int atLeast) {
+    return WaitUntil([&] { return CountExactly(session_->CapturePicture(), area, colour) >= atLeast; });
+  };
+  const RECT picture = session_->PictureRect();
+  const int w = picture.right - picture.left, h = picture.bottom - picture.top;
+
+  press('I');  // white text along the bottom edge
+  EXPECT_TRUE(shows({0, h - 18, w, h}, RGB(255, 255, 255), 60)) << "no information line";
+  press('H');  // the curves, in their own colours, in the bottom-left corner above that line
+  EXPECT_TRUE(shows({0, h - 150, 270, h - 18}, RGB(235, 235, 235), 40)) << "no histogram";
+  press('F');  // the focus bar under the caption
+  EXPECT_TRUE(shows({0, 20, 180, 60}, RGB(80, 220, 80), 40)) << "no focus bar";
+  testing_support::SaveAsBmp(session_->CapturePicture(), L"live-views-screenshot.bmp");
+
+  press('H');  // a second press switches it off again
+  EXPECT_TRUE(WaitUntil([&] {
+    return CountExactly(session_->CapturePicture(), {0, h - 130, 270, h - 18}, RGB(235, 235, 235)) < 5;
+  }));
+}

@@ -200,3 +200,28 @@ TEST_F(ControlPanel, ClosingWhileTheCameraOpensClosesItAfterwards) {
 }
 
 }  // namespace
+
+namespace {
+
+// The right-click menu lists the live-information views with their keys, ticked while on;
+// choosing one switches it and stores the choice in a value of its own.
+TEST_F(ControlPanel, ContextMenuSwitchesTheLiveViewsAndStoresTheChoice) {
+  OpenPanel();
+  const auto items = panel_->ContextMenuItems();
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[1].text, L"Histogram\tH");
+  EXPECT_FALSE(items[1].checked);
+
+  panel_->SendMessage(WM_COMMAND, MAKEWPARAM(kMenuHistogram, 0), 0);
+  EXPECT_TRUE(state_.live.showHistogram);
+  EXPECT_TRUE(panel_->ContextMenuItems()[1].checked);
+  LiveInfo reloaded;
+  LoadLiveViewChoices(reloaded);
+  EXPECT_TRUE(reloaded.showHistogram);
+  EXPECT_FALSE(reloaded.showInfoLine);
+
+  panel_->SendMessage(WM_COMMAND, MAKEWPARAM(kMenuHistogram, 0), 0);
+  EXPECT_FALSE(panel_->ContextMenuItems()[1].checked);
+}
+
+}  // namespace

@@ -1,8 +1,6 @@
-#include "display/frame_rate_meter.h"
+#include "state/frame_rate_meter.h"
 
 #include <algorithm>
-
-namespace display {
 
 void FrameRateMeter::RateWindow::Add(Clock::time_point time, std::size_t bytes) {
   while (!events_.empty() && events_.front().time <= time - kWindow) events_.pop_front();
@@ -72,5 +70,3 @@ FrameRates FrameRateMeter::Read(Clock::time_point now) const {
   r.lost = bad_ + (delivered_ - shownCount_ - waiting);
   return r;
 }
-
-}  // namespace display

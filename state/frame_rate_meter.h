@@ -12,8 +12,6 @@
 #include <deque>
 #include <mutex>
 
-namespace display {
-
 struct FrameRates {
   double shownPerSecond = 0;
   double cameraPerSecond = 0;     // every frame the camera delivered, good or bad
@@ -73,5 +71,3 @@ class FrameRateMeter {
   std::uint64_t shownCount_ = 0;
   std::uint64_t bad_ = 0;
 };
-
-}  // namespace display

@@ -1,0 +1,90 @@
+#include "display/live_statistics.h"
+
+#include <mutex>
+
+#include "display/picture_point.h"
+#include "display/statistics_text.h"
+
+namespace display {
+namespace {
+
+BgrPicture PictureOf(const FrameBlock& block) {
+  return {block.Pixels(), block.Width(), block.Height(), block.Stride()};
+}
+
+}  // namespace
+
+void LiveStatistics::MeasureFrame(const FrameBlock& block, const RenderGeometry& g) {
+  const LiveInfo& live = state_.live;
+  const bool histogramOn = live.showHistogram.load();
+  const bool focusOn = live.showFocus.load();
+  if (live.focusSession.load() != focusSession_) {
+    focusSession_ = live.focusSession.load();
+    focus_.Reset();
+  }
+  std::lock_guard lock(state_.frameBuffer.FrameLock());
+  const BgrPicture picture = PictureOf(block);
+  if (histogramOn) histogram_ = ComputeHistogram(picture);
+  if (focusOn) {
+    // The visible part: what the user is focusing on.
+    focus_.Add(ComputeFocusMeasure(picture, VisiblePictureRect(g, picture.width, picture.height)), picture.width,
+               picture.height);
+    focusMeasured_ = true;
+  }
+}
+
+LiveOverlays LiveStatistics::Prepare(const FrameBlock& block, std::uint64_t frameNumber, int viewWidth, int viewHeight,
+                                     double scale, PanOffset pan, std::optional<POINT> pointer) {
+  LiveOverlays overlays;
+  const LiveInfo& live = state_.live;
+  const bool infoOn = live.showInfoLine.load();
+  const bool histogramOn = live.showHistogram.load();
+  const bool focusOn = live.showFocus.load();
+  if (!infoOn && !histogramOn && !focusOn) return overlays;
+
+  const RenderGeometry g =
+      ComputeRenderGeometry(block.Width(), block.Height(), viewWidth, viewHeight, scale, pan.x, pan.y);
+  // Once per new frame; a zoom or pan of the same frame measures the focus of the new view.
+  const bool newFrame = frameNumber != measuredFrame_ || &block != measuredBlock_;
+  const bool newView =
+      !(g.sourceX == measuredGeometry_.sourceX && g.sourceY == measuredGeometry_.sourceY &&
+        g.sourceWidth == measuredGeometry_.sourceWidth && g.sourceHeight == measuredGeometry_.sourceHeight);
+  if (newFrame || newView || (histogramOn && !histogram_) || (focusOn && !focusMeasured_) ||
+      live.focusSession.load() != focusSession_) {
+    MeasureFrame(block, g);
+    measuredFrame_ = frameNumber;
+    measuredBlock_ = &block;
+    measuredGeometry_ = g;
+  }
+  if (!histogramOn) histogram_.reset();
+  if (!focusOn) focusMeasured_ = false;
+
+  if (histogramOn && histogram_)
+    overlays.histogram = LayoutHistogramPanel(*histogram_, HistogramFloor(viewHeight, infoOn));
+  if (focusOn) overlays.focus = FocusReadout{FormatFocus(focus_.Value(), focus_.Peak()), focus_.BarFraction()};
+  if (infoOn) {
+    InfoLineValues values;
+    values.rates = live.meter.Read(FrameRateMeter::Clock::now());
+    values.width = block.Width();
+    values.height = block.Height();
+    values.exposureUs = live.exposureUs.load();
+    values.gainDb = live.gainDb.load();
+    if (pointer) {
+      if (const auto pixel = ViewToPicture(g, viewWidth, viewHeight, block.Width(), block.Height(), *pointer)) {
+        std::optional<PixelColour> colour;
+        {
+          std::lock_guard lock(state_.frameBuffer.FrameLock());
+          colour = ColourAt(PictureOf(block), *pixel);
+        }
+        const SensorPlacement placement{live.aoiX.load(), live.aoiY.load(), live.flipHorizontal.load(),
+                                        live.flipVertical.load()};
+        if (colour)
+          values.pointer = PointerProbe{PictureToSensor(*pixel, block.Width(), block.Height(), placement), *colour};
+      }
+    }
+    overlays.infoLine = FormatInfoLine(values);
+  }
+  return overlays;
+}
+
+}  // namespace display
