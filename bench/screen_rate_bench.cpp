@@ -1,7 +1,8 @@
 // Live picture benchmark: with the simulated camera at 15 and 30 frames/s, how many distinct
 // pictures reach the screen each second and what the whole process costs, for the render
 // loop as it was (a HALFTONE stretch whenever the frame-ready flag is up, 2 ms pauses) and as
-// it is (our scaler, once per new frame or change, woken by the redraw signal).
+// it is (our scaler, once per new frame or change, woken by the redraw signal), and as it is
+// with every live-information view on.
 //
 //   screen_rate_bench [seconds per measurement, default 4]
 //
@@ -166,7 +167,7 @@ int main(int argc, char** argv) {
       fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
       state.displayScale = v.scale;
       Pump(300);
-      Measured old, now;
+      Measured old, now, withViews;
       {
         OldRenderLoop loop(state, window.get());
         old = Measure(state, window.get(), seconds, [&] { return loop.Drawn(); });
@@ -175,9 +176,14 @@ int main(int argc, char** argv) {
         display::RenderThread thread(state);
         thread.Start(window.get());
         now = Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); });
+        // The same with the information line, the histogram and the focus aid on.
+        state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = true;
+        withViews = Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); });
+        state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = false;
         thread.Stop();
       }
-      for (const auto& [loop, m] : {std::pair{"old", old}, std::pair{"new", now}})
+      for (const auto& [loop, m] :
+           {std::pair{"old", old}, std::pair{"new", now}, std::pair{"new, live views on", withViews}})
         std::printf("| %s | %.0f | %s | %.1f | %.1f | %.1f | %.1f |\n", v.name, fps, loop, m.cameraFps,
                     m.drawsPerSecond, m.distinctPerSecond, m.cpuPercent);
     }
