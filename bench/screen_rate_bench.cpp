@@ -163,6 +163,14 @@ int main(int argc, char** argv) {
       return 1;
     }
     camera.StartCapture();
+    {
+      // What the simulated sensor and the capture path cost with nothing drawn: the part of
+      // the process's CPU that is the camera's, not the picture's.
+      fw::UniqueWindow window = bench::MakeWindow(64, 64);
+      const Measured m = Measure(state, window.get(), seconds, [] { return std::uint64_t{0}; });
+      std::printf("| no view (camera and capture only) | %.0f | none | %.1f | 0 | - | %.1f |\n", fps, m.cameraFps,
+                  m.cpuPercent);
+    }
     for (const View& v : views) {
       fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
       state.displayScale = v.scale;
