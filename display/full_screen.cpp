@@ -1,8 +1,13 @@
 #include "display/full_screen.h"
 
+#include "display/view_resources.h"
 #include "display/window_geometry.h"
+#include "resources/resource_ids.h"
 
 namespace display {
+namespace {
+constexpr DWORD kLeaveHintMs = 3000;
+}  // namespace
 
 void EnterFullScreen(CQ7Fullview& viewer, CFloaterDlg& video, const AppState& state, CWnd* notify) {
   video.ViewBox().StopRenderThread();
@@ -12,6 +17,8 @@ void EnterFullScreen(CQ7Fullview& viewer, CFloaterDlg& video, const AppState& st
   viewer.SetNotifyWindow(notify);
   viewer.ShowWindow(SW_SHOW);
   viewer.StartRenderThread();
+  // On one monitor the viewer covers the panel and its button: say how to get out.
+  viewer.ShowHint(LoadResourceString(IDS_HINT_LEAVE_FULL_SCREEN, ViewResourceModule(state)), kLeaveHintMs);
 }
 
 void LeaveFullScreen(CQ7Fullview& viewer, CFloaterDlg& video) {

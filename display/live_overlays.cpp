@@ -93,6 +93,14 @@ void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays&
     DrawHistogram(dc, panel, scratch);
   }
   if (overlays.focus) DrawFocus(dc, *overlays.focus, scratch);
+  if (!overlays.hint.empty()) {
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, overlays.hint.c_str(), static_cast<int>(overlays.hint.size()), &size);
+    const RECT box{(viewWidth - size.cx) / 2 - 12, (viewHeight - size.cy) / 2 - 8, (viewWidth + size.cx) / 2 + 12,
+                   (viewHeight + size.cy) / 2 + 8};
+    TranslucentBox(dc, box, RGB(0, 0, 0), kInfoLineAlpha, scratch);
+    Text(dc, box.left + 12, box.top + 8, overlays.hint, kHintColour);
+  }
   if (!lines.empty()) {
     const int top = viewHeight - static_cast<int>(lines.size()) * kInfoLineHeight;
     TranslucentBox(dc, {0, top, viewWidth, viewHeight}, RGB(0, 0, 0), kInfoLineAlpha, scratch);

@@ -18,6 +18,7 @@ inline constexpr BYTE kInfoLineAlpha = 150;
 inline constexpr int kFocusBarWidth = 160;
 inline constexpr int kFocusTop = 20;  // under the scale caption
 inline constexpr COLORREF kFocusBarColour = RGB(80, 220, 80);
+inline constexpr COLORREF kHintColour = RGB(255, 230, 120);
 
 struct FocusReadout {
   std::wstring text;
@@ -28,7 +29,8 @@ struct LiveOverlays {
   std::wstring infoLine;  // empty: no information line
   std::optional<HistogramPanel> histogram;
   std::optional<FocusReadout> focus;
-  bool Empty() const { return infoLine.empty() && !histogram && !focus; }
+  std::wstring hint;  // a short hint in the middle of the view; empty: none
+  bool Empty() const { return infoLine.empty() && !histogram && !focus && hint.empty(); }
 };
 
 // The bottom edge the histogram panel sits on: above the information line when that shows.

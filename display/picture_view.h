@@ -26,6 +26,7 @@ class CPictureView : public TWindow {
   bool IsRenderThreadRunning() const noexcept { return renderThread_.IsRunning(); }
   const display::RenderThread& RenderThreadControl() const noexcept { return renderThread_; }
   bool IsPanning() const noexcept { return panner_.IsPanning(); }
+  void ShowHint(std::wstring text, DWORD durationMs) { renderThread_.ShowHint(std::move(text), durationMs); }
 
  protected:
   // The messages both views answer alike; each view's own switch passes the rest on here.

@@ -82,7 +82,22 @@ RenderThread::Inputs RenderThread::CurrentInputs() const {
   now.focus = state_.live.showFocus.load();
   now.focusSession = state_.live.focusSession.load();
   if (now.infoLine) now.pointer = PointerOverView();
+  now.hint = !CurrentHint().empty();
   return now;
+}
+
+void RenderThread::ShowHint(std::wstring text, DWORD durationMs) {
+  {
+    std::lock_guard lock(hintMutex_);
+    hint_ = std::move(text);
+    hintUntil_ = ::GetTickCount64() + durationMs;
+  }
+  state_.redraw.Notify();
+}
+
+std::wstring RenderThread::CurrentHint() const {
+  std::lock_guard lock(hintMutex_);
+  return ::GetTickCount64() < hintUntil_ ? hint_ : std::wstring();
 }
 
 std::optional<POINT> RenderThread::PointerOverView() const {
@@ -128,10 +143,11 @@ std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& rend
                                                      const Inputs& in) {
   // The block is held for the whole frame, so a re-fit of the frame buffer meanwhile frees
   // the old block only after this frame is done with it.
-  const LiveOverlays overlays = statistics.Prepare(*in.block, in.framesStored, in.client.right - in.client.left,
-                                                   in.client.bottom - in.client.top, in.scale, in.pan, in.pointer);
+  LiveOverlays overlays = statistics.Prepare(*in.block, in.framesStored, in.client.right - in.client.left,
+                                             in.client.bottom - in.client.top, in.scale, in.pan, in.pointer);
   DrawFrameOptions options;
   options.frameLock = &state_.frameBuffer.FrameLock();
+  overlays.hint = CurrentHint();
   if (!overlays.Empty()) options.overlays = &overlays;
   const auto g = renderer.Draw(dc, in.client, *in.block, in.scale, in.pan, options);
   if (g) {

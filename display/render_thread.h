@@ -11,7 +11,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <string>
 
 #include "display/render_geometry.h"
 #include "framework/handles.h"
@@ -44,6 +46,10 @@ class RenderThread {
   // black before that. Called on the view's own thread from its WM_PAINT.
   void Repaint(HDC dc, HWND view);
 
+  // Shows `text` in the middle of the picture for `durationMs` (or until the thread stops):
+  // a hint that takes no focus and covers no window.
+  void ShowHint(std::wstring text, DWORD durationMs);
+
   bool IsRunning() const noexcept { return static_cast<bool>(thread_); }
   DWORD ThreadId() const noexcept { return threadId_; }
   // Counters for tests and measurements: passes of the loop, and frames drawn.
@@ -63,12 +69,13 @@ class RenderThread {
     bool infoLine = false, histogram = false, focus = false;
     unsigned focusSession = 0;
     std::optional<POINT> pointer;
+    bool hint = false;
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
                                (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
       return block == o.block && framesStored == o.framesStored && scale == o.scale && pan == o.pan &&
              ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
-             focus == o.focus && focusSession == o.focusSession && samePointer;
+             focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint;
     }
   };
 
@@ -78,6 +85,8 @@ class RenderThread {
   std::optional<RenderGeometry> DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics, const Inputs& in);
   // The pointer's position in the view while it is over the view, for the information line.
   std::optional<POINT> PointerOverView() const;
+  // The hint's text while it is due, else empty.
+  std::wstring CurrentHint() const;
   // Waits for a signalled change or a stop request (or a short while); true when asked to stop.
   bool WaitForChange() const noexcept;
 
@@ -90,6 +99,9 @@ class RenderThread {
   fw::UniqueKernelHandle wake_;  // manual-reset, set with the stop request to cut a sleep short
   std::atomic<std::uint64_t> passes_{0};
   std::atomic<std::uint64_t> frames_{0};
+  mutable std::mutex hintMutex_;  // guards the two below
+  std::wstring hint_;
+  ULONGLONG hintUntil_ = 0;  // GetTickCount64 time
 };
 
 }  // namespace display

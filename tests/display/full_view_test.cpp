@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "display/full_screen.h"
+#include "display/live_overlays.h"
 #include "framework/win_app.h"
 #include "resources/resource_ids.h"
 #include "tests/display/test_pixels.h"
@@ -123,9 +124,10 @@ TEST_F(FullViewTest, ShowsTheLiveFrame) {
   Enter();
   const auto& control = viewer_.RenderThreadControl();
   ASSERT_TRUE(display_test::PumpFramesUntil(state_, [&] { return control.FramesDrawn() >= 2; }));
-  // 640 x 480 at 50 % on the screen: a 320 x 240 picture centred on black.
+  // 640 x 480 at 50 % on the screen: a 320 x 240 picture centred on black (the way-out hint
+  // covers its middle for a few seconds).
   const auto shot = display_test::CaptureClient(viewer_.m_hWnd);
-  EXPECT_TRUE(display_test::ColourNear(shot->At(shot->width() / 2, shot->height() / 2), RGB(200, 40, 40), 12));
+  EXPECT_TRUE(display_test::ColourNear(shot->At(shot->width() / 2, shot->height() / 2 + 80), RGB(200, 40, 40), 12));
   EXPECT_EQ(shot->At(shot->width() / 2, shot->height() - 2), RGB(0, 0, 0));
 }
 
@@ -221,6 +223,27 @@ TEST(FullViewLifetime, DestroyingTheViewerStopsItsThread) {
   EXPECT_EQ(display_test::ThreadCount(), threads + 1);
   viewer.reset();
   EXPECT_EQ(display_test::ThreadCount(), threads);
+}
+
+}  // namespace
+
+namespace {
+
+// Entering full screen shows how to leave it in the picture for a few seconds, then not.
+TEST_F(FullViewTest, EnteringShowsTheWayOutForAFewSeconds) {
+  state_.frameReady = 1;
+  Enter();
+  const auto hintPixels = [&] {
+    const auto shot = display_test::CaptureClient(viewer_.m_hWnd);
+    const int cx = shot->width() / 2, cy = shot->height() / 2;
+    return shot->Count({cx - 150, cy - 20, cx + 150, cy + 20}, display::kHintColour, 0);
+  };
+  EXPECT_TRUE(display_test::PumpFramesUntil(
+      state_, [&] { return hintPixels() > 20; }, 3000))
+      << "no hint";
+  EXPECT_TRUE(display_test::PumpFramesUntil(
+      state_, [&] { return hintPixels() == 0; }, 8000))
+      << "the hint stays";
 }
 
 }  // namespace
