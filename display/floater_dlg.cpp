@@ -51,6 +51,12 @@ BOOL CFloaterDlg::PreTranslateMessage(MSG* msg) {
 LRESULT CFloaterDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_WINDOWPOSCHANGING: OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lp)); return 0;
+    // Raised by a drag or by being activated: the panel goes back on top once that settled.
+    case WM_EXITSIZEMOVE: PostMessage(kRaisePanelMessage, 0, 0); break;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE) PostMessage(kRaisePanelMessage, 0, 0);
+      break;
+    case kRaisePanelMessage: RaisePanel(); return 0;
     default: break;
   }
   return CBorderSkinDlg::WindowProc(msg, wp, lp);
@@ -62,6 +68,16 @@ void CFloaterDlg::OnSize(UINT type, int cx, int cy) {
   const int inset = kPictureInset;
   m_viewBox.MoveWindow(inset, inset, std::max(cx - 2 * inset, 0), std::max(cy - 2 * inset, 0), TRUE);
   state_.redraw.Notify();  // the picture is drawn again at its new size
+}
+
+void CFloaterDlg::RaisePanel() const {
+  // The panel is topmost and this window is not, so Windows keeps the panel above; but a
+  // display without a window manager (Wine's) can leave this window drawn over it after a
+  // drag or a raise. Placing the panel again restacks the two for real.
+  CWnd* panel = AfxGetMainWnd();
+  if (!panel || panel == this || !panel->m_hWnd) return;
+  ::SetWindowPos(panel->m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(panel->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CFloaterDlg::OnWindowPosChanging(WINDOWPOS* pos) {

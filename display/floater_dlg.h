@@ -12,11 +12,14 @@
 class CFloaterDlg : public CBorderSkinDlg {
  public:
   static constexpr int kPictureInset = 5;
+  static constexpr UINT kRaisePanelMessage = WM_APP + 10;
 
   explicit CFloaterDlg(AppState& state, CWnd* parent = nullptr) noexcept;
 
   // The picture control; the panel stops and starts its render thread around full screen.
   CViewBox& ViewBox() noexcept { return m_viewBox; }
+  // Puts the panel back above this window on the screen.
+  void RaisePanel() const;
   // While set, position changes are taken as they come: the panel sets it around carrying
   // the docked window along with itself.
   void SetSnapSuppressed(BOOL suppressed) noexcept { snapSuppressed_ = suppressed; }
@@ -31,6 +34,7 @@ class CFloaterDlg : public CBorderSkinDlg {
 
  private:
   void OnWindowPosChanging(WINDOWPOS* pos);
+
   void ApplySkin();
 
   AppState& state_;

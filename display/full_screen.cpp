@@ -24,6 +24,7 @@ void EnterFullScreen(CQ7Fullview& viewer, CFloaterDlg& video, const AppState& st
 void LeaveFullScreen(CQ7Fullview& viewer, CFloaterDlg& video) {
   viewer.StopRenderThread();
   viewer.ShowWindow(SW_HIDE);
+  video.RaisePanel();
   video.ViewBox().StartRenderThread();
 }
 

@@ -379,3 +379,53 @@ TEST_F(Viewer, LiveInformationViewsShowByTheirKeys) {
     return CountExactly(session_->CapturePicture(), {0, h - 130, 270, h - 18}, RGB(235, 235, 235)) < 5;
   }));
 }
+
+// The panel stays above the video window: after the window is dragged over it, and after
+// full screen and Esc, the panel's status line still shows where the two overlap.
+TEST_F(Viewer, ThePanelStaysAboveTheVideoWindow) {
+  StartWithCamera();
+  StartPlaying();
+  RECT panel{}, video{};
+  ::GetWindowRect(session_->Panel(), &panel);
+  ::GetWindowRect(session_->Video(), &video);
+  // Drag the picture 150 pixels to the left, over the right part of the panel.
+  e2e::DragMouse(POINT{video.left + 200, video.top + 150}, POINT{video.left + 50, video.top + 150});
+  RECT moved{};
+  ASSERT_TRUE(WaitUntil([&] {
+    ::GetWindowRect(session_->Video(), &moved);
+    return moved.left < panel.right - 100;
+  })) << "the video window was not dragged";
+  const RECT statusLine{moved.left + 2, panel.top + 161, panel.left + 262, panel.top + 171};  // where they overlap
+  const auto statusShows = [&] {
+    return WaitUntil(
+        [&] {
+          const ScreenPixels now = testing_support::CaptureScreen(statusLine);
+          const auto grey = std::count_if(now.bgra.begin(), now.bgra.end(),
+                                          [](std::uint32_t p) { return (p & 0xFFFFFF) == 0x626262; });
+          return grey > static_cast<long>(now.bgra.size() / 2);
+        },
+        5s);
+  };
+
+  const bool shownAfterDrag = statusShows();
+  EXPECT_TRUE(shownAfterDrag) << "the picture covers the panel after the drag";
+  if (!shownAfterDrag)
+    testing_support::SaveAsBmp(testing_support::CaptureScreen({0, 0, 1920, 1080}),
+                               testing_support::ModuleFolder() + L"\\failed-panel-order.bmp");
+
+  session_->Click(IDC_FULL_SCREEN);
+  const RECT screen{0, 0, ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  HWND viewer = session_->FindOtherWindow([&](HWND w) {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    return ::EqualRect(&r, &screen) != FALSE;
+  });
+  ASSERT_NE(viewer, nullptr);
+  ::PostMessageW(viewer, WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }));
+  const bool shownAfterFullScreen = statusShows();
+  EXPECT_TRUE(shownAfterFullScreen) << "the picture covers the panel after full screen";
+  if (!shownAfterFullScreen)
+    testing_support::SaveAsBmp(testing_support::CaptureScreen({0, 0, 1920, 1080}),
+                               testing_support::ModuleFolder() + L"\\failed-panel-order.bmp");
+}
