@@ -19,14 +19,22 @@ void StretchPicture(HDC dc, int width, int height, const FrameBlock& block, cons
   if (previousMode) ::SetStretchBltMode(dc, previousMode);
 }
 
-void DrawCaption(HDC dc, double scalePercent) {
-  const std::wstring text = FormatScaleCaption(scalePercent);
+void DrawShadowedText(HDC dc, int x, int y, const std::wstring& text) {
   const int length = static_cast<int>(text.size());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(0, 0, 0));
-  ::TextOutW(dc, 3, 2, text.c_str(), length);  // shadow
+  ::TextOutW(dc, x + 1, y + 1, text.c_str(), length);  // shadow
   ::SetTextColor(dc, kCaptionColour);
-  ::TextOutW(dc, 2, 1, text.c_str(), length);
+  ::TextOutW(dc, x, y, text.c_str(), length);
+}
+
+void DrawCaption(HDC dc, double scalePercent) { DrawShadowedText(dc, 2, 1, FormatScaleCaption(scalePercent)); }
+
+// The information line at the foot of the picture while the camera is away.
+void DrawNoSignal(HDC dc, int viewHeight) {
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  DrawShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, L"No signal");
 }
 
 }  // namespace
@@ -86,6 +94,7 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
     StretchPicture(back, width, height, block, g, options);
   }
   DrawCaption(back, scalePercent);
+  if (options.noSignal) DrawNoSignal(back, height);
   DrawNavigator(width, navigator);
   ::BitBlt(targetDc, 0, 0, width, height, back, 0, 0, SRCCOPY);
   return g;

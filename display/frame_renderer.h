@@ -22,6 +22,8 @@ struct DrawFrameOptions {
   int stretchMode = 0;
   // Held around the scaling only, the one step that reads the pixels; null takes no lock.
   CCriticalSection* frameLock = nullptr;
+  // The camera is away: the picture is the last one, and says "No signal".
+  bool noSignal = false;
 };
 
 class FrameRenderer {

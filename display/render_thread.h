@@ -57,9 +57,10 @@ class RenderThread {
     double scale = 0;
     PanOffset pan;
     RECT client{};
+    bool noSignal = false;
     bool operator==(const Inputs& o) const noexcept {
       return block == o.block && framesStored == o.framesStored && scale == o.scale && pan == o.pan &&
-             ::EqualRect(&client, &o.client);
+             ::EqualRect(&client, &o.client) && noSignal == o.noSignal;
     }
   };
 
