@@ -1,7 +1,9 @@
 #include "display/frame_renderer.h"
 
+#include <iterator>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "display/picture_scaler.h"
 
@@ -19,22 +21,28 @@ void StretchPicture(HDC dc, int width, int height, const FrameBlock& block, cons
   if (previousMode) ::SetStretchBltMode(dc, previousMode);
 }
 
-void DrawShadowedText(HDC dc, int x, int y, const std::wstring& text) {
+void DrawCaption(HDC dc, double scalePercent) {
+  const std::wstring text = FormatScaleCaption(scalePercent);
   const int length = static_cast<int>(text.size());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(0, 0, 0));
-  ::TextOutW(dc, x + 1, y + 1, text.c_str(), length);  // shadow
+  ::TextOutW(dc, 3, 2, text.c_str(), length);  // shadow
   ::SetTextColor(dc, kCaptionColour);
-  ::TextOutW(dc, x, y, text.c_str(), length);
+  ::TextOutW(dc, 2, 1, text.c_str(), length);
 }
 
-void DrawCaption(HDC dc, double scalePercent) { DrawShadowedText(dc, 2, 1, FormatScaleCaption(scalePercent)); }
-
-// The information line at the foot of the picture while the camera is away.
+// The information line at the foot of the picture while the camera is away, in the
+// caption's colours.
 void DrawNoSignal(HDC dc, int viewHeight) {
+  static constexpr wchar_t kText[] = L"No signal";
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
-  DrawShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, L"No signal");
+  const int y = viewHeight - metrics.tmHeight - 2;
+  ::SetBkMode(dc, TRANSPARENT);
+  for (const auto& [offset, colour] : {std::pair{1, RGB(0, 0, 0)}, std::pair{0, kCaptionColour}}) {
+    ::SetTextColor(dc, colour);
+    ::TextOutW(dc, 2 + offset, y + offset, kText, static_cast<int>(std::size(kText) - 1));
+  }
 }
 
 }  // namespace
