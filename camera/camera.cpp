@@ -1,11 +1,9 @@
 #include "camera/camera.h"
 
-#include <algorithm>
-#include <cstring>
 #include <mutex>
-#include <vector>
 
 #include "camera/frame_hand_off.h"
+#include "camera/link_watch.h"
 #include "camera/registry_store.h"
 #include "camera/setting_writer.h"
 #include "framework/win_app.h"
@@ -23,7 +21,9 @@ CCamera::CCamera(AppState& state, CameraNotifier notifier)
     : state_(state),
       notify_(notifier ? std::move(notifier) : MessageBoxNotifier()),
       frameEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      stopEvent_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {
+      stopEvent_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)),
+      runEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      linkWake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
   current_.version = 1;
 }
 
@@ -35,60 +35,103 @@ void CCamera::SetNotifier(CameraNotifier notifier) { notify_ = notifier ? std::m
 // Session
 
 bool CCamera::Open() {
+  std::lock_guard session(sessionLock_);
+  EndSession();
   LoadRecord();
-  if (device_) Close();
-  manager_.reset();
+  // From here on the session looks for a camera until it has one.
+  link_ = LinkState::Waiting;
+  if (CreateManager()) manager_->updateDeviceList();
+  // An SDK that does not start is, to the user, the same as no camera.
+  if (!manager_ || manager_->deviceCount() == 0) {
+    notify_(CantFindCameraText(), AfxProgramName(), MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  manager_->updateDeviceList();
+  return OpenDevice(true);
+}
+
+void CCamera::Close() noexcept {
+  StopWatchingLink();  // first, and without the session lock: a look may be waiting for it
+  std::lock_guard session(sessionLock_);
+  EndSession();
+}
+
+void CCamera::EndSession() noexcept {
+  StopHandOff();
+  CloseDevice();
+  manager_.reset();  // shuts the SDK down
+  link_ = LinkState::Closed;
+  resumePlaying_ = false;
+  if (state_.noSignal.exchange(false)) state_.redraw.Notify();
+}
+
+bool CCamera::CreateManager() noexcept {
+  if (manager_) return true;
   try {
     manager_ = std::make_unique<acq::DeviceManager>();
-  } catch (const acq::ImpactAcquireException&) {
-    // The SDK did not start: to the user that is the same as no camera.
-    notify_(CantFindCameraText(), AfxProgramName(), MB_OK | MB_ICONEXCLAMATION);
+    return true;
+  } catch (...) {
     return false;
   }
-  manager_->updateDeviceList();
-  if (manager_->deviceCount() == 0) {
-    manager_.reset();
-    notify_(CantFindCameraText(), AfxProgramName(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool CCamera::OpenDevice(bool reportFailure) {
+  const auto failed = [&] {
+    if (reportFailure) notify_(L"An error occurred while opening the device", L"Error", MB_OK);
     return false;
-  }
-  manager_->updateDeviceList();
-  acq::Device* device = manager_->getDevice(0);
+  };
+  acq::Device* device = manager_ ? manager_->getDevice(0) : nullptr;
   try {
     if (device == nullptr) throw acq::ImpactAcquireException("Open device failed", acq::kErrorOpenFailed);
     device->open();
   } catch (const acq::ImpactAcquireException&) {
-    manager_.reset();
-    notify_(L"An error occurred while opening the device", L"Error", MB_OK);
-    return false;
+    return failed();
   }
   device_ = device;
 
   SettingWriter writer(*device_);
   if (!writer.Write("ImageDestination", "PixelFormat", kPixelFormatBgr24)) {
     // Any other pixel format would not fit the frame buffer: the camera is unusable.
-    Close();
-    notify_(L"An error occurred while opening the device", L"Error", MB_OK);
-    return false;
+    CloseDevice();
+    return failed();
   }
   writer.Write(kProcessingList, "WhiteBalance", kWhiteBalanceUser1);
   writer.Write(kKneeList, "GainOffsetKneeEnable", 1);
   writer.Write("ImageProcessing/LUTOperations", "LUTEnable", 0);
   ReportRefusals(writer);
 
+  framesStopped_ = false;
+  link_ = LinkState::Connected;
   const PropertyRecord stored = current_;
-  ApplyProperties(stored, true);
+  WriteProperties(stored, true);
   return true;
 }
 
-void CCamera::Close() noexcept {
-  StopHandOff();
+// Ends acquisition and closes the device; the SDK and the hand-off stay.
+void CCamera::CloseDevice() noexcept {
   ::ResetEvent(frameEvent_.get());
-  StopAcquisition();
+  EndAcquisition();
+  if (device_) device_->close();
   device_ = nullptr;
-  manager_.reset();  // closes the device and shuts the SDK down
   std::lock_guard stagingLock(stagingLock_);
   staging_.reset();
   stagingSize_ = 0;
+}
+
+void CCamera::ApplyProperties(const PropertyRecord& record, bool force) {
+  std::lock_guard session(sessionLock_);
+  if (link_ == LinkState::Lost) {
+    // Nothing reaches a camera that is not there; the re-open writes every value.
+    current_ = record;
+    SaveRecord();
+    return;
+  }
+  WriteProperties(record, force);
+}
+
+PropertyRecord CCamera::CurrentRecord() const {
+  std::lock_guard session(sessionLock_);
+  return current_;
 }
 
 std::wstring CCamera::CantFindCameraText() const {

@@ -2,6 +2,7 @@
 // frame on into the frame buffer.
 #include "camera/camera.h"
 
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -24,6 +25,11 @@ std::int64_t Ticks() noexcept {
 }  // namespace
 
 bool CCamera::StartCapture() {
+  std::lock_guard session(sessionLock_);
+  if (link_ == LinkState::Lost) {
+    resumePlaying_ = true;
+    return false;
+  }
   const auto block = state_.frameBuffer.Current();
   if (!block || block->Width() != width_ || block->Height() != height_) FitFrameBuffer();
   state_.live.meter.Reset();
@@ -35,7 +41,10 @@ bool CCamera::StartCapture() {
   return started;
 }
 
-bool CCamera::HasHandOffThread() const noexcept { return handOff_ && handOff_->IsRunning(); }
+bool CCamera::HasHandOffThread() const noexcept {
+  std::lock_guard session(sessionLock_);
+  return handOff_ && handOff_->IsRunning();
+}
 
 void CCamera::StopHandOff() noexcept {
   if (!handOff_) return;
@@ -44,23 +53,33 @@ void CCamera::StopHandOff() noexcept {
 }
 
 void CCamera::FitFrameBuffer() {
-  if (width_ > 0 && height_ > 0) state_.frameBuffer.Fit(width_, height_, kFrameBitsPerPixel);
+  // A resolution change sets width and height under the buffer lock: read them as a pair.
+  std::lock_guard bufferLock(state_.frameBuffer.BufferLock());
+  const int width = width_, height = height_;
+  if (width > 0 && height > 0) state_.frameBuffer.Fit(width, height, kFrameBitsPerPixel);
+}
+
+void CCamera::SetStopped(bool stopped) noexcept {
+  stopped_ = stopped;
+  ::SetEvent(stopped ? stopEvent_.get() : runEvent_.get());
+  ::ResetEvent(stopped ? runEvent_.get() : stopEvent_.get());
 }
 
 bool CCamera::StartAcquisition() {
-  if (!device_) return false;
+  std::lock_guard session(sessionLock_);
+  if (!device_ || link_ != LinkState::Connected) return false;
   if (thread_) {
-    // A thread that ended by itself (an SDK failure) is collected here, so play works again.
-    if (!stopped_ || ::WaitForSingleObject(thread_.get(), 0) != WAIT_OBJECT_0) return false;
+    if (!stopped_) return false;
+    // A thread that ended by itself (an SDK failure) is collected here, so play works again;
+    // it sets the stopped flag as its last step, so this wait is short.
+    ::WaitForSingleObject(thread_.get(), INFINITE);
     thread_.reset();
   }
   if (!stopped_) return false;
-  stopped_ = false;
-  ::ResetEvent(stopEvent_.get());
+  SetStopped(false);
   HANDLE thread = ::CreateThread(nullptr, 0, &CCamera::AcquisitionThreadEntry, this, 0, nullptr);
   if (thread == nullptr) {
-    stopped_ = true;
-    ::SetEvent(stopEvent_.get());
+    SetStopped(true);
     return false;
   }
   thread_.reset(thread);
@@ -68,10 +87,15 @@ bool CCamera::StartAcquisition() {
 }
 
 bool CCamera::StopAcquisition() {
+  std::lock_guard session(sessionLock_);
+  if (link_ == LinkState::Lost) resumePlaying_ = false;
+  return EndAcquisition();
+}
+
+bool CCamera::EndAcquisition() noexcept {
   if (!thread_) return false;
   ::ResetEvent(frameEvent_.get());
-  stopped_ = true;
-  ::SetEvent(stopEvent_.get());
+  SetStopped(true);
   ::WaitForSingleObject(thread_.get(), INFINITE);
   thread_.reset();
   return true;
@@ -93,6 +117,25 @@ bool CCamera::GrabFrame(std::uint8_t* destination, std::size_t destinationBytes)
   return true;
 }
 
+void CCamera::WaitUntilAcquiring(HANDLE cancel) const noexcept {
+  const HANDLE events[] = {runEvent_.get(), cancel};
+  if (::WaitForMultipleObjects(cancel ? 2 : 1, events, FALSE, INFINITE) == WAIT_FAILED) {
+    ::Sleep(kGrabTimeoutMs / 100);  // no event to wait on: at least never spin
+  }
+}
+
+bool CCamera::WaitForFreshFrames(int count) {
+  std::unique_lock lock(storedMutex_);
+  for (int i = 0; i < count; ++i) {
+    const std::uint64_t seen = storedFrames_;
+    if (!frameStored_.wait_for(lock, std::chrono::milliseconds(kGrabTimeoutMs),
+                               [&] { return storedFrames_ != seen; })) {
+      return false;
+    }
+  }
+  return true;
+}
+
 DWORD WINAPI CCamera::AcquisitionThreadEntry(LPVOID self) noexcept {
   auto* camera = static_cast<CCamera*>(self);
   try {
@@ -101,8 +144,7 @@ DWORD WINAPI CCamera::AcquisitionThreadEntry(LPVOID self) noexcept {
   } catch (...) {
     // The SDK failed under us: end this run of acquisition, keep the session usable.
   }
-  camera->stopped_ = true;
-  ::SetEvent(camera->stopEvent_.get());
+  camera->SetStopped(true);
   return 1;
 }
 
@@ -129,7 +171,14 @@ void CCamera::AcquisitionLoop() {
 
   while (!stopped_) {
     const int n = fi.imageRequestWaitFor(kRequestWaitMs, 0);
-    if (n < 0) continue;  // a timeout: wait again
+    if (n < 0) {
+      if (stopped_) break;
+      // Nothing for kRequestWaitMs while acquiring: the camera stopped sending (unplugged,
+      // or hung). This run of the queue is over; the link watcher re-opens the camera.
+      framesStopped_ = true;
+      ::SetEvent(linkWake_.get());
+      break;
+    }
     const std::int64_t requestAt = Ticks();
     fi.updateRequests();
     const acq::Request* request = fi.getRequest(n);
@@ -162,5 +211,10 @@ void CCamera::StoreFrame(const void* data, std::size_t size, std::int64_t reques
     storeCopyTicks_ = Ticks() - start;
     stagedRequestAt_ = requestAt;
   }
+  {
+    std::lock_guard count(storedMutex_);
+    ++storedFrames_;
+  }
+  frameStored_.notify_all();
   ::SetEvent(frameEvent_.get());
 }

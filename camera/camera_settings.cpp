@@ -12,7 +12,7 @@
 
 using namespace camera_detail;
 
-void CCamera::ApplyProperties(const PropertyRecord& record, bool force) {
+void CCamera::WriteProperties(const PropertyRecord& record, bool force) {
   if (!device_) return;
   PropertyRecord r = record;
   const PropertyRecord p = current_;
@@ -139,16 +139,14 @@ void CCamera::ChangeResolution(PropertyRecord& r, const PropertyRecord& previous
 }
 
 void CCamera::OnePushWhiteBalance(PropertyRecord* record) {
-  if (!device_) return;
+  std::lock_guard session(sessionLock_);
+  if (!device_ || link_ != LinkState::Connected) return;
   SettingWriter w(*device_);
   if (!w.Write(kProcessingList, "WhiteBalanceCalibration", 1)) {
     ReportRefusals(w);
     return;
   }
-  for (int i = 0; i < kOnePushFrames; ++i) {
-    ::ResetEvent(frameEvent_.get());
-    if (::WaitForSingleObject(frameEvent_.get(), kGrabTimeoutMs) != WAIT_OBJECT_0) return;
-  }
+  if (!WaitForFreshFrames(kOnePushFrames)) return;
   if (record == nullptr) return;
   record->redGain = w.ReadDouble(kWhiteBalanceList, "RedGain", record->redGain);
   record->greenGain = w.ReadDouble(kWhiteBalanceList, "GreenGain", record->greenGain);

@@ -12,14 +12,14 @@ class CCamera;
 
 // The hand-off loop: while `stop` is clear, one pass holds the buffer lock, grabs into the
 // current frame block and stores the result in state.frameReady. While the camera is not
-// acquiring, the loop pauses briefly between passes instead of spinning.
-void RunFrameHandOff(AppState& state, CCamera& camera, const std::atomic<bool>& stop) noexcept;
+// acquiring, the loop waits until it is, or until `wake` (set with `stop`) is set.
+void RunFrameHandOff(AppState& state, CCamera& camera, const std::atomic<bool>& stop, HANDLE wake) noexcept;
 
 // Owns one hand-off thread, run at time-critical priority so a new image reaches the frame
 // buffer at once.
 class FrameHandOffThread {
  public:
-  FrameHandOffThread(AppState& state, CCamera& camera) noexcept : state_(state), camera_(camera) {}
+  FrameHandOffThread(AppState& state, CCamera& camera) noexcept;
   ~FrameHandOffThread() { Stop(); }
   FrameHandOffThread(const FrameHandOffThread&) = delete;
   FrameHandOffThread& operator=(const FrameHandOffThread&) = delete;
@@ -34,5 +34,6 @@ class FrameHandOffThread {
   AppState& state_;  // not owned
   CCamera& camera_;  // not owned
   std::atomic<bool> stop_{false};
+  fw::UniqueKernelHandle wake_;  // manual-reset, set with stop_ to end an idle wait
   fw::UniqueKernelHandle thread_;
 };

@@ -1,7 +1,9 @@
 #include "display/frame_renderer.h"
 
+#include <iterator>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "display/picture_scaler.h"
 
@@ -27,6 +29,20 @@ void DrawCaption(HDC dc, double scalePercent) {
   ::TextOutW(dc, 3, 2, text.c_str(), length);  // shadow
   ::SetTextColor(dc, kCaptionColour);
   ::TextOutW(dc, 2, 1, text.c_str(), length);
+}
+
+// The information line at the foot of the picture while the camera is away, in the
+// caption's colours.
+void DrawNoSignal(HDC dc, int viewHeight) {
+  static constexpr wchar_t kText[] = L"No signal";
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  const int y = viewHeight - metrics.tmHeight - 2;
+  ::SetBkMode(dc, TRANSPARENT);
+  for (const auto& [offset, colour] : {std::pair{1, RGB(0, 0, 0)}, std::pair{0, kCaptionColour}}) {
+    ::SetTextColor(dc, colour);
+    ::TextOutW(dc, 2 + offset, y + offset, kText, static_cast<int>(std::size(kText) - 1));
+  }
 }
 
 }  // namespace
@@ -87,6 +103,7 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
   }
   DrawCaption(back, scalePercent);
   if (options.overlays) DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_);
+  if (options.noSignal) DrawNoSignal(back, height);
   DrawNavigator(width, navigator);
   ::BitBlt(targetDc, 0, 0, width, height, back, 0, 0, SRCCOPY);
   return g;

@@ -25,6 +25,8 @@ struct DrawFrameOptions {
   CCriticalSection* frameLock = nullptr;
   // Drawn after the caption; null draws none.
   const LiveOverlays* overlays = nullptr;
+  // The camera is away: the picture is the last one, and says "No signal".
+  bool noSignal = false;
 };
 
 class FrameRenderer {

@@ -69,6 +69,7 @@ LiveOverlays LiveStatistics::Prepare(const FrameBlock& block, std::uint64_t fram
     values.height = block.Height();
     values.exposureUs = live.exposureUs.load();
     values.gainDb = live.gainDb.load();
+    values.reconnects = state_.reconnects.load();
     if (pointer) {
       if (const auto pixel = ViewToPicture(g, viewWidth, viewHeight, block.Width(), block.Height(), *pointer)) {
         std::optional<PixelColour> colour;

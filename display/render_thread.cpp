@@ -83,6 +83,7 @@ RenderThread::Inputs RenderThread::CurrentInputs() const {
   now.focusSession = state_.live.focusSession.load();
   if (now.infoLine) now.pointer = PointerOverView();
   now.hint = !CurrentHint().empty();
+  now.noSignal = state_.noSignal.load();
   return now;
 }
 
@@ -117,8 +118,16 @@ void RenderThread::Run() {
     ++passes_;
     Inputs now = CurrentInputs();
     // Drawn once per new frame and once per change of zoom, pan or size; never again for
-    // the same picture. No frames flowing (the flag down) means nothing to draw.
-    if (now.block && state_.frameReady.load() != 0 && (!drawn || !(now == *drawn))) {
+    // the same picture. No frames flowing (the flag down) means nothing to draw, except
+    // "No signal" coming or going on the picture shown, which is the one drawn last (the
+    // frame buffer may have been re-fitted to black meanwhile).
+    const bool flowing = state_.frameReady.load() != 0;
+    const bool relabel = !flowing && drawn && now.noSignal != drawn->noSignal;
+    if (relabel) {
+      now.block = drawn->block;
+      now.framesStored = drawn->framesStored;
+    }
+    if (now.block && (flowing || relabel) && (!drawn || !(now == *drawn))) {
       if (const auto g = DrawOnce(dc.get(), renderer, statistics, now)) {
         now.pan = {g->panX, g->panY};  // the clamped offset is what the picture shows
         drawn = now;
@@ -134,6 +143,7 @@ void RenderThread::Repaint(HDC dc, HWND view) {
   const std::shared_ptr<FrameBlock> block = state_.frameBuffer.Current();
   DrawFrameOptions options;
   options.frameLock = &state_.frameBuffer.FrameLock();
+  options.noSignal = state_.noSignal.load();
   const PanOffset pan{state_.panX.load(), state_.panY.load()};
   if (frames_.load() > 0 && block && DrawFrame(dc, client, *block, state_.displayScale.load(), pan, options)) return;
   ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
@@ -149,6 +159,7 @@ std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& rend
   options.frameLock = &state_.frameBuffer.FrameLock();
   overlays.hint = CurrentHint();
   if (!overlays.Empty()) options.overlays = &overlays;
+  options.noSignal = in.noSignal;
   const auto g = renderer.Draw(dc, in.client, *in.block, in.scale, in.pan, options);
   if (g) {
     WriteBack(state_.panX, in.pan.x, g->panX);

@@ -70,12 +70,14 @@ class RenderThread {
     unsigned focusSession = 0;
     std::optional<POINT> pointer;
     bool hint = false;
+    bool noSignal = false;
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
                                (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
       return block == o.block && framesStored == o.framesStored && scale == o.scale && pan == o.pan &&
              ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
-             focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint;
+             focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint &&
+             noSignal == o.noSignal;
     }
   };
 

@@ -24,6 +24,7 @@ struct InfoLineValues {
   int height = 0;
   int exposureUs = 0;  // what the camera is using now
   double gainDb = 0;
+  unsigned reconnects = 0;              // times a lost camera came back
   std::optional<PointerProbe> pointer;  // when the pointer is over the picture
 };
 

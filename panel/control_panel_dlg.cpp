@@ -23,6 +23,9 @@ constexpr COLORREF kStatusTextColor = RGB(233, 220, 135);
 constexpr COLORREF kStatusBackColor = RGB(98, 98, 98);
 constexpr COLORREF kFaceColor = RGB(237, 237, 237);
 
+// Shown once the camera has been away for a while; the string table has no text for it.
+constexpr wchar_t kWaitingForCameraText[] = L"Waiting for the camera...";
+
 // Status texts are cut to 255 characters, as the panel's line holds no more.
 std::wstring PanelString(HMODULE library, UINT id) { return LoadResourceString(id, library).substr(0, 255); }
 
@@ -138,6 +141,27 @@ DWORD WINAPI CControlPanelDlg::InitializationThread(LPVOID param) noexcept {
 void CControlPanelDlg::OnCameraOpened(bool ready) {
   if (ready) Button(IDC_PLAY).EnableWindow(TRUE);
   ShowStatus(ready ? IDS_INIT_SUCCESS : IDS_CANT_FIND_CAMERA);
+  // From now on the session opens a camera that appears and re-opens one that comes back.
+  const HWND panel = m_hWnd;
+  camera_.WatchLink(
+      [panel](CameraLinkEvent event) { ::PostMessageW(panel, WM_CAMERA_LINK, static_cast<WPARAM>(event), 0); });
+}
+
+void CControlPanelDlg::OnCameraLink(CameraLinkEvent event) {
+  switch (event) {
+    case CameraLinkEvent::Opened: OnCameraOpened(true); return;
+    case CameraLinkEvent::Lost:
+      // The last picture, zoom, full screen and snapshot stay; the camera's own buttons
+      // wait for it, and the status line says why.
+      EnableButtons({IDC_PLAY, IDC_STOP, IDC_IMAGE, IDC_RESOLUTION}, FALSE);
+      ShowStatus(IDS_SIGNAL_BROKEN);
+      return;
+    case CameraLinkEvent::Waiting: statusLine_.SetWindowText(kWaitingForCameraText); return;
+    case CameraLinkEvent::Reconnected:
+      ShowPlaying(camera_.IsAcquiring());
+      ShowStatus(IDS_INIT_SUCCESS);
+      return;
+  }
 }
 
 void CControlPanelDlg::ShowStatus(UINT stringId) {
@@ -148,18 +172,20 @@ void CControlPanelDlg::EnableButtons(std::initializer_list<int> controlIds, BOOL
   for (int id : controlIds) Button(id).EnableWindow(enable);
 }
 
+void CControlPanelDlg::ShowPlaying(bool playing) {
+  Button(IDC_PLAY).EnableWindow(!playing);
+  EnableButtons({IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FULL_SCREEN}, playing);
+  EnableButtons({IDC_IMAGE, IDC_RESOLUTION}, playing);
+}
+
 void CControlPanelDlg::OnPlay() {
-  Button(IDC_PLAY).EnableWindow(FALSE);
-  EnableButtons({IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FULL_SCREEN}, TRUE);
   camera_.StartCapture();
-  EnableButtons({IDC_IMAGE, IDC_RESOLUTION}, TRUE);
+  ShowPlaying(true);
 }
 
 void CControlPanelDlg::OnStop() {
-  Button(IDC_PLAY).EnableWindow(TRUE);
-  EnableButtons({IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FULL_SCREEN}, FALSE);
   camera_.StopAcquisition();
-  EnableButtons({IDC_IMAGE, IDC_RESOLUTION}, FALSE);
+  ShowPlaying(false);
 }
 
 void CControlPanelDlg::OnZoomOut() {
@@ -285,6 +311,8 @@ void CControlPanelDlg::OnDestroy() {
     ::WaitForSingleObject(initThread_.get(), INFINITE);
     initThread_.reset();
   }
+  // The link watcher stops before the notices it may raise lose their window.
+  camera_.StopWatchingLink();
   // Nothing raises notices for this window any more.
   if (notices_) notices_->Attach(nullptr);
   videoWindow_.ViewBox().StopRenderThread();
@@ -349,6 +377,7 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_REFIT_FRAME_BUFFER: return OnRefitFrameBuffer();
     case WM_PANEL_STATUS: ShowStatus(static_cast<UINT>(wp)); return 0;
     case WM_CAMERA_OPENED: OnCameraOpened(wp != 0); return 0;
+    case WM_CAMERA_LINK: OnCameraLink(static_cast<CameraLinkEvent>(wp)); return 0;
     case WM_CAMERA_NOTICE:
       if (notices_) notices_->ShowQueued();
       return 0;

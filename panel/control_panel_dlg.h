@@ -1,6 +1,7 @@
 #pragma once
 // CControlPanelDlg: the program's main window, run modally for the whole run. It opens the
-// camera on a short initialisation thread, plays and stops it, zooms, toggles full screen,
+// camera on a short initialisation thread, then has the camera session watch for a camera
+// that appears, goes away or comes back; it plays and stops it, zooms, toggles full screen,
 // saves snapshots, shows the property dialog and the About box, and keeps the docked video
 // window attached to itself.
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <array>
 #include <string>
 
+#include "camera/camera_link.h"
 #include "display/q7_fullview.h"
 #include "framework/controls.h"
 #include "framework/handles.h"
@@ -58,6 +60,8 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   // Posted by the initialisation thread, so it never waits for this thread.
   static constexpr UINT WM_PANEL_STATUS = WM_APP + 1;   // wParam: string id
   static constexpr UINT WM_CAMERA_OPENED = WM_APP + 2;  // wParam: 1 when the camera is ready
+  // Posted by the camera's link watcher; wParam: a CameraLinkEvent.
+  static constexpr UINT WM_CAMERA_LINK = WM_APP + 4;
 
   void OnPlay();
   void OnStop();
@@ -78,12 +82,15 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   LRESULT OnLeaveFullScreen();
   LRESULT OnRefitFrameBuffer();
   void OnCameraOpened(bool ready);
+  void OnCameraLink(CameraLinkEvent event);
 
   void SetupButtons();
   CHoverButton& Button(int controlId);
   void PlaceBesideVideoWindow();
   void ShowStatus(UINT stringId);
   void EnableButtons(std::initializer_list<int> controlIds, BOOL enable);
+  // The buttons of the playing or the stopped camera.
+  void ShowPlaying(bool playing);
   bool FullViewVisible() const;
 
   static DWORD WINAPI InitializationThread(LPVOID self) noexcept;

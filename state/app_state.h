@@ -21,6 +21,9 @@ struct AppState {
   std::atomic<int> frameReady{0};              // result of the hand-off thread's last grab
   std::atomic<std::uint64_t> framesStored{0};  // frames the hand-off has put into the frame buffer
   RedrawSignal redraw;                         // set by whatever changes what the picture views show
+  // The camera went away: the picture views keep the last picture and say "No signal".
+  std::atomic<bool> noSignal{false};
+  std::atomic<std::uint32_t> reconnects{0};  // times a lost camera came back and was opened again
   int monitorCount = 1;
   int virtualScreenWidth = 0;
   int virtualScreenHeight = 0;

@@ -108,7 +108,8 @@ TEST_F(ApplyProperties, EachChangedFieldWritesItsProperty) {
   EXPECT_EQ(Apply(r),
             (Log{"ExposeLowerLimit_us=1000", "Expose_us=20000", "GainUpperLimit_dB=20", "Gain_dB=0", "RedGain=1.5",
                  "ColorProcessing=3", "GainOffsetKneeEnable=1", "GainOffsetKneeMasterOffset_pc=2.5"}));
-  EXPECT_EQ(0, std::memcmp(&camera->CurrentRecord(), &r, sizeof r));
+  const PropertyRecord current = camera->CurrentRecord();
+  EXPECT_EQ(0, std::memcmp(&current, &r, sizeof r));
   DWORD type;
   std::vector<std::uint8_t> bytes;
   ASSERT_TRUE(ReadStoredValue(L"Property", type, bytes));

@@ -27,8 +27,9 @@ CameraTest::CameraTest() {
 }
 
 void CameraTest::SetUp() {
-  for (const char* name : {"Q7SIM_CAMERAS", "Q7SIM_INIT_FAIL", "Q7SIM_OPEN_FAIL", "Q7SIM_BAD_RESULT_EVERY",
-                           "Q7SIM_UNPLUG_AFTER", "Q7SIM_REJECT_PROPERTY"}) {
+  for (const char* name :
+       {"Q7SIM_CAMERAS", "Q7SIM_INIT_FAIL", "Q7SIM_OPEN_FAIL", "Q7SIM_OPEN_DELAY_MS", "Q7SIM_BAD_RESULT_EVERY",
+        "Q7SIM_UNPLUG_AFTER", "Q7SIM_REPLUG_AFTER_MS", "Q7SIM_ARRIVE_AFTER_MS", "Q7SIM_REJECT_PROPERTY"}) {
     SetSim(name, nullptr);
   }
   SetSim("Q7SIM_FPS", "40");

@@ -106,7 +106,8 @@ TEST_F(SettingsStore, StoredRecordIsTakenWholeAndItsHeaderHasNoEffect) {
     q7sim::StartRecordingWrites();
     ASSERT_TRUE(camera->Open());
     logs.push_back(WriteLog());
-    EXPECT_EQ(0, std::memcmp(&camera->CurrentRecord(), &stored, sizeof stored));
+    const PropertyRecord current = camera->CurrentRecord();
+    EXPECT_EQ(0, std::memcmp(&current, &stored, sizeof stored));
     DWORD type;
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(ReadStoredValue(L"Property", type, bytes));
@@ -150,7 +151,8 @@ TEST_F(SettingsStore, OverLongValuesFallBackToTheDefaults) {
   ASSERT_TRUE(camera->Open());
   EXPECT_EQ(camera->CurrentRecord().exposureTime, 20000);
   const PropertyRecord expected = Defaults();
-  EXPECT_EQ(0, std::memcmp(&camera->CurrentRecord(), &expected, sizeof expected));
+  const PropertyRecord current = camera->CurrentRecord();
+  EXPECT_EQ(0, std::memcmp(&current, &expected, sizeof expected));
 }
 
 }  // namespace

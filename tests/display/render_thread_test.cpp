@@ -86,6 +86,33 @@ TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
   EXPECT_TRUE(ShowsAt(200, 200, RGB(250, 0, 0)));
 }
 
+// The camera went away: "No signal" comes onto the picture shown and goes again, on that
+// picture even when the frame buffer was re-fitted to black meanwhile (a re-opened camera).
+TEST_F(RenderThreadTest, NoSignalComesAndGoesOnTheLastPicture) {
+  const RECT infoLine{0, kCh - 24, 200, kCh};
+  const auto labelled = [&] {
+    return display_test::CaptureClient(window_.get())->Count(infoLine, display::kCaptionColour, 0) > 20;
+  };
+  RenderThread thread(state_);
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  ASSERT_TRUE(WaitForFrames(thread, 2));
+  state_.frameReady = 0;
+  ASSERT_TRUE(WaitForPasses(thread, 2));
+  EXPECT_FALSE(labelled());
+
+  state_.noSignal = true;
+  state_.redraw.Notify();
+  EXPECT_TRUE(PumpUntil(labelled));
+  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), kPicture, 12));
+
+  state_.frameBuffer.Fit(640, 480, 24);  // black
+  state_.noSignal = false;
+  state_.redraw.Notify();
+  EXPECT_TRUE(PumpUntil([&] { return !labelled(); }));
+  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), kPicture, 12));
+}
+
 // A view uncovered while no frames arrive paints the last picture again, not black holes.
 TEST_F(RenderThreadTest, RepaintRestoresTheLastPictureAndIsBlackBeforeTheFirstFrame) {
   RenderThread thread(state_);

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "camera/property_record.h"
+#include "camera/registry_store.h"
 #include "panel/panel_layout.h"
 #include "resources/resource_ids.h"
 #include "tests/e2e/viewer_session.h"
@@ -327,17 +330,110 @@ TEST_F(Viewer, MonoInThePropertyDialogTurnsTheLivePictureGrey) {
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
 }
 
-TEST_F(Viewer, WithoutACameraTheUserIsToldAndPlayStaysDisabled) {
-  session_ = std::make_unique<ViewerSession>(std::vector<std::wstring>{L"Q7SIM_CAMERAS=0"});
-  ASSERT_TRUE(session_->WaitForWindows());
-  HWND box = session_->FindOtherWindow([](HWND w) {
+// Share of the process's processor time over `span`, in percent of one core, while the
+// panel is asked every half second whether it still answers; false in `answered` if it once
+// did not within two seconds.
+double CpuPercentWhileAnswering(ViewerSession& session, std::chrono::milliseconds span, bool& answered) {
+  const double cpuBefore = session.Program().CpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  answered = true;
+  while (std::chrono::steady_clock::now() - start < span) {
+    DWORD_PTR result = 0;
+    answered = answered && ::SendMessageTimeoutW(session.Panel(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
+    std::this_thread::sleep_for(500ms);
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return 100.0 * (session.Program().CpuSeconds() - cpuBefore) / seconds;
+}
+
+void DismissCantFindCamera(ViewerSession& session) {
+  HWND box = session.FindOtherWindow([](HWND w) {
     return testing_support::ClassName(w) == L"#32770" && testing_support::MessageBoxText(w) == L"Can't find camera.";
   });
   ASSERT_NE(box, nullptr) << "no message box";
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Can't find camera."; }));
+  EXPECT_TRUE(WaitUntil([&] { return session.Status() == L"Can't find camera."; }));
+}
+
+const wchar_t kSignalBroken[] = L"Camera's signal connection is broken. Please check up camera's cable.";
+
+TEST_F(Viewer, WithoutACameraTheUserIsToldAndPlayStaysDisabled) {
+  session_ = std::make_unique<ViewerSession>(std::vector<std::wstring>{L"Q7SIM_CAMERAS=0"});
+  ASSERT_TRUE(session_->WaitForWindows());
+  DismissCantFindCamera(*session_);
   EXPECT_FALSE(session_->IsEnabled(IDC_PLAY));
   EXPECT_TRUE(session_->IsEnabled(IDC_INFORMATION));
+  // Still looking for a camera, once a second, without spinning.
+  bool answered = false;
+  const double cpu = CpuPercentWhileAnswering(*session_, 10s, answered);
+  std::printf("process CPU while waiting for a camera: %.2f %%\n", cpu);
+  RecordProperty("cpu_percent_waiting_for_camera", std::to_string(cpu));
+  EXPECT_TRUE(answered);
+  EXPECT_LT(cpu, 25.0) << "a thread spins while waiting";
+  EXPECT_FALSE(session_->IsEnabled(IDC_PLAY));
+}
+
+TEST_F(Viewer, ACameraPluggedInFiveSecondsAfterTheStartPlaysWithoutARestart) {
+  session_ =
+      std::make_unique<ViewerSession>(std::vector<std::wstring>{L"Q7SIM_CAMERAS=0", L"Q7SIM_ARRIVE_AFTER_MS=5000"});
+  ASSERT_TRUE(session_->WaitForWindows());
+  DismissCantFindCamera(*session_);
+  EXPECT_FALSE(session_->IsEnabled(IDC_PLAY));
+  ASSERT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_PLAY); }, 20s)) << "the camera was never opened";
+  EXPECT_EQ(session_->Status(), L"Success for initialized.");
+  StartPlaying();
+  EXPECT_TRUE(PictureChanges()) << "the picture does not move";
+}
+
+TEST_F(Viewer, UnpluggedWhilePlayingAndBackThreeSecondsLaterPlaysOnWithTheStoredSettings) {
+  // A setting the camera does not start with: mono.
+  PropertyRecord stored{};
+  SetDefaults(stored);
+  stored.mono = 1;
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &stored.version, 4);
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &stored, sizeof stored);
+  StartWithCamera({L"Q7SIM_UNPLUG_AFTER=50", L"Q7SIM_REPLUG_AFTER_MS=3000"});
+  StartPlaying();
+  for (int i = 0; i < 8; ++i) session_->Click(IDC_ZOOM_OUT);  // 20 %: the chart's colour bars in view
+  ASSERT_TRUE(PictureChanges());
+  EXPECT_LT(ColourfulShare(session_->CapturePicture()), 0.001) << "the stored mono setting was not applied";
+
+  ASSERT_TRUE(WaitUntil([&] { return session_->Status() == kSignalBroken; }, 20s)) << "the loss was not reported";
+  EXPECT_FALSE(session_->IsEnabled(IDC_PLAY));
+  EXPECT_FALSE(session_->IsEnabled(IDC_STOP));
+  // The last picture stays: not the black of an empty view.
+  const ScreenPixels lost = session_->CapturePicture();
+  std::size_t bright = 0;
+  for (auto p : lost.bgra) bright += (p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF) > 150;
+  EXPECT_GT(bright, lost.bgra.size() / 10);
+
+  ASSERT_TRUE(WaitUntil([&] { return session_->Status() == L"Success for initialized."; }, 20s))
+      << "the camera was not re-opened";
+  EXPECT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_STOP) && !session_->IsEnabled(IDC_PLAY); }));
+  EXPECT_TRUE(PictureChanges()) << "live frames did not return";
+  EXPECT_LT(ColourfulShare(session_->CapturePicture()), 0.001) << "the re-opened camera lost the mono setting";
+}
+
+// A minute of waiting does what 15 seconds do: once the loss is reported, nothing changes but
+// the watcher's look every second and the status line's wait notice after three; 15 seconds
+// see both, and keep this test within the time one end-to-end test may take.
+TEST_F(Viewer, UnpluggedForGoodTheProgramStaysResponsiveAndClosesCleanly) {
+  StartWithCamera({L"Q7SIM_UNPLUG_AFTER=50"});
+  StartPlaying();
+  ASSERT_TRUE(WaitUntil([&] { return session_->Status() == kSignalBroken; }, 20s)) << "the loss was not reported";
+  ASSERT_TRUE(WaitUntil([&] { return session_->Status() == L"Waiting for the camera..."; }));
+  for (int id : {IDC_PLAY, IDC_STOP, IDC_IMAGE}) EXPECT_FALSE(session_->IsEnabled(id)) << id;
+  for (int id : {IDC_SNAPSHOT, IDC_ZOOM_OUT, IDC_FULL_SCREEN}) EXPECT_TRUE(session_->IsEnabled(id)) << id;
+
+  bool answered = false;
+  const double cpu = CpuPercentWhileAnswering(*session_, 15s, answered);
+  std::printf("process CPU while waiting for the lost camera: %.2f %%\n", cpu);
+  RecordProperty("cpu_percent_waiting_for_lost_camera", std::to_string(cpu));
+  EXPECT_TRUE(answered) << "the panel stopped answering";
+  EXPECT_LT(cpu, 25.0) << "a thread spins while waiting";
+  session_->Click(IDC_ZOOM_IN);
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Zoom In 10%"; }));
+  // TearDown closes the program and expects exit code 0.
 }
 
 }  // namespace

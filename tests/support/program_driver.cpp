@@ -1,5 +1,12 @@
 #include "tests/support/program_driver.h"
 
+#include <psapi.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <thread>
 
 namespace testing_support {
@@ -48,6 +55,74 @@ DWORD ProgramUnderTest::WaitForExit(std::chrono::milliseconds timeout) {
   DWORD code = STILL_ACTIVE;
   ::GetExitCodeProcess(process_.get(), &code);
   return code;
+}
+
+namespace {
+
+bool RunningUnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Linux's account of the newest process of this Wine prefix running `program` (its file
+// name), in seconds; negative when there is none.
+double LinuxCpuSeconds(const std::string& program) {
+  char prefix[MAX_PATH] = "";
+  if (::GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH) == 0) return -1.0;
+  const std::string prefixEntry = std::string("WINEPREFIX=") + prefix;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW(L"Z:\\proc\\*", &found);
+  if (search == INVALID_HANDLE_VALUE) return -1.0;
+  double seconds = -1.0;
+  unsigned long long newest = 0;
+  do {
+    const std::wstring pid = found.cFileName;
+    if (pid.empty() || pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+    const std::string stat = ReadWholeFile(L"Z:\\proc\\" + pid + L"\\stat");
+    const std::size_t open = stat.find('('), close = stat.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || stat.substr(open + 1, close - open - 1) != program)
+      continue;
+    // The environment's entries end in NUL; one of them must be this run's prefix.
+    const std::string environment = '\0' + ReadWholeFile(L"Z:\\proc\\" + pid + L"\\environ");
+    if (environment.find('\0' + prefixEntry + '\0') == std::string::npos) continue;
+    // After the name: state, then fields 4 on; user and system time are fields 14 and 15,
+    // the start time field 22, all in clock ticks of 1/100 s.
+    std::istringstream fields(stat.substr(close + 2));
+    std::vector<std::string> f(std::istream_iterator<std::string>(fields), {});
+    if (f.size() < 20) continue;
+    const unsigned long long started = std::stoull(f[19]);
+    if (seconds >= 0 && started < newest) continue;
+    newest = started;
+    seconds = (std::stod(f[11]) + std::stod(f[12])) / 100.0;
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return seconds;
+}
+
+}  // namespace
+
+double ProgramUnderTest::CpuSeconds() const {
+  if (!process_) return 0.0;
+  // Wine's GetProcessTimes of another process stays at what it was at the start (measured):
+  // there, Linux's own account of the process is read instead.
+  if (RunningUnderWine()) {
+    wchar_t path[MAX_PATH] = L"";
+    ::GetModuleFileNameExW(process_.get(), nullptr, path, MAX_PATH);
+    const std::wstring name = std::filesystem::path(path).filename().wstring();
+    const double seconds = LinuxCpuSeconds(std::string(name.begin(), name.end()));
+    if (seconds >= 0) return seconds;
+  }
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!::GetProcessTimes(process_.get(), &created, &exited, &kernel, &user)) return 0.0;
+  const auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
+  };
+  return seconds(kernel) + seconds(user);
 }
 
 std::vector<HWND> ProgramUnderTest::TopLevelWindows(const std::wstring& className) const {

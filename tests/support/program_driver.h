@@ -26,6 +26,8 @@ class ProgramUnderTest {
   DWORD ProcessId() const { return processId_; }
   // Waits for the process to end; returns its exit code, or STILL_ACTIVE on time-out.
   DWORD WaitForExit(std::chrono::milliseconds timeout);
+  // Processor time the process has used so far, user and kernel, in seconds.
+  double CpuSeconds() const;
   // Visible top-level windows of the process whose class matches (empty: any).
   std::vector<HWND> TopLevelWindows(const std::wstring& className = L"") const;
   // Polls until a window of the process satisfies `match`; null on time-out.
