@@ -159,10 +159,10 @@ void CCamera::SaveRecord() noexcept {
 void CCamera::ReportRefusals(const SettingWriter& writer) {
   // Once per run for each refusal: a setting rewritten on every apply would otherwise bring
   // the same box back after every change.
-  std::wstring lines;
+  std::wstring report;
   for (const SettingWriter::Refusal& r : writer.Refusals()) {
-    if (reportedRefusals_.insert(r.key).second) lines += L"\n" + r.text;
+    if (reportedRefusals_.insert(r.key).second) report += (report.empty() ? L"" : L"\n\n") + r.text;
   }
-  if (lines.empty()) return;
-  notify_(L"The camera refused these settings and keeps its own values:" + lines, L"Error", MB_OK | MB_ICONWARNING);
+  if (report.empty()) return;
+  notify_(report, L"Error", MB_OK | MB_ICONWARNING);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "camera/camera.h"
+#include "camera/refusal_text.h"
 #include "camera/sdk/acquire.h"
 
 namespace camera_detail {
@@ -69,8 +70,9 @@ class CCamera::SettingWriter {
       if (kept && *kept == value) return true;
       const std::wstring asked = L"\"" + camera_detail::Widen(name) + L"\" = " + camera_detail::Format(value);
       const std::wstring keeps = kept ? camera_detail::Format(*kept) : std::wstring(L"its own value");
-      refusals_.push_back(
-          {asked, asked + L": the camera keeps " + keeps + L" (" + camera_detail::Widen(e.what()) + L")"});
+      refusals_.push_back({asked, RefusalReport(name, static_cast<double>(value),
+                                                asked + L": the camera keeps " + keeps + L" (" +
+                                                    camera_detail::Widen(e.what()) + L")")});
       return false;
     }
   }

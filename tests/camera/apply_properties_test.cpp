@@ -217,6 +217,7 @@ TEST_F(ApplyProperties, ARefusalIsToldOncePerRunForEachValue) {
   messages.clear();
   ASSERT_TRUE(camera->Open());
   ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text.rfind(L"The camera refused a gain of 5 dB.\n", 0), 0u) << "in the dialog's words first";
   EXPECT_NE(messages[0].text.find(L"\"Gain_dB\" = 5: the camera keeps 0"), std::wstring::npos)
       << messages[0].text.c_str();
 
