@@ -153,12 +153,7 @@ TEST_F(Viewer, FullScreenShowsLiveFramesAndEscapeReturnsToTheVideoWindow) {
   StartWithCamera();
   StartPlaying();
   session_->Click(IDC_FULL_SCREEN);
-  const RECT screen{0, 0, ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  HWND viewer = session_->FindOtherWindow([&](HWND w) {
-    RECT r{};
-    ::GetWindowRect(w, &r);
-    return ::EqualRect(&r, &screen) != FALSE;
-  });
+  HWND viewer = session_->FindFullScreenViewer();
   ASSERT_NE(viewer, nullptr) << "no window covers the screen";
   EXPECT_TRUE(::GetWindowLongW(viewer, GWL_EXSTYLE) & WS_EX_TOPMOST);
   const RECT middle{860, 440, 1060, 640};
@@ -468,7 +463,6 @@ TEST_F(Viewer, LiveInformationViewsShowByTheirKeys) {
   EXPECT_TRUE(shows({0, h - 150, 270, h - 18}, RGB(235, 235, 235), 40)) << "no histogram";
   press('F');  // the focus bar under the caption
   EXPECT_TRUE(shows({0, 20, 180, 60}, RGB(80, 220, 80), 40)) << "no focus bar";
-  testing_support::SaveAsBmp(session_->CapturePicture(), L"live-views-screenshot.bmp");
 
   press('H');  // a second press switches it off again
   EXPECT_TRUE(WaitUntil([&] {
@@ -510,12 +504,7 @@ TEST_F(Viewer, ThePanelStaysAboveTheVideoWindow) {
                                testing_support::ModuleFolder() + L"\\failed-panel-order.bmp");
 
   session_->Click(IDC_FULL_SCREEN);
-  const RECT screen{0, 0, ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  HWND viewer = session_->FindOtherWindow([&](HWND w) {
-    RECT r{};
-    ::GetWindowRect(w, &r);
-    return ::EqualRect(&r, &screen) != FALSE;
-  });
+  HWND viewer = session_->FindFullScreenViewer();
   ASSERT_NE(viewer, nullptr);
   ::PostMessageW(viewer, WM_KEYDOWN, VK_ESCAPE, 0);
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(viewer); }));

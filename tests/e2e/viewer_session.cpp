@@ -95,4 +95,13 @@ DWORD ViewerSession::Close() {
   return program_->WaitForExit(20s);
 }
 
+HWND ViewerSession::FindFullScreenViewer() const {
+  const RECT screen{0, 0, ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  return FindOtherWindow([&](HWND w) {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    return ::EqualRect(&r, &screen) != FALSE;
+  });
+}
+
 }  // namespace e2e

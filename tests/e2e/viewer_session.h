@@ -46,6 +46,8 @@ class ViewerSession {
   testing_support::ScreenPixels CapturePicture() const { return testing_support::CaptureScreen(PictureRect()); }
   // A shown top-level window of the program other than the panel and the video window.
   HWND FindOtherWindow(const std::function<bool(HWND)>& match, std::chrono::milliseconds timeout = 10s) const;
+  // The full-screen viewer, once it covers the whole screen; null on time-out.
+  HWND FindFullScreenViewer() const;
   // Closes the panel with its close button and waits for the process to end.
   DWORD Close();
 
