@@ -34,6 +34,9 @@ class RenderThreadTest : public ::testing::Test {
     const auto target = thread.FramesDrawn() + more;
     return PumpUntil([&] { return thread.FramesDrawn() >= target; });
   }
+  // Waits for a frame begun after this call. One more frame is not enough: the frame under way
+  // when the caller changed the picture may have taken the buffer before the change.
+  bool WaitForAFrameBegunNow(RenderThread& thread) { return WaitForFrames(thread, 2); }
   bool WaitForPasses(RenderThread& thread, std::uint64_t more) {
     const auto target = thread.Passes() + more;
     return PumpUntil([&] { return thread.Passes() >= target; });
@@ -74,7 +77,7 @@ TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
   EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), kPicture, 12));
 
   state_.frameReady = 1;
-  ASSERT_TRUE(WaitForFrames(thread, 2));
+  ASSERT_TRUE(WaitForAFrameBegunNow(thread));
   EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), RGB(250, 0, 0), 12));
 }
 
@@ -171,7 +174,7 @@ TEST_F(RenderThreadTest, RefittingTheBufferWhileDrawingIsSafe) {
     for (const auto& size : sizes) {
       state_.frameBuffer.Fit(size[0], size[1], 24);
       Paint(RGB(10 * round, 200, 200));
-      ASSERT_TRUE(WaitForFrames(thread, 1));
+      ASSERT_TRUE(WaitForAFrameBegunNow(thread));
     }
   }
   thread.Stop();

@@ -126,6 +126,23 @@ TEST_F(Viewer, ZoomOutNineTimesReachesTenPercentAndDisablesTheButton) {
   EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Zoom In 10%" && session_->IsEnabled(IDC_ZOOM_OUT); }));
 }
 
+// Quick real clicks, as a user zooms: each one takes a step, none is lost as a double click.
+TEST_F(Viewer, QuickClicksOnTheZoomButtonsTakeAStepEach) {
+  StartWithCamera();
+  StartPlaying();
+  session_->ClickQuickly(IDC_ZOOM_OUT, 8);  // 100 % down to 20 %
+  ASSERT_TRUE(session_->WaitForInputHandled());
+  EXPECT_TRUE(session_->IsEnabled(IDC_ZOOM_OUT)) << "more than eight steps";
+  session_->Click(IDC_ZOOM_OUT);
+  EXPECT_TRUE(WaitUntil([&] { return !session_->IsEnabled(IDC_ZOOM_OUT); })) << "fewer than eight steps";
+
+  session_->ClickQuickly(IDC_ZOOM_IN, 28);  // 10 % up to 290 %
+  ASSERT_TRUE(session_->WaitForInputHandled());
+  EXPECT_TRUE(session_->IsEnabled(IDC_ZOOM_IN)) << "more than 28 steps";
+  session_->Click(IDC_ZOOM_IN);
+  EXPECT_TRUE(WaitUntil([&] { return !session_->IsEnabled(IDC_ZOOM_IN); })) << "fewer than 28 steps";
+}
+
 TEST_F(Viewer, MovingTheDockedPanelCarriesTheVideoWindowAlong) {
   StartWithCamera();
   RECT panel{}, video{};

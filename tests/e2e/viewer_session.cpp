@@ -79,6 +79,26 @@ void ViewerSession::Click(int id) const {
   ::PostMessageW(panel_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
 }
 
+void ViewerSession::ClickQuickly(int id, int times) const {
+  RECT button{};
+  ::GetWindowRect(Control(id), &button);
+  ::SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  std::this_thread::sleep_for(200ms);
+  for (int i = 0; i < times; ++i) {
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    std::this_thread::sleep_for(200ms);
+  }
+}
+
+bool ViewerSession::WaitForInputHandled() const {
+  ClickQuickly(IDC_INFORMATION, 1);
+  HWND about = FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"About"; });
+  if (!about) return false;
+  ::PostMessageW(about, WM_LBUTTONUP, 0, MAKELPARAM(250, 175));
+  return WaitUntil([&] { return !::IsWindow(about) && ::IsWindowEnabled(panel_); });
+}
+
 RECT ViewerSession::PictureRect() const {
   HWND picture = ::GetDlgItem(video_, 1017);
   RECT r{};

@@ -41,6 +41,11 @@ class ViewerSession {
   bool IsEnabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
   // What a click on the panel's button causes: the command from that button.
   void Click(int id) const;
+  // Real clicks of the left button on the panel's button, 0.2 s apart: a user's quick clicks.
+  void ClickQuickly(int id, int times) const;
+  // Returns once the program has handled all input so far: a real click on Information opens
+  // the About box only after everything before it, and a click on the box closes it again.
+  bool WaitForInputHandled() const;
   // The picture area of the video window, in screen coordinates.
   RECT PictureRect() const;
   testing_support::ScreenPixels CapturePicture() const { return testing_support::CaptureScreen(PictureRect()); }
