@@ -212,6 +212,8 @@ TEST_F(Viewer, SnapshotIsSavedThroughTheSaveDialog) {
   char signature[8] = {};
   png.read(signature, 8);
   EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+  png.close();
+  std::filesystem::remove(target);
   EXPECT_FALSE(std::filesystem::exists(testing_support::ModuleFolder() + L"\\Q7Viewer.exeBitmap"));
 }
 
