@@ -27,24 +27,11 @@ class Viewer : public ::testing::Test {
   void StartWithCamera(const std::vector<std::wstring>& environment = {}) {
     session_ = std::make_unique<ViewerSession>(environment);
     ASSERT_TRUE(session_->Program().Started());
-    ASSERT_TRUE(session_->WaitForWindows()) << "the panel and the video window did not appear";
-    ASSERT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_PLAY); })) << "Play was never enabled";
+    ASSERT_TRUE(session_->WaitUntilReady()) << "the windows did not appear or Play was never enabled";
   }
 
-  void StartPlaying() {
-    session_->Click(IDC_PLAY);
-    // Play enables its buttons one after the other: wait for the last of them.
-    ASSERT_TRUE(WaitUntil([&] {
-      return !session_->IsEnabled(IDC_PLAY) && session_->IsEnabled(IDC_STOP) && session_->IsEnabled(IDC_ZOOM_OUT) &&
-             session_->IsEnabled(IDC_FULL_SCREEN) && session_->IsEnabled(IDC_IMAGE);
-    }));
-  }
-
-  // Two looks at the picture some frames apart; the simulated scene moves in every frame.
-  bool PictureChanges() {
-    const ScreenPixels first = session_->CapturePicture();
-    return WaitUntil([&] { return testing_support::DifferingShare(first, session_->CapturePicture()) > 0.0005; }, 5s);
-  }
+  void StartPlaying() { ASSERT_TRUE(session_->StartPlaying()); }
+  bool PictureChanges() { return session_->PictureChanges(); }
 
   void TearDown() override {
     if (session_ && session_->Panel()) {

@@ -51,12 +51,12 @@ void DragMouse(POINT from, POINT to) {
 
 void ForgetStoredSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ORMELAN\\TK Lumora-Q7"); }
 
-ViewerSession::ViewerSession(const std::vector<std::wstring>& environment) {
+ViewerSession::ViewerSession(const std::vector<std::wstring>& environment, const std::wstring& programFolder) {
   // The pointer away from where the windows appear, so no tooltip or hover state from an
   // earlier test lands on them.
   ::SetCursorPos(5, 5);
-  const std::wstring folder = testing_support::ModuleFolder();
-  program_ = std::make_unique<testing_support::ProgramUnderTest>(folder + L"\\Q7Viewer.exe", folder, environment);
+  program_ = std::make_unique<testing_support::ProgramUnderTest>(programFolder + L"\\Q7Viewer.exe", programFolder,
+                                                                 environment);
 }
 
 ViewerSession::~ViewerSession() = default;
@@ -71,6 +71,24 @@ bool ViewerSession::WaitForWindows() {
     }
     return panel_ && video_;
   });
+}
+
+bool ViewerSession::WaitUntilReady() {
+  return WaitForWindows() && WaitUntil([&] { return IsEnabled(IDC_PLAY); });
+}
+
+bool ViewerSession::StartPlaying() const {
+  Click(IDC_PLAY);
+  // Play enables its buttons one after the other: wait for the last of them.
+  return WaitUntil([&] {
+    return !IsEnabled(IDC_PLAY) && IsEnabled(IDC_STOP) && IsEnabled(IDC_ZOOM_OUT) && IsEnabled(IDC_FULL_SCREEN) &&
+           IsEnabled(IDC_IMAGE);
+  });
+}
+
+bool ViewerSession::PictureChanges() const {
+  const testing_support::ScreenPixels first = CapturePicture();
+  return WaitUntil([&] { return testing_support::DifferingShare(first, CapturePicture()) > 0.0005; }, 5s);
 }
 
 std::wstring ViewerSession::Status() const { return testing_support::WindowText(Control(IDC_STATUS)); }

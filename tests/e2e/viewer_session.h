@@ -26,8 +26,10 @@ void ForgetStoredSettings();
 
 class ViewerSession {
  public:
-  // Starts the program with extra environment entries ("Q7SIM_CAMERAS=0", ...).
-  explicit ViewerSession(const std::vector<std::wstring>& environment = {});
+  // Starts the program with extra environment entries ("Q7SIM_CAMERAS=0", ...), from the
+  // folder `programFolder` (by default the test program's own, the build's bin folder).
+  explicit ViewerSession(const std::vector<std::wstring>& environment = {},
+                         const std::wstring& programFolder = testing_support::ModuleFolder());
   ~ViewerSession();
 
   testing_support::ProgramUnderTest& Program() { return *program_; }
@@ -36,6 +38,12 @@ class ViewerSession {
   HWND Panel() const { return panel_; }
   HWND Video() const { return video_; }
   HWND Control(int id) const { return ::GetDlgItem(panel_, id); }
+  // Waits for the windows and for the camera to open (Play enabled); false on time-out.
+  bool WaitUntilReady();
+  // Clicks Play and waits until the buttons of a playing camera are enabled.
+  bool StartPlaying() const;
+  // Two looks at the picture some frames apart; the simulated scene moves in every frame.
+  bool PictureChanges() const;
 
   std::wstring Status() const;
   bool IsEnabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
