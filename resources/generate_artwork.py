@@ -608,6 +608,19 @@ def vgradient_overlay(img, box, alpha_top):
 # About picture (9321)
 
 
+def program_version():
+    """Major.minor from the version resource (Q7Resource.rc beside this script), the one place
+    the version is written."""
+    rc = os.path.join(os.path.dirname(os.path.abspath(__file__)), "Q7Resource.rc")
+    with open(rc, encoding="utf-8") as f:
+        for line in f:
+            words = line.replace(",", " ").split()
+            if len(words) == 5 and words[0] == "FILEVERSION":
+                return f"{int(words[1])}.{int(words[2])}"
+    sys.exit(f"generate_artwork.py: no FILEVERSION line in {rc}")
+
+
+
 def keycap(img, x, y, label, f):
     tw = f.getlength(label)
     w, h = max(22, tw + 12), 17
@@ -641,7 +654,7 @@ def about_picture():
     text_shadowed(img, (116, 70), "TK Lumora-Q7", font(BOLD, 28), INK, (255, 255, 255), anchor="ls")
     draw_text(img, (117, 92), "5-megapixel USB colour camera, 2592 × 1944 pixels", font(SANS, 12),
               (70, 76, 88), anchor="ls")
-    draw_text(img, (117, 112), "Version 1.3", font(SANS, 10), (120, 126, 138), anchor="ls")
+    draw_text(img, (117, 112), "Version " + program_version(), font(SANS, 10), (120, 126, 138), anchor="ls")
     # free-of-charge note
     lay = Layer(w, h)
     lay.rounded((24, 136, w - 24, 166), 6, fill=(226, 238, 252, 255), outline=(176, 202, 236, 255), width=1)
