@@ -14,6 +14,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 target=${Q7_FRESH_ROOT:-/var/tmp/q7-fresh-machine}
 log=${Q7_FRESH_LOG:-/var/tmp/q7-fresh-machine.log}
 ref=${Q7_REF:-HEAD}
+commit=$(git -C "$repo" rev-parse --verify "$ref^{commit}")  # pinned: later commits do not count
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "check-fresh-machine.sh: run as root (debootstrap, chroot and mount need it)" >&2
@@ -93,9 +94,9 @@ debootstrap --variant=minbase --keyring=/usr/share/keyrings/debian-archive-keyri
 cp /etc/resolv.conf "$target/etc/resolv.conf"
 phase_done "debootstrap (minbase)"
 
-echo "== clean export of $ref ($(git -C "$repo" rev-parse --short "$ref"))"
+echo "== clean export of $ref (${commit:0:7})"
 mkdir -p "$target/root/q7viewer"
-git -C "$repo" archive --format=tar "$ref" | tar -x -C "$target/root/q7viewer"
+git -C "$repo" archive --format=tar "$commit" | tar -x -C "$target/root/q7viewer"
 
 bind proc /proc
 bind --bind /dev /dev
@@ -135,7 +136,7 @@ rm -rf "$marks"
 ctest_line=$(grep -E 'tests passed|tests failed' "$log" | tail -n 1 || true)
 echo
 echo "== Summary of the fresh-machine check"
-echo "commit     $(git -C "$repo" rev-parse --short "$ref") ($(git -C "$repo" log -1 --format=%s "$ref" | cut -c1-60))"
+echo "commit     ${commit:0:7} ($(git -C "$repo" log -1 --format=%s "$commit" | cut -c1-60))"
 echo "mirror     $mirror"
 printf '%s\n' "${phases[@]}"
 printf '%-34s %4d s\n' "total" $(($(date +%s) - started))
