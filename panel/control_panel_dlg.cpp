@@ -94,6 +94,7 @@ void CControlPanelDlg::SetupButtons() {
     button.MoveWindow(layout.rect);
     button.SetTooltipText(PanelString(state_.resourceLibrary, layout.tooltipId).c_str(), TRUE);
     if (!layout.enabledAtStart) button.EnableWindow(FALSE);
+    button.SetEveryClickCounts(layout.everyClickCounts);
   }
   statusLine_.MoveWindow(PanelStatusRect());
   statusLine_.SetWindowText(L"");

@@ -13,17 +13,17 @@ constexpr RECT At(int x, int y, int cx, int cy) { return RECT{x, y, x + cx, y + 
 
 const std::array<PanelButtonLayout, kPanelButtonCount>& PanelButtons() {
   static const std::array<PanelButtonLayout, kPanelButtonCount> buttons{{
-      {IDC_EXIT, IDB_EXIT_STRIP, At(256, 5, 11, 11), IDS_TIP_EXIT, true},
-      {IDC_HIDE, IDB_HIDE_STRIP, At(243, 5, 11, 11), IDS_TIP_HIDE, true},
-      {IDC_RESOLUTION, IDB_RESOLUTION_STRIP, At(25, 48, 108, 25), IDS_TIP_RESOLUTION, false},
-      {IDC_IMAGE, IDB_IMAGE_STRIP, At(25, 48, 226, 25), IDS_TIP_IMAGE, false},
-      {IDC_PLAY, IDB_PLAY_STRIP, At(29, 92, 32, 32), IDS_TIP_PLAY, false},
-      {IDC_STOP, IDB_STOP_STRIP, At(61, 97, 26, 22), IDS_TIP_STOP, false},
-      {IDC_SNAPSHOT, IDB_SNAPSHOT_STRIP, At(87, 97, 26, 22), IDS_TIP_SNAPSHOT, false},
-      {IDC_ZOOM_OUT, IDB_ZOOM_OUT_STRIP, At(122, 97, 26, 22), IDS_TIP_ZOOM_OUT, false},
-      {IDC_ZOOM_IN, IDB_ZOOM_IN_STRIP, At(148, 97, 26, 22), IDS_TIP_ZOOM_IN, false},
-      {IDC_FULL_SCREEN, IDB_FULL_SCREEN_STRIP, At(182, 97, 26, 22), IDS_TIP_FULL_SCREEN, false},
-      {IDC_INFORMATION, IDB_INFORMATION_STRIP, At(215, 97, 26, 22), IDS_TIP_INFORMATION, true},
+      {IDC_EXIT, IDB_EXIT_STRIP, At(256, 5, 11, 11), IDS_TIP_EXIT, true, false},
+      {IDC_HIDE, IDB_HIDE_STRIP, At(243, 5, 11, 11), IDS_TIP_HIDE, true, false},
+      {IDC_RESOLUTION, IDB_RESOLUTION_STRIP, At(25, 48, 108, 25), IDS_TIP_RESOLUTION, false, false},
+      {IDC_IMAGE, IDB_IMAGE_STRIP, At(25, 48, 226, 25), IDS_TIP_IMAGE, false, false},
+      {IDC_PLAY, IDB_PLAY_STRIP, At(29, 92, 32, 32), IDS_TIP_PLAY, false, false},
+      {IDC_STOP, IDB_STOP_STRIP, At(61, 97, 26, 22), IDS_TIP_STOP, false, false},
+      {IDC_SNAPSHOT, IDB_SNAPSHOT_STRIP, At(87, 97, 26, 22), IDS_TIP_SNAPSHOT, false, true},
+      {IDC_ZOOM_OUT, IDB_ZOOM_OUT_STRIP, At(122, 97, 26, 22), IDS_TIP_ZOOM_OUT, false, true},
+      {IDC_ZOOM_IN, IDB_ZOOM_IN_STRIP, At(148, 97, 26, 22), IDS_TIP_ZOOM_IN, false, true},
+      {IDC_FULL_SCREEN, IDB_FULL_SCREEN_STRIP, At(182, 97, 26, 22), IDS_TIP_FULL_SCREEN, false, false},
+      {IDC_INFORMATION, IDB_INFORMATION_STRIP, At(215, 97, 26, 22), IDS_TIP_INFORMATION, true, false},
   }};
   return buttons;
 }

@@ -10,6 +10,7 @@ struct PanelButtonLayout {
   RECT rect;  // client coordinates: left, top, right, bottom
   int tooltipId;
   bool enabledAtStart;
+  bool everyClickCounts;  // a quick second click acts again (zoom steps, snapshots)
 };
 
 inline constexpr std::size_t kPanelButtonCount = 11;

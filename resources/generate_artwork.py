@@ -28,7 +28,7 @@ ONE_PIXEL_CORNERS = "one"
 
 BITMAPS = {
     # id: (file name, width, height, states in the strip or 1, key corners)
-    134: ("property_banner.bmp", 700, 40, 1, None),
+    134: ("property_banner.bmp", 1680, 96, 1, None),
     9300: ("panel_face.bmp", 274, 178, 1, THREE_PIXEL_CORNERS),
     9301: ("hide_button.bmp", 44, 11, 4, None),
     9302: ("exit_button.bmp", 44, 11, 4, None),
@@ -564,21 +564,30 @@ def panel_and_strips():
 # Property dialog banner (134)
 
 
+# The dialog shows the middle of the banner, as much as its header band holds: about 700 x 44
+# pixels at 100 % on Windows and up to 1640 x 92 at 200 %. So the banner is drawn for the
+# largest band, with the name inside the smallest one, near its right end.
+BANNER_SMALLEST_BAND = (700, 44)
+
+
 def property_banner():
-    w, h = 700, 40
+    w, h = BITMAPS[134][1], BITMAPS[134][2]
+    band_w, band_h = BANNER_SMALLEST_BAND
+    right = (w + band_w) // 2 - 16  # where the name ends
+    middle = h / 2
     img = Image.new("RGB", (w, h))
-    hgradient(img, (0, 0, w, h), (8, 30, 78), (34, 112, 204))
+    hgradient(img, (0, 0, w, h), (4, 18, 56), (40, 124, 216))
     # soft lens rings behind the name
     lay = Layer(w, h)
+    ring_x = right - 100
     for i, r in enumerate((70, 54, 38, 22)):
-        lay.ellipse((600 - r, 20 - r, 600 + r, 20 + r), outline=(255, 255, 255, 26 + 8 * i), width=1.2)
-    lay.line([(0, h - 1.5), (w, h - 1.5)], (255, 255, 255, 60), 1)
+        lay.ellipse((ring_x - r, middle - r, ring_x + r, middle + r), outline=(255, 255, 255, 26 + 8 * i), width=1.2)
     lay.onto(img)
-    vgradient_overlay(img, (0, 0, w, h // 2), 36)
+    vgradient_overlay(img, (0, 0, w, int(middle)), 36)
     f = font(BOLD, 20)
-    text_shadowed(img, (w - 16, 19), "TK Lumora-Q7", f, (255, 255, 255), (6, 22, 60), anchor="rm",
+    text_shadowed(img, (right, middle - 1), "TK Lumora-Q7", f, (255, 255, 255), (6, 22, 60), anchor="rm",
                   offset=(1, 1))
-    draw_text(img, (w - 16 - f.getlength("TK Lumora-Q7") - 14, 21), "CAMERA PROPERTY",
+    draw_text(img, (right - f.getlength("TK Lumora-Q7") - 14, middle + 1), "CAMERA PROPERTY",
               font(BOLD, 9), (170, 204, 244), anchor="rm", spacing=1.8)
     return img
 
@@ -597,6 +606,19 @@ def vgradient_overlay(img, box, alpha_top):
 
 # ---------------------------------------------------------------------------
 # About picture (9321)
+
+
+def program_version():
+    """Major.minor from the version resource (Q7Resource.rc beside this script), the one place
+    the version is written."""
+    rc = os.path.join(os.path.dirname(os.path.abspath(__file__)), "Q7Resource.rc")
+    with open(rc, encoding="utf-8") as f:
+        for line in f:
+            words = line.replace(",", " ").split()
+            if len(words) == 5 and words[0] == "FILEVERSION":
+                return f"{int(words[1])}.{int(words[2])}"
+    sys.exit(f"generate_artwork.py: no FILEVERSION line in {rc}")
+
 
 
 def keycap(img, x, y, label, f):
@@ -632,7 +654,7 @@ def about_picture():
     text_shadowed(img, (116, 70), "TK Lumora-Q7", font(BOLD, 28), INK, (255, 255, 255), anchor="ls")
     draw_text(img, (117, 92), "5-megapixel USB colour camera, 2592 × 1944 pixels", font(SANS, 12),
               (70, 76, 88), anchor="ls")
-    draw_text(img, (117, 112), "Version 1.3", font(SANS, 10), (120, 126, 138), anchor="ls")
+    draw_text(img, (117, 112), "Version " + program_version(), font(SANS, 10), (120, 126, 138), anchor="ls")
     # free-of-charge note
     lay = Layer(w, h)
     lay.rounded((24, 136, w - 24, 166), 6, fill=(226, 238, 252, 255), outline=(176, 202, 236, 255), width=1)

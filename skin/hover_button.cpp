@@ -48,6 +48,11 @@ LRESULT CHoverButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE: OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
     case WM_MOUSEHOVER: OnMouseHover(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
     case WM_MOUSELEAVE: OnMouseLeave(); return 0;
+    case WM_LBUTTONDBLCLK:
+      // An owner-drawn button reports the second of two quick clicks as BN_DOUBLECLICKED; taken
+      // as a press, it is pressed and released like any click and reports BN_CLICKED.
+      if (everyClickCounts_) return CBitmapButton::WindowProc(WM_LBUTTONDOWN, wp, lp);
+      break;
     default: break;
   }
   return CBitmapButton::WindowProc(msg, wp, lp);

@@ -21,6 +21,12 @@ class CHoverButton : public CBitmapButton {
   // off; a null text changes nothing.
   void SetTooltipText(const wchar_t* text, BOOL activate = TRUE);
 
+  // With TRUE, a quick second click is a click of its own, for commands that make sense again
+  // at once (a zoom step); by default it stays the system's double click, which the owner may
+  // ignore, so a hasty double click does not act twice.
+  void SetEveryClickCounts(BOOL counts) noexcept { everyClickCounts_ = counts; }
+  BOOL EveryClickCounts() const noexcept { return everyClickCounts_; }
+
   BOOL PreTranslateMessage(MSG* msg) override;
 
   BOOL IsHovering() const noexcept { return hover_; }
@@ -44,5 +50,6 @@ class CHoverButton : public CBitmapButton {
   int stateHeight_ = 0;
   skin::SizedBitmap strip_;
   BOOL tracking_ = FALSE;
+  BOOL everyClickCounts_ = FALSE;
   CToolTipCtrl tooltip_;
 };

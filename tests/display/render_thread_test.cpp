@@ -43,6 +43,9 @@ class RenderThreadTest : public ::testing::Test {
   bool ShowsAt(int x, int y, COLORREF colour) {
     return PumpUntil([&] { return ColourNear(display_test::CaptureClient(window_.get())->At(x, y), colour, 12); });
   }
+  // Waits for a frame begun after this call. One more frame is not enough: the frame under way
+  // when the caller changed the picture may have taken the buffer before the change.
+  bool WaitForAFrameBegunNow(RenderThread& thread) { return WaitForFrames(thread, 2); }
   bool WaitForPasses(RenderThread& thread, std::uint64_t more) {
     const auto target = thread.Passes() + more;
     return PumpUntil([&] { return thread.Passes() >= target; });
@@ -206,7 +209,7 @@ TEST_F(RenderThreadTest, RefittingTheBufferWhileDrawingIsSafe) {
     for (const auto& size : sizes) {
       state_.frameBuffer.Fit(size[0], size[1], 24);
       Paint(RGB(10 * round, 200, 200));
-      ASSERT_TRUE(WaitForFrames(thread, 1));
+      ASSERT_TRUE(WaitForAFrameBegunNow(thread));
     }
   }
   // The last frame stored after the last re-fit is the one on the screen.

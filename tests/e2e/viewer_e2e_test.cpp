@@ -30,24 +30,11 @@ class Viewer : public ::testing::Test {
   void StartWithCamera(const std::vector<std::wstring>& environment = {}) {
     session_ = std::make_unique<ViewerSession>(environment);
     ASSERT_TRUE(session_->Program().Started());
-    ASSERT_TRUE(session_->WaitForWindows()) << "the panel and the video window did not appear";
-    ASSERT_TRUE(WaitUntil([&] { return session_->IsEnabled(IDC_PLAY); })) << "Play was never enabled";
+    ASSERT_TRUE(session_->WaitUntilReady()) << "the windows did not appear or Play was never enabled";
   }
 
-  void StartPlaying() {
-    session_->Click(IDC_PLAY);
-    // Play enables its buttons one after the other: wait for the last of them.
-    ASSERT_TRUE(WaitUntil([&] {
-      return !session_->IsEnabled(IDC_PLAY) && session_->IsEnabled(IDC_STOP) && session_->IsEnabled(IDC_ZOOM_OUT) &&
-             session_->IsEnabled(IDC_FULL_SCREEN) && session_->IsEnabled(IDC_IMAGE);
-    }));
-  }
-
-  // Two looks at the picture some frames apart; the simulated scene moves in every frame.
-  bool PictureChanges() {
-    const ScreenPixels first = session_->CapturePicture();
-    return WaitUntil([&] { return testing_support::DifferingShare(first, session_->CapturePicture()) > 0.0005; }, 5s);
-  }
+  void StartPlaying() { ASSERT_TRUE(session_->StartPlaying()); }
+  bool PictureChanges() { return session_->PictureChanges(); }
 
   void TearDown() override {
     if (session_ && session_->Panel()) {
@@ -129,6 +116,23 @@ TEST_F(Viewer, ZoomOutNineTimesReachesTenPercentAndDisablesTheButton) {
   EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Zoom In 10%" && session_->IsEnabled(IDC_ZOOM_OUT); }));
 }
 
+// Quick real clicks, as a user zooms: each one takes a step, none is lost as a double click.
+TEST_F(Viewer, QuickClicksOnTheZoomButtonsTakeAStepEach) {
+  StartWithCamera();
+  StartPlaying();
+  session_->ClickQuickly(IDC_ZOOM_OUT, 8);  // 100 % down to 20 %
+  ASSERT_TRUE(session_->WaitForInputHandled());
+  EXPECT_TRUE(session_->IsEnabled(IDC_ZOOM_OUT)) << "more than eight steps";
+  session_->Click(IDC_ZOOM_OUT);
+  EXPECT_TRUE(WaitUntil([&] { return !session_->IsEnabled(IDC_ZOOM_OUT); })) << "fewer than eight steps";
+
+  session_->ClickQuickly(IDC_ZOOM_IN, 28);  // 10 % up to 290 %
+  ASSERT_TRUE(session_->WaitForInputHandled());
+  EXPECT_TRUE(session_->IsEnabled(IDC_ZOOM_IN)) << "more than 28 steps";
+  session_->Click(IDC_ZOOM_IN);
+  EXPECT_TRUE(WaitUntil([&] { return !session_->IsEnabled(IDC_ZOOM_IN); })) << "fewer than 28 steps";
+}
+
 TEST_F(Viewer, MovingTheDockedPanelCarriesTheVideoWindowAlong) {
   StartWithCamera();
   RECT panel{}, video{};
@@ -193,6 +197,8 @@ TEST_F(Viewer, SnapshotIsSavedThroughTheSaveDialog) {
   char signature[8] = {};
   png.read(signature, 8);
   EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+  png.close();
+  std::filesystem::remove(target);
   EXPECT_FALSE(std::filesystem::exists(testing_support::ModuleFolder() + L"\\Q7Viewer.exeBitmap"));
 }
 

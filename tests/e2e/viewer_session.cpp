@@ -51,12 +51,12 @@ void DragMouse(POINT from, POINT to) {
 
 void ForgetStoredSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ORMELAN\\TK Lumora-Q7"); }
 
-ViewerSession::ViewerSession(const std::vector<std::wstring>& environment) {
+ViewerSession::ViewerSession(const std::vector<std::wstring>& environment, const std::wstring& programFolder) {
   // The pointer away from where the windows appear, so no tooltip or hover state from an
   // earlier test lands on them.
   ::SetCursorPos(5, 5);
-  const std::wstring folder = testing_support::ModuleFolder();
-  program_ = std::make_unique<testing_support::ProgramUnderTest>(folder + L"\\Q7Viewer.exe", folder, environment);
+  program_ = std::make_unique<testing_support::ProgramUnderTest>(programFolder + L"\\Q7Viewer.exe", programFolder,
+                                                                 environment);
 }
 
 ViewerSession::~ViewerSession() = default;
@@ -73,10 +73,48 @@ bool ViewerSession::WaitForWindows() {
   });
 }
 
+bool ViewerSession::WaitUntilReady() {
+  return WaitForWindows() && WaitUntil([&] { return IsEnabled(IDC_PLAY); });
+}
+
+bool ViewerSession::StartPlaying() const {
+  Click(IDC_PLAY);
+  // Play enables its buttons one after the other: wait for the last of them.
+  return WaitUntil([&] {
+    return !IsEnabled(IDC_PLAY) && IsEnabled(IDC_STOP) && IsEnabled(IDC_ZOOM_OUT) && IsEnabled(IDC_FULL_SCREEN) &&
+           IsEnabled(IDC_IMAGE);
+  });
+}
+
+bool ViewerSession::PictureChanges() const {
+  const testing_support::ScreenPixels first = CapturePicture();
+  return WaitUntil([&] { return testing_support::DifferingShare(first, CapturePicture()) > 0.0005; }, 5s);
+}
+
 std::wstring ViewerSession::Status() const { return testing_support::WindowText(Control(IDC_STATUS)); }
 
 void ViewerSession::Click(int id) const {
   ::PostMessageW(panel_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+}
+
+void ViewerSession::ClickQuickly(int id, int times) const {
+  RECT button{};
+  ::GetWindowRect(Control(id), &button);
+  ::SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  std::this_thread::sleep_for(200ms);
+  for (int i = 0; i < times; ++i) {
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    std::this_thread::sleep_for(200ms);
+  }
+}
+
+bool ViewerSession::WaitForInputHandled() const {
+  ClickQuickly(IDC_INFORMATION, 1);
+  HWND about = FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"About"; });
+  if (!about) return false;
+  ::PostMessageW(about, WM_LBUTTONUP, 0, MAKELPARAM(250, 175));
+  return WaitUntil([&] { return !::IsWindow(about) && ::IsWindowEnabled(panel_); });
 }
 
 RECT ViewerSession::PictureRect() const {

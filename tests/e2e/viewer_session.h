@@ -26,8 +26,10 @@ void ForgetStoredSettings();
 
 class ViewerSession {
  public:
-  // Starts the program with extra environment entries ("Q7SIM_CAMERAS=0", ...).
-  explicit ViewerSession(const std::vector<std::wstring>& environment = {});
+  // Starts the program with extra environment entries ("Q7SIM_CAMERAS=0", ...), from the
+  // folder `programFolder` (by default the test program's own, the build's bin folder).
+  explicit ViewerSession(const std::vector<std::wstring>& environment = {},
+                         const std::wstring& programFolder = testing_support::ModuleFolder());
   ~ViewerSession();
 
   testing_support::ProgramUnderTest& Program() { return *program_; }
@@ -36,11 +38,22 @@ class ViewerSession {
   HWND Panel() const { return panel_; }
   HWND Video() const { return video_; }
   HWND Control(int id) const { return ::GetDlgItem(panel_, id); }
+  // Waits for the windows and for the camera to open (Play enabled); false on time-out.
+  bool WaitUntilReady();
+  // Clicks Play and waits until the buttons of a playing camera are enabled.
+  bool StartPlaying() const;
+  // Two looks at the picture some frames apart; the simulated scene moves in every frame.
+  bool PictureChanges() const;
 
   std::wstring Status() const;
   bool IsEnabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
   // What a click on the panel's button causes: the command from that button.
   void Click(int id) const;
+  // Real clicks of the left button on the panel's button, 0.2 s apart: a user's quick clicks.
+  void ClickQuickly(int id, int times) const;
+  // Returns once the program has handled all input so far: a real click on Information opens
+  // the About box only after everything before it, and a click on the box closes it again.
+  bool WaitForInputHandled() const;
   // The picture area of the video window, in screen coordinates.
   RECT PictureRect() const;
   testing_support::ScreenPixels CapturePicture() const { return testing_support::CaptureScreen(PictureRect()); }

@@ -47,7 +47,7 @@ struct BitmapSpec {
 };
 
 const BitmapSpec kBitmaps[] = {
-    {IDB_PROPERTY_BANNER, 700, 40, 1},
+    {IDB_PROPERTY_BANNER, 1680, 96, 1},
     {IDB_PANEL_FACE, 274, 178, 1},
     {IDB_HIDE_STRIP, 44, 11, 4},
     {IDB_EXIT_STRIP, 44, 11, 4},

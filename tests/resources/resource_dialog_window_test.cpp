@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "resources/resource_ids.h"
 #include "tests/resources/resource_module.h"
+#include "tests/support/screen_capture.h"
 
 namespace {
 
@@ -97,20 +99,96 @@ TEST_F(ResourceDialogWindows, PropertyDialogBuildsItsControls) {
             GetDlgItem(dialog.get(), IDC_EXPOSURE_MIN));
 }
 
-TEST_F(ResourceDialogWindows, PropertyBannerPictureComesFromTheLibrary) {
-  DialogWindow dialog(IDD_PROPERTIES);
-  ASSERT_NE(dialog.get(), nullptr);
-  HWND banner = nullptr;
-  for (HWND c = GetWindow(dialog.get(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) banner = c;
+// The property dialog on the screen at the test display's DPI, for its header and captions.
+class PropertyDialogOnScreen : public ResourceDialogWindows {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(dialog_.get(), nullptr);
+    SetWindowPos(dialog_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    UpdateWindow(dialog_.get());
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
-  ASSERT_NE(banner, nullptr);
-  auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(banner, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  // A child's rectangle in the dialog's client coordinates.
+  RECT ChildRect(HWND child) const {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog_.get(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+  // The children of one window class and one type (the style's low four bits).
+  std::vector<HWND> Children(const wchar_t* className, DWORD type) const {
+    std::vector<HWND> found;
+    for (HWND c = GetWindow(dialog_.get(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      if (_wcsicmp(ClassOf(c).c_str(), className) == 0 &&
+          (GetWindowLongW(c, GWL_STYLE) & 0xF) == static_cast<LONG>(type))
+        found.push_back(c);
+    return found;
+  }
+
+  DialogWindow dialog_{IDD_PROPERTIES};
+};
+
+TEST_F(PropertyDialogOnScreen, HeaderFillsTheWidthWithTheLibrarysBannerUpToTwiceThisDpi) {
+  const std::vector<HWND> headers = Children(L"Static", SS_BITMAP);
+  ASSERT_EQ(headers.size(), 1u);
+  RECT client{};
+  GetClientRect(dialog_.get(), &client);
+  const RECT header = ChildRect(headers[0]);
+  EXPECT_EQ(header.left, 0);
+  EXPECT_EQ(header.right, client.right);
+  // The banner holds the header band of this dialog at 200 % as well; the band shows its middle.
+  auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(headers[0], STM_GETIMAGE, IMAGE_BITMAP, 0));
   ASSERT_NE(bitmap, nullptr);
   BITMAP info{};
   GetObjectW(bitmap, sizeof info, &info);
-  EXPECT_EQ(info.bmWidth, 700);
-  EXPECT_EQ(info.bmHeight, 40);
+  EXPECT_GE(info.bmWidth, 2 * client.right);
+  EXPECT_GE(info.bmHeight, 2 * (header.bottom - header.top));
+  POINT origin{0, 0};
+  ClientToScreen(dialog_.get(), &origin);
+  const RECT band{origin.x, origin.y, origin.x + client.right, origin.y + header.bottom};
+  const testing_support::ScreenPixels shot = testing_support::CaptureScreen(band);
+  for (LONG x : {0L, client.right / 2, client.right - 1}) {
+    for (LONG y : {0L, header.bottom - 1}) {
+      const COLORREF c = shot.At(x, y);
+      EXPECT_GT(GetBValue(c), GetRValue(c) + 20) << "no banner blue at " << x << "," << y;
+    }
+  }
+}
+
+// A group box draws its frame line up to the caption's text; the caption's padding keeps a gap.
+TEST_F(PropertyDialogOnScreen, GroupCaptionsStandClearOfTheirFrameLines) {
+  const std::vector<HWND> groups = Children(L"Button", BS_GROUPBOX);
+  ASSERT_EQ(groups.size(), 4u);
+  for (HWND group : groups) {
+    RECT r{};
+    GetWindowRect(group, &r);
+    const testing_support::ScreenPixels shot = testing_support::CaptureScreen(RECT{r.left, r.top, r.right, r.top + 30});
+    const int w = shot.width;
+    const COLORREF face = shot.At(w - 10, 0);
+    int frameRow = 0;  // the top line, found right of the caption
+    while (frameRow < shot.height - 1 && shot.At(w - 10, frameRow) == face) ++frameRow;
+    const COLORREF line = shot.At(w - 10, frameRow);
+    // Whether a column holds any of the caption's ink: the caption is centred on the frame
+    // line, and the frame's own two rows do not count.
+    auto ink = [&](int x) {
+      for (int y = 0; y <= 2 * frameRow + 2; ++y)
+        if (y != frameRow && y != frameRow + 1 && shot.At(x, y) != face) return true;
+      return false;
+    };
+    int leftEnd = 0;  // last pixel of the frame line left of the caption, past the corner
+    while (leftEnd < w && shot.At(leftEnd, frameRow) != line) ++leftEnd;
+    while (leftEnd + 1 < w && shot.At(leftEnd + 1, frameRow) == line) ++leftEnd;
+    int textStart = leftEnd + 1;
+    while (textStart < w && !ink(textStart)) ++textStart;
+    int rightStart = w - 10;  // first pixel of the frame line right of the caption
+    while (rightStart > 0 && shot.At(rightStart - 1, frameRow) == line) --rightStart;
+    int textEnd = rightStart - 1;
+    while (textEnd > 0 && !ink(textEnd)) --textEnd;
+    const std::wstring caption = TextOf(group);
+    EXPECT_GE(textStart - leftEnd - 1, 3) << "left of \"" << std::string(caption.begin(), caption.end()) << "\"";
+    EXPECT_GE(rightStart - textEnd - 1, 3) << "right of \"" << std::string(caption.begin(), caption.end()) << "\"";
+  }
 }
 
 TEST_F(ResourceDialogWindows, VideoWindowHasItsBlackPicture) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/dialog.h"
 #include "skin/hover_button.h"
@@ -31,9 +32,14 @@ class ButtonsDlg : public CDialog {
  public:
   ButtonsDlg() : CDialog(IDD_TEST_BUTTONS) {}
   CHoverButton play;
+  std::vector<UINT> playNotices;  // what the button reported, in order
 
  protected:
   void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, IDC_TEST_HOVER, play); }
+  BOOL OnCommand(UINT notifyCode, UINT id, HWND control) override {
+    if (id == IDC_TEST_HOVER) playNotices.push_back(notifyCode);
+    return CDialog::OnCommand(notifyCode, id, control);
+  }
 };
 
 class HoverButtonTest : public testing::Test {
@@ -62,6 +68,17 @@ class HoverButtonTest : public testing::Test {
   POINT Middle() const {
     const RECT r = button_.GetWindowRect();
     return {r.left + 5, r.top + 5};
+  }
+  // Two real clicks on the button, 0.2 s apart, as a user clicks quickly; what it reported.
+  std::vector<UINT> TwoQuickClicks() {
+    ShowWithPointerAway();
+    MouseMoveTo(Middle().x, Middle().y);
+    for (int click = 0; click < 2; ++click) {
+      MouseLeftDown();
+      MouseLeftUp();
+      testing_support::PumpFor(200);
+    }
+    return dlg_->playNotices;
   }
   COLORREF FaceOnScreen() const { return ScreenPixel(Middle().x, Middle().y); }
   std::wstring ToolText() {
@@ -149,6 +166,15 @@ TEST_F(HoverButtonTest, DestroyingTheButtonObjectDestroysItsTooltipAndStrip) {
   EXPECT_FALSE(::IsWindow(tip));
   EXPECT_FALSE(IsLiveBitmap(strip));
   EXPECT_TRUE(::IsWindow(dlg_->GetDlgItem(IDC_TEST_HOVER_OTHER))) << "the control belongs to its dialog";
+}
+
+TEST_F(HoverButtonTest, QuickSecondClickStaysADoubleClickByDefault) {
+  EXPECT_EQ(TwoQuickClicks(), (std::vector<UINT>{BN_CLICKED, BN_DOUBLECLICKED}));
+}
+
+TEST_F(HoverButtonTest, WhenEveryClickCountsAQuickSecondClickIsAClick) {
+  button_.SetEveryClickCounts(TRUE);
+  EXPECT_EQ(TwoQuickClicks(), (std::vector<UINT>{BN_CLICKED, BN_CLICKED}));
 }
 
 }  // namespace
