@@ -35,6 +35,7 @@ struct ImageSettings {
   bool mono = false;
   bool flipVertical = false;
   bool flipHorizontal = false;
+  friend bool operator==(const ImageSettings&, const ImageSettings&) = default;
 };
 
 // Brightness factor of an exposure time and a gain.

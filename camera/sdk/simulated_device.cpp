@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "camera/sdk/acquire.h"
 
@@ -383,7 +384,12 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
   } else {
     size = static_cast<std::size_t>(f.image.width) * 3 * static_cast<std::size_t>(f.image.height);
     slot.buffer.resize(size);
-    q7sim::RenderFrame(chart, f.image, slot.buffer.data());
+    if (developedFor_ != f.image) {
+      developed_.resize(size);
+      q7sim::RenderFrame(chart, f.image, developed_.data());
+      developedFor_ = f.image;
+    }
+    std::memcpy(slot.buffer.data(), developed_.data(), size);
     q7sim::DrawMovingObjects(f.image, chart.width, chart.height, frameNumber, slot.buffer.data());
     if (f.control.autoExpose || f.control.autoGain) {
       grey = q7sim::MeasureMeans(slot.buffer.data(), f.image.width, f.image.height, f.image.width * 3u, 8).Grey();

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -117,6 +118,10 @@ class DeviceState {
   std::chrono::steady_clock::time_point unpluggedAt_;
   bool sessionLost_ = false;
   int controllerCountdown_ = 0;
+  // The chart developed with the last frame's settings: only the moving objects differ from
+  // frame to frame, so a frame is a copy of this unless a setting changed. Sensor thread only.
+  std::vector<std::uint8_t> developed_;
+  std::optional<q7sim::ImageSettings> developedFor_;
   std::thread sensor_;
 };
 
