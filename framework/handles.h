@@ -60,6 +60,19 @@ struct FileHandleTraits {
   static void close(HANDLE h) noexcept { ::CloseHandle(h); }
 };
 
+// FindFirstFile's search handle: INVALID_HANDLE_VALUE on failure, released with FindClose.
+struct FindHandleTraits {
+  using handle_type = HANDLE;
+  static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(HANDLE h) noexcept { ::FindClose(h); }
+};
+
+struct MenuTraits {
+  using handle_type = HMENU;
+  static HMENU invalid() noexcept { return nullptr; }
+  static void close(HMENU h) noexcept { ::DestroyMenu(h); }
+};
+
 struct MemoryDcTraits {
   using handle_type = HDC;
   static HDC invalid() noexcept { return nullptr; }
@@ -98,6 +111,8 @@ using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;  // threads, events
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueMetafile = UniqueHandle<MetafileTraits>;

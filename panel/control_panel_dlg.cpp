@@ -7,12 +7,12 @@
 #include "display/full_screen.h"
 #include "display/zoom_steps.h"
 #include "framework/com_apartment.h"
-#include "framework/file_dialog.h"
+#include "framework/message_args.h"
 #include "framework/notice_board.h"
 #include "framework/win_app.h"
 #include "panel/about_dlg.h"
+#include "panel/panel_menu.h"
 #include "panel/property_dlg.h"
-#include "panel/snapshot.h"
 #include "resources/resource_ids.h"
 #include "skin/skin_key.h"
 
@@ -68,6 +68,8 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetTransparent(skin::kSkinKeyColor, TRUE);
   SetDrawMode(SKIN_DRAW_FIT);
   SetupButtons();
+  snapshots_ =
+      std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frameBuffer);
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
@@ -159,6 +161,7 @@ void CControlPanelDlg::OnStop() {
   EnableButtons({IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FULL_SCREEN}, FALSE);
   camera_.StopAcquisition();
   EnableButtons({IDC_IMAGE, IDC_RESOLUTION}, FALSE);
+  if (snapshots_) snapshots_->StopSeries();
 }
 
 void CControlPanelDlg::OnZoomOut() {
@@ -178,18 +181,21 @@ void CControlPanelDlg::OnZoomIn() {
 }
 
 void CControlPanelDlg::OnSnapshot() {
-  CFileDialog dialog(FALSE, kSnapshotDefaultExtension, L"", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kSnapshotFilter);
-  if (dialog.DoModal() != IDOK) return;
-  const std::vector<std::uint8_t> frame = state_.frameBuffer.CopyBlock();
-  // Encoding a full frame can take a second or more; show that the program is busy.
-  HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  const SnapshotOutcome outcome =
-      SaveSnapshot(frame, dialog.GetPathName(), SnapshotTempPath(), SnapshotFallbackTempPath());
-  ::SetCursor(previous);
-  if (outcome.saved)
-    ShowStatus(IDS_SNAPSHOT_SUCCESS);
-  else
-    AfxMessageBox(outcome.error.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  if (snapshots_) snapshots_->OnSnapshot();
+}
+
+void CControlPanelDlg::OnOK() {
+  if (!snapshots_ || !snapshots_->HoldClose(IDOK)) CBitmapSkinDlg::OnOK();
+}
+
+void CControlPanelDlg::OnCancel() {
+  if (!snapshots_ || !snapshots_->HoldClose(IDCANCEL)) CBitmapSkinDlg::OnCancel();
+}
+
+void CControlPanelDlg::OnContextMenu(POINT screenPoint) {
+  std::vector<PanelMenuItem> items;
+  if (snapshots_) snapshots_->AddMenuItems(items, Button(IDC_SNAPSHOT).IsWindowEnabled() != FALSE);
+  TrackPanelMenu(m_hWnd, items, screenPoint);
 }
 
 void CControlPanelDlg::OnInformation() {
@@ -213,7 +219,9 @@ BOOL CControlPanelDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
     case IDC_INFORMATION: OnInformation(); return TRUE;
     case IDC_RESOLUTION: return TRUE;
     case IDC_IMAGE: OnProperties(); return TRUE;
-    default: return CBitmapSkinDlg::OnCommand(notifyCode, id, control);
+    default:
+      if (!control && snapshots_ && snapshots_->OnCommand(id)) return TRUE;
+      return CBitmapSkinDlg::OnCommand(notifyCode, id, control);
   }
 }
 
@@ -257,6 +265,8 @@ void CControlPanelDlg::OnPaint() {
 
 void CControlPanelDlg::OnDestroy() {
   Default();
+  // Snapshots in hand are written before anything they read goes away.
+  if (snapshots_) snapshots_->Shutdown();
   // A camera still being opened is never closed under the opening thread.
   if (initThread_) {
     ::WaitForSingleObject(initThread_.get(), INFINITE);
@@ -321,6 +331,7 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_WINDOWPOSCHANGING: OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lp)); return 0;
     case WM_WINDOWPOSCHANGED: OnWindowPosChanged(reinterpret_cast<const WINDOWPOS*>(lp)); return 0;
     case WM_ACTIVATE: OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp) != 0); return 0;
+    case WM_CONTEXTMENU: OnContextMenu(fw::PointFromLParam(lp)); return 0;
     case WM_LEAVE_FULL_SCREEN: return OnLeaveFullScreen();
     case WM_REFIT_FRAME_BUFFER: return OnRefitFrameBuffer();
     case WM_PANEL_STATUS: ShowStatus(static_cast<UINT>(wp)); return 0;
@@ -328,7 +339,9 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CAMERA_NOTICE:
       if (notices_) notices_->ShowQueued();
       return 0;
-    default: break;
+    default:
+      if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
+      break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);
 }

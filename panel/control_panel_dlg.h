@@ -6,12 +6,14 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "display/q7_fullview.h"
 #include "framework/controls.h"
 #include "framework/handles.h"
 #include "panel/panel_layout.h"
+#include "panel/snapshot_controller.h"
 #include "skin/bitmap_skin_dlg.h"
 #include "skin/hover_button.h"
 #include "state/app_state.h"
@@ -46,6 +48,9 @@ class CControlPanelDlg : public CBitmapSkinDlg {
  protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
+  // A close waits while snapshots are being written (SnapshotController::HoldClose).
+  void OnOK() override;
+  void OnCancel() override;
   BOOL OnCommand(UINT notifyCode, UINT id, HWND control) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -68,6 +73,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   void OnWindowPosChanging(WINDOWPOS* pos);
   void OnWindowPosChanged(const WINDOWPOS* pos);
   void OnActivate(UINT state, HWND other, BOOL minimized);
+  void OnContextMenu(POINT screenPoint);
   LRESULT OnLeaveFullScreen();
   LRESULT OnRefitFrameBuffer();
   void OnCameraOpened(bool ready);
@@ -95,4 +101,5 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   int originY_ = 0;
   fw::UniqueBrush statusBrush_;
   fw::UniqueBrush faceBrush_;
+  std::unique_ptr<SnapshotController> snapshots_;  // from OnInitDialog on
 };
