@@ -94,19 +94,26 @@ class ViewerSnapshots : public e2e::Viewer {
     return status;
   }
 
+  // Plays, and saves a snapshot whose writing is held `delay` ms (Q7_SNAPSHOT_DELAY_MS); returns
+  // once the status line says it is being saved.
+  fs::path StartSlowSnapshot(const std::wstring& delay, const wchar_t* folder, const wchar_t* name) {
+    StartWithCamera({L"Q7_SNAPSHOT_DELAY_MS=" + delay});
+    StartPlaying();
+    const fs::path target = Folder(folder) / name;
+    SaveSnapshotAs(target.wstring());
+    EXPECT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Saving snapshot\u2026"); }));
+    return target;
+  }
+
   std::vector<fs::path> folders_;
 };
 
-// The GIF's writing is held for a few seconds (Q7_SNAPSHOT_DELAY_MS); a Zoom In meanwhile
-// shows at once, long before the file is there.
+// The GIF's writing is held for a few seconds; a Zoom In meanwhile shows long before the file is
+// there.
 TEST_F(ViewerSnapshots, AZoomDuringAGifSnapshotTakesEffectAtOnce) {
-  StartWithCamera({L"Q7_SNAPSHOT_DELAY_MS=4000"});
-  StartPlaying();
-  const fs::path target = Folder(L"e2e-busy") / L"busy.gif";
-  SaveSnapshotAs(target.wstring());
-  ASSERT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Saving snapshot\u2026"); }));
+  const fs::path target = StartSlowSnapshot(L"4000", L"e2e-busy", L"busy.gif");
   session_->Click(IDC_ZOOM_IN);
-  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Zoom In 10%"; }, 2s));
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Zoom In 10%"; }));
   EXPECT_FALSE(fs::exists(target)) << "the zoom waited for the snapshot";
   EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Success for snapshot."; }, 30s));
   EXPECT_EQ(std::string(ReadAll(target).data(), 4), "GIF8");
@@ -114,13 +121,9 @@ TEST_F(ViewerSnapshots, AZoomDuringAGifSnapshotTakesEffectAtOnce) {
 
 // Closing while the snapshot is written: the program says it waits, then ends with the file whole.
 TEST_F(ViewerSnapshots, ClosingWaitsForTheSnapshotBeingWritten) {
-  StartWithCamera({L"Q7_SNAPSHOT_DELAY_MS=3000"});
-  StartPlaying();
-  const fs::path target = Folder(L"e2e-closing") / L"last.bmp";
-  SaveSnapshotAs(target.wstring());
-  ASSERT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Saving snapshot\u2026"); }));
+  const fs::path target = StartSlowSnapshot(L"3000", L"e2e-closing", L"last.bmp");
   session_->Click(IDC_EXIT);
-  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Closing once the snapshots are saved\u2026"; }, 2s));
+  EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Closing once the snapshots are saved\u2026"; }));
   EXPECT_EQ(session_->Program().WaitForExit(30s), 0u);
   EXPECT_EQ(fs::file_size(target), 15116598u);  // the whole 2592 x 1944 frame
   session_.reset();
