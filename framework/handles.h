@@ -67,12 +67,6 @@ struct FindHandleTraits {
   static void close(HANDLE h) noexcept { ::FindClose(h); }
 };
 
-struct MenuTraits {
-  using handle_type = HMENU;
-  static HMENU invalid() noexcept { return nullptr; }
-  static void close(HMENU h) noexcept { ::DestroyMenu(h); }
-};
-
 struct MemoryDcTraits {
   using handle_type = HDC;
   static HDC invalid() noexcept { return nullptr; }
@@ -97,6 +91,12 @@ struct MetafileTraits {
   static void close(HMETAFILE h) noexcept { ::DeleteMetaFile(h); }
 };
 
+struct MenuTraits {
+  using handle_type = HMENU;
+  static HMENU invalid() noexcept { return nullptr; }
+  static void close(HMENU h) noexcept { ::DestroyMenu(h); }
+};
+
 struct WindowTraits {
   using handle_type = HWND;
   static HWND invalid() noexcept { return nullptr; }
@@ -112,11 +112,11 @@ using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;  // threads, events
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
-using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueMetafile = UniqueHandle<MetafileTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
 
 // A window's DC from GetDC (or GetWindowDC), given back with ReleaseDC.
 class ScopedWindowDc {

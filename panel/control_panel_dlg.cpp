@@ -11,7 +11,6 @@
 #include "framework/notice_board.h"
 #include "framework/win_app.h"
 #include "panel/about_dlg.h"
-#include "panel/panel_menu.h"
 #include "panel/property_dlg.h"
 #include "resources/resource_ids.h"
 #include "skin/skin_key.h"
@@ -184,6 +183,31 @@ void CControlPanelDlg::OnSnapshot() {
   if (snapshots_) snapshots_->OnSnapshot();
 }
 
+void CControlPanelDlg::OnInformation() {
+  CAboutDlg about(state_);
+  about.DoModal();
+}
+
+void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this); }
+
+std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
+  std::vector<MenuItem> items;
+  const bool playing = ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE;
+  if (snapshots_) snapshots_->AddMenuItems(items, playing);
+  return items;
+}
+
+void CControlPanelDlg::OnContextMenu(HWND target, POINT screenPoint) {
+  if (target != m_hWnd) return;                      // the buttons have menus of none
+  if (screenPoint.x == -1 && screenPoint.y == -1) {  // from the keyboard: at the panel's corner
+    const RECT r = GetWindowRect();
+    screenPoint = {r.left + 8, r.top + 8};
+  }
+  if (const UINT chosen = TrackContextMenu(m_hWnd, screenPoint, ContextMenuItems())) OnMenuCommand(chosen);
+}
+
+bool CControlPanelDlg::OnMenuCommand(UINT id) { return snapshots_ && snapshots_->OnMenuCommand(id); }
+
 void CControlPanelDlg::OnOK() {
   if (!snapshots_ || !snapshots_->HoldClose(IDOK)) CBitmapSkinDlg::OnOK();
 }
@@ -192,20 +216,8 @@ void CControlPanelDlg::OnCancel() {
   if (!snapshots_ || !snapshots_->HoldClose(IDCANCEL)) CBitmapSkinDlg::OnCancel();
 }
 
-void CControlPanelDlg::OnContextMenu(POINT screenPoint) {
-  std::vector<PanelMenuItem> items;
-  if (snapshots_) snapshots_->AddMenuItems(items, Button(IDC_SNAPSHOT).IsWindowEnabled() != FALSE);
-  TrackPanelMenu(m_hWnd, items, screenPoint);
-}
-
-void CControlPanelDlg::OnInformation() {
-  CAboutDlg about(state_);
-  about.DoModal();
-}
-
-void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this); }
-
 BOOL CControlPanelDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
+  if (!control && OnMenuCommand(id)) return TRUE;
   if (control && notifyCode != BN_CLICKED) return CBitmapSkinDlg::OnCommand(notifyCode, id, control);
   switch (id) {
     case IDC_HIDE: ShowWindow(SW_MINIMIZE); return TRUE;
@@ -219,9 +231,7 @@ BOOL CControlPanelDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
     case IDC_INFORMATION: OnInformation(); return TRUE;
     case IDC_RESOLUTION: return TRUE;
     case IDC_IMAGE: OnProperties(); return TRUE;
-    default:
-      if (!control && snapshots_ && snapshots_->OnCommand(id)) return TRUE;
-      return CBitmapSkinDlg::OnCommand(notifyCode, id, control);
+    default: return CBitmapSkinDlg::OnCommand(notifyCode, id, control);
   }
 }
 
@@ -327,11 +337,11 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(icon_);
+    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<HWND>(wp), fw::PointFromLParam(lp)); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
     case WM_WINDOWPOSCHANGING: OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lp)); return 0;
     case WM_WINDOWPOSCHANGED: OnWindowPosChanged(reinterpret_cast<const WINDOWPOS*>(lp)); return 0;
     case WM_ACTIVATE: OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp) != 0); return 0;
-    case WM_CONTEXTMENU: OnContextMenu(fw::PointFromLParam(lp)); return 0;
     case WM_LEAVE_FULL_SCREEN: return OnLeaveFullScreen();
     case WM_REFIT_FRAME_BUFFER: return OnRefitFrameBuffer();
     case WM_PANEL_STATUS: ShowStatus(static_cast<UINT>(wp)); return 0;

@@ -12,6 +12,7 @@
 #include "display/q7_fullview.h"
 #include "framework/controls.h"
 #include "framework/handles.h"
+#include "panel/context_menu.h"
 #include "panel/panel_layout.h"
 #include "panel/snapshot_controller.h"
 #include "skin/bitmap_skin_dlg.h"
@@ -41,6 +42,9 @@ class CControlPanelDlg : public CBitmapSkinDlg {
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
+  // What the right-click menu offers now.
+  std::vector<MenuItem> ContextMenuItems() const;
+
   // For tests: the status line's text and whether a hand-off thread exists.
   std::wstring StatusText() const;
   bool HasHandOffThread() const noexcept;
@@ -69,11 +73,13 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   void OnInformation();
   void OnProperties();
   void OnPaint();
+  void OnContextMenu(HWND target, POINT screenPoint);
+  // A command of the right-click menu; false when `id` is none of them.
+  bool OnMenuCommand(UINT id);
   void OnDestroy();
   void OnWindowPosChanging(WINDOWPOS* pos);
   void OnWindowPosChanged(const WINDOWPOS* pos);
   void OnActivate(UINT state, HWND other, BOOL minimized);
-  void OnContextMenu(POINT screenPoint);
   LRESULT OnLeaveFullScreen();
   LRESULT OnRefitFrameBuffer();
   void OnCameraOpened(bool ready);

@@ -37,7 +37,8 @@ LONG WriteNumber(const wchar_t* name, DWORD number) {
 
 std::wstring PicturesFolder() {
   wchar_t folder[MAX_PATH] = L"";
-  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
+  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    return {};
   return folder;
 }
 

@@ -81,18 +81,19 @@ void SnapshotController::OnSnapshot() {
   UpdateIndicatorTimer();
 }
 
-bool SnapshotController::OnCommand(UINT id) {
+bool SnapshotController::OnMenuCommand(UINT id) {
   switch (id) {
-    case ID_CAPTURE_SERIES: OnCaptureSeries(); return true;
-    case ID_STOP_SERIES: StopSeries(); return true;
+    case kMenuCaptureSeries: OnCaptureSeries(); return true;
+    case kMenuStopSeries: StopSeries(); return true;
     default: return false;
   }
 }
 
-void SnapshotController::AddMenuItems(std::vector<PanelMenuItem>& items, bool playing) const {
+void SnapshotController::AddMenuItems(std::vector<MenuItem>& items, bool playing) const {
   const bool running = worker_.SeriesRunning();
-  items.push_back({ID_CAPTURE_SERIES, L"&Capture series\u2026", playing && !running && !closing_});
-  if (running) items.push_back({ID_STOP_SERIES, L"&Stop series"});
+  items.push_back({kMenuCaptureSeries, LoadResourceString(IDS_MENU_CAPTURE_SERIES, library_), false,
+                   playing && !running && !closing_});
+  if (running) items.push_back({kMenuStopSeries, LoadResourceString(IDS_MENU_STOP_SERIES, library_)});
 }
 
 void SnapshotController::StopSeries() { worker_.StopSeries(); }
@@ -108,10 +109,7 @@ bool SnapshotController::HoldClose(UINT command) {
 
 bool SnapshotController::OnMessage(UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
-    case WM_SNAPSHOT_PROGRESS:
-      // Shown at the next tick of the indicator, so a fast encoder does not flood the line.
-      percent_ = std::max(percent_.value_or(0), static_cast<int>(wp));
-      return true;
+    case WM_SNAPSHOT_PROGRESS: OnProgress(static_cast<int>(wp)); return true;
     case WM_SNAPSHOT_REPORT: OnReports(); return true;
     case WM_TIMER:
       if (wp != kIndicatorTimer) return false;
@@ -168,6 +166,11 @@ void SnapshotController::OnReport(const SnapshotReport& report) {
       if (report.end == SeriesEnd::Failed) options_.tellUser(SeriesFailedMessage(report.outcome.error));
       break;
   }
+}
+
+void SnapshotController::OnProgress(int percent) {
+  // Shown at the indicator's next tick, so an encoder's hundred reports do not flood the line.
+  percent_ = std::max(percent_.value_or(0), percent);
 }
 
 void SnapshotController::OnIndicatorTimer() {

@@ -4,20 +4,23 @@
 // picture, FrameBuffer::CopyBlock) and hands the copy to the worker; it turns the worker's
 // posted reports into the status line ("Saving snapshot… 40 %", "Success for snapshot.",
 // "Series 12 / 100") and into message boxes for failures; it offers "Capture series…" and
-// "Stop series" in the panel's menu; and it holds a close back until the files in hand are
+// "Stop series" in the panel's right-click menu; and it holds a close back until the files in hand are
 // written, so no half-written file ever stands under the user's name.
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "panel/panel_menu.h"
+#include "panel/context_menu.h"
 #include "panel/series_choices.h"
 #include "panel/snapshot_worker.h"
 #include "state/frame_buffer.h"
+
+// The commands of the series' menu items; clear of the dialog's control ids and the menu's others.
+inline constexpr UINT kMenuCaptureSeries = 40011;
+inline constexpr UINT kMenuStopSeries = 40012;
 
 class SnapshotController {
  public:
@@ -41,10 +44,11 @@ class SnapshotController {
 
   // The Snapshot button.
   void OnSnapshot();
-  // The menu's commands; true when `id` is one of them.
-  bool OnCommand(UINT id);
-  // Adds this controller's items to the panel's menu; a series can start only while `playing`.
-  void AddMenuItems(std::vector<PanelMenuItem>& items, bool playing) const;
+  // The right-click menu's series commands; false when `id` is none of them.
+  bool OnMenuCommand(UINT id);
+  // Adds "Capture series…", and while a series runs "Stop series", to the right-click menu's
+  // items; a series can start only while `playing`.
+  void AddMenuItems(std::vector<MenuItem>& items, bool playing) const;
   // The camera stopped: a series running ends after the picture in hand.
   void StopSeries();
   // The panel is asked to close with `command` (IDOK or IDCANCEL). True when the close must

@@ -62,6 +62,9 @@
 #define IDS_SNAPSHOT_SUCCESS 9342
 #define IDS_ZOOM_IN_STATUS 9343
 #define IDS_ZOOM_OUT_STATUS 9344
+// Strings of the timed series' menu items.
+#define IDS_MENU_CAPTURE_SERIES 9408
+#define IDS_MENU_STOP_SERIES 9409
 
 // Controls of the control panel (IDD_CONTROL_PANEL)
 #define IDC_HIDE 1000

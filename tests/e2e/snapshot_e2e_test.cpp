@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "panel/panel_menu.h"
 #include "panel/snapshot.h"
+#include "panel/snapshot_controller.h"
 #include "tests/e2e/viewer_fixture.h"
 
 namespace {
@@ -65,7 +65,7 @@ class ViewerSnapshots : public e2e::Viewer {
     return SeriesDialog();
   }
   HWND OpenSeriesDialog() {
-    ::PostMessageW(session_->Panel(), WM_COMMAND, ID_CAPTURE_SERIES, 0);
+    ::PostMessageW(session_->Panel(), WM_COMMAND, kMenuCaptureSeries, 0);
     return SeriesDialog();
   }
   // Fills the dialog's fields and presses Start; a count of 0 means until stopped.

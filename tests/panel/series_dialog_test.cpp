@@ -1,5 +1,4 @@
-// The "Capture series" dialog made from its template, filled and started as a user would, and
-// the right-button menu's items.
+// The "Capture series" dialog made from its template, filled and started as a user would.
 #include "panel/series_dlg.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 
 #include "framework/handles.h"
 #include "framework/win_app.h"
-#include "panel/panel_menu.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -70,18 +68,6 @@ TEST_F(SeriesDialog, ShowsTheChoicesAndStartsOnlyWithGoodFields) {
   EXPECT_EQ(dialog.Choices().count, 5);
   EXPECT_EQ(dialog.Choices().prefix, L"night");
   EXPECT_EQ(dialog.Choices().extension, L"PNG");
-}
-
-TEST(PanelMenu, IsBuiltFromItsItems) {
-  const PanelMenuItem items[] = {{ID_CAPTURE_SERIES, L"&Capture series\u2026", false}, {}, {7, L"Checked", true, true}};
-  const fw::UniqueMenu menu = BuildPanelMenu(items);
-  ASSERT_EQ(::GetMenuItemCount(menu.get()), 3);
-  EXPECT_EQ(::GetMenuState(menu.get(), ID_CAPTURE_SERIES, MF_BYCOMMAND) & MF_GRAYED, UINT{MF_GRAYED});
-  EXPECT_EQ(::GetMenuState(menu.get(), 1, MF_BYPOSITION) & MF_SEPARATOR, UINT{MF_SEPARATOR});
-  EXPECT_EQ(::GetMenuState(menu.get(), 7, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED), UINT{MF_CHECKED});
-  wchar_t text[64] = L"";
-  ::GetMenuStringW(menu.get(), ID_CAPTURE_SERIES, text, 64, MF_BYCOMMAND);
-  EXPECT_STREQ(text, L"&Capture series\u2026");
 }
 
 }  // namespace

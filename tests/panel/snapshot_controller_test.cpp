@@ -127,16 +127,17 @@ TEST_F(SnapshotControl, HoldsACloseUntilTheSnapshotIsWritten) {
 
 TEST_F(SnapshotControl, ASeriesThatCannotWriteStopsNamingTheFile) {
   MakeController(SeriesChoices{L"C:\\fail", L"BMP", 500, 0, L"shot"});
-  std::vector<PanelMenuItem> items;
+  std::vector<MenuItem> items;
   controller_->AddMenuItems(items, false);
   ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].text, L"&Capture series\u2026");
   EXPECT_FALSE(items[0].enabled) << "a series needs the camera playing";
-  EXPECT_TRUE(controller_->OnCommand(ID_CAPTURE_SERIES));
+  EXPECT_TRUE(controller_->OnMenuCommand(kMenuCaptureSeries));
   items.clear();
   controller_->AddMenuItems(items, true);
   ASSERT_EQ(items.size(), 2u);
   EXPECT_FALSE(items[0].enabled) << "one series at a time";
-  EXPECT_EQ(items[1].id, ID_STOP_SERIES);
+  EXPECT_EQ(items[1].commandId, kMenuStopSeries);
   Release(1);
   EXPECT_TRUE(StatusBecomes(SeriesEndText(SeriesEnd::Failed, 0, 0)));
   ASSERT_EQ(told_.size(), 1u);
