@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "panel/capture_series.h"
 #include "panel/snapshot.h"
-#include "panel/snapshot_controller.h"
 #include "tests/e2e/viewer_fixture.h"
 
 namespace {
@@ -24,11 +24,17 @@ std::vector<char> ReadAll(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void PressKey(WORD key) {
+// A press and its release: of `key`, or of the right mouse button for key 0.
+void PressAndRelease(WORD key) {
   INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  input[0].type = input[1].type = key ? INPUT_KEYBOARD : INPUT_MOUSE;
+  if (key) {
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  } else {
+    input[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+  }
   ::SendInput(2, input, sizeof(INPUT));
 }
 
@@ -39,7 +45,7 @@ class ViewerSnapshots : public e2e::Viewer {
     for (const fs::path& folder : folders_) fs::remove_all(folder);
   }
 
-  // An empty folder for a series' files, beside the test program.
+  // An empty folder beside the test program.
   fs::path Folder(const std::wstring& name) {
     folders_.push_back(fs::path(testing_support::ModuleFolder()) / name);
     fs::remove_all(folders_.back());
@@ -47,54 +53,7 @@ class ViewerSnapshots : public e2e::Viewer {
     return folders_.back();
   }
 
-  HWND SeriesDialog() {
-    return session_->FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"Capture series"; });
-  }
-  // The user's way: the right button on the panel's face, then the menu item's key.
-  HWND OpenSeriesDialogFromTheMenu() {
-    RECT panel{};
-    ::GetWindowRect(session_->Panel(), &panel);
-    ::SetCursorPos(panel.left + 250, panel.top + 140);  // the face, away from every button
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    ::SendInput(2, click, sizeof(INPUT));
-    if (!session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32768"; })) return nullptr;
-    PressKey('C');
-    return SeriesDialog();
-  }
-  HWND OpenSeriesDialog() {
-    ::PostMessageW(session_->Panel(), WM_COMMAND, kMenuCaptureSeries, 0);
-    return SeriesDialog();
-  }
-  // Fills the dialog's fields and presses Start; a count of 0 means until stopped.
-  static void Start(HWND dialog, const fs::path& folder, const wchar_t* extension, const wchar_t* interval, int count,
-                    const wchar_t* prefix) {
-    const auto formats = SnapshotFormats();
-    const auto format = std::find_if(formats.begin(), formats.end(), [&](auto& f) { return f.extension == extension; });
-    ::SendDlgItemMessageW(dialog, IDC_SERIES_FORMAT, CB_SETCURSEL, format - formats.begin(), 0);
-    ::SetDlgItemTextW(dialog, IDC_SERIES_FOLDER, folder.wstring().c_str());
-    ::SetDlgItemTextW(dialog, IDC_SERIES_INTERVAL, interval);
-    ::SendDlgItemMessageW(dialog, IDC_SERIES_UNTIL_STOPPED, BM_SETCHECK, count == 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-    ::SetDlgItemTextW(dialog, IDC_SERIES_COUNT, std::to_wstring(count).c_str());
-    ::SetDlgItemTextW(dialog, IDC_SERIES_PREFIX, prefix);
-    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  }
-  // The status line once the series has ended.
-  std::wstring SeriesEnd() {
-    std::wstring status;
-    WaitUntil(
-        [&] {
-          status = session_->Status();
-          return status.starts_with(L"Series done") || status.starts_with(L"Series failed") ||
-                 status.starts_with(L"Series stopped");
-        },
-        90s);
-    return status;
-  }
-
-  // Plays, and saves a snapshot whose writing is held `delay` ms (Q7_SNAPSHOT_DELAY_MS); returns
+  // Plays, then saves a snapshot whose writing is held `delay` ms (Q7_SNAPSHOT_DELAY_MS); returns
   // once the status line says it is being saved.
   fs::path StartSlowSnapshot(const std::wstring& delay, const wchar_t* folder, const wchar_t* name) {
     StartWithCamera({L"Q7_SNAPSHOT_DELAY_MS=" + delay});
@@ -105,11 +64,46 @@ class ViewerSnapshots : public e2e::Viewer {
     return target;
   }
 
+  // Plays, then as a user: the right button on the panel's face, the menu item's key, the
+  // dialog's fields and Start. A count of 0 is until stopped. Returns the series' folder.
+  fs::path StartSeries(const std::vector<std::wstring>& environment, const wchar_t* folderName,
+                       const wchar_t* extension, const wchar_t* interval, int count, const wchar_t* prefix) {
+    StartWithCamera(environment);
+    StartPlaying();
+    const fs::path folder = Folder(folderName);
+    RECT panel{};
+    ::GetWindowRect(session_->Panel(), &panel);
+    ::SetCursorPos(panel.left + 250, panel.top + 140);  // the face, away from every button
+    PressAndRelease(0);
+    EXPECT_NE(session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32768"; }), nullptr);
+    PressAndRelease('C');
+    HWND dialog = session_->FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"Capture series"; });
+    EXPECT_NE(dialog, nullptr) << "the menu did not open the series dialog";
+    const auto formats = SnapshotFormats();
+    const auto format = std::find_if(formats.begin(), formats.end(), [&](auto& f) { return f.extension == extension; });
+    ::SendDlgItemMessageW(dialog, IDC_SERIES_FORMAT, CB_SETCURSEL, format - formats.begin(), 0);
+    ::SetDlgItemTextW(dialog, IDC_SERIES_FOLDER, folder.wstring().c_str());
+    ::SetDlgItemTextW(dialog, IDC_SERIES_INTERVAL, interval);
+    ::SendDlgItemMessageW(dialog, IDC_SERIES_UNTIL_STOPPED, BM_SETCHECK, count == 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SetDlgItemTextW(dialog, IDC_SERIES_COUNT, std::to_wstring(count).c_str());
+    ::SetDlgItemTextW(dialog, IDC_SERIES_PREFIX, prefix);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return folder;
+  }
+
+  // The status line once the series has ended ("Series done", "failed" or "stopped").
+  std::wstring SeriesEnd() {
+    std::wstring status;
+    WaitUntil([&] { return (status = session_->Status()).starts_with(L"Series ") && status.find(L':') != status.npos; },
+              90s);
+    return status;
+  }
+
   std::vector<fs::path> folders_;
 };
 
-// The GIF's writing is held for a few seconds; a Zoom In meanwhile shows long before the file is
-// there.
+// The GIF's writing is held for a few seconds; a Zoom In meanwhile shows long before the file
+// is there.
 TEST_F(ViewerSnapshots, AZoomDuringAGifSnapshotTakesEffectAtOnce) {
   const fs::path target = StartSlowSnapshot(L"4000", L"e2e-busy", L"busy.gif");
   session_->Click(IDC_ZOOM_IN);
@@ -130,22 +124,15 @@ TEST_F(ViewerSnapshots, ClosingWaitsForTheSnapshotBeingWritten) {
 }
 
 TEST_F(ViewerSnapshots, ASeriesOfFivePngsLandsUnderItsNames) {
-  StartWithCamera();
-  StartPlaying();
-  const fs::path folder = Folder(L"e2e-series");
-  HWND dialog = OpenSeriesDialogFromTheMenu();
-  ASSERT_NE(dialog, nullptr) << "the menu did not open the series dialog";
-  Start(dialog, folder, L"PNG", L"1", 5, L"e2e");
+  const fs::path folder = StartSeries({}, L"e2e-series", L"PNG", L"1", 5, L"e2e");
   EXPECT_TRUE(SeriesEnd().starts_with(L"Series done: 5 saved")) << session_->Status();
-  std::vector<std::vector<char>> pictures;
-  for (const wchar_t* name : {L"e2e_0001.png", L"e2e_0002.png", L"e2e_0003.png", L"e2e_0004.png", L"e2e_0005.png"}) {
-    pictures.push_back(ReadAll(folder / name));
-    ASSERT_GT(pictures.back().size(), 8u) << name;
-    EXPECT_EQ(std::string(pictures.back().data() + 1, 3), "PNG");
-  }
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 5);
-  for (std::size_t i = 0; i < pictures.size(); ++i) {
-    for (std::size_t j = i + 1; j < pictures.size(); ++j) EXPECT_NE(pictures[i], pictures[j]) << i << " " << j;
+  std::vector<std::vector<char>> pictures;
+  for (int number = 1; number <= 5; ++number) {
+    pictures.push_back(ReadAll(folder / SeriesFileName(L"e2e", number, L"png")));
+    ASSERT_GT(pictures.back().size(), 8u) << number;
+    EXPECT_EQ(std::string(pictures.back().data() + 1, 3), "PNG");
+    for (std::size_t i = 0; i + 1 < pictures.size(); ++i) EXPECT_NE(pictures[i], pictures.back()) << number;
   }
   // The choices are kept for next time.
   wchar_t prefix[16] = L"";
@@ -156,12 +143,7 @@ TEST_F(ViewerSnapshots, ASeriesOfFivePngsLandsUnderItsNames) {
 }
 
 TEST_F(ViewerSnapshots, ASeriesIntoAFolderThatGoesAwayStopsNamingTheFile) {
-  StartWithCamera();
-  StartPlaying();
-  const fs::path folder = Folder(L"e2e-vanishing");
-  HWND dialog = OpenSeriesDialog();
-  ASSERT_NE(dialog, nullptr);
-  Start(dialog, folder, L"BMP", L"0.5", 0, L"gone");
+  const fs::path folder = StartSeries({}, L"e2e-vanishing", L"BMP", L"0.5", 0, L"gone");
   ASSERT_TRUE(WaitUntil([&] { return fs::exists(folder / L"gone_0002.bmp"); }, 30s));
   const fs::path moved = Folder(L"e2e-vanished");
   fs::remove(moved);
@@ -180,12 +162,7 @@ TEST_F(ViewerSnapshots, ASeriesIntoAFolderThatGoesAwayStopsNamingTheFile) {
 // Each picture is held 1.2 s (Q7_SNAPSHOT_DELAY_MS), more than two intervals: the series skips
 // ticks and says how many, rather than falling behind.
 TEST_F(ViewerSnapshots, AGifSeriesSlowerThanItsIntervalReportsSkippedFrames) {
-  StartWithCamera({L"Q7_SNAPSHOT_DELAY_MS=1200"});
-  StartPlaying();
-  const fs::path folder = Folder(L"e2e-skipping");
-  HWND dialog = OpenSeriesDialog();
-  ASSERT_NE(dialog, nullptr);
-  Start(dialog, folder, L"GIF", L"0.5", 3, L"fast");
+  const fs::path folder = StartSeries({L"Q7_SNAPSHOT_DELAY_MS=1200"}, L"e2e-skipping", L"GIF", L"0.5", 3, L"fast");
   const std::wstring end = SeriesEnd();
   ASSERT_TRUE(end.starts_with(L"Series done: 3 saved, ")) << end;
   EXPECT_GE(std::stoi(end.substr(std::wstring(L"Series done: 3 saved, ").size())), 2) << end;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "imaging/bmp_file.h"
@@ -245,36 +246,18 @@ TEST_F(ImagingFiles, AFileIsReplacedOnlyWhenWrittenWhole) {
   EXPECT_EQ(FilesIn(folder_), std::vector<std::wstring>{L"shot.png"});
 }
 
-// A series never overwrites: an existing name fails the save and keeps its file.
-TEST_F(ImagingFiles, KeepingAnExistingFileRefusesTheSave) {
-  const std::wstring path = Path(L"taken.tga");
-  const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
-  ASSERT_EQ(WriteFileBytes(path.c_str(), old), S_OK);
-  const HRESULT hr =
-      SaveImage(testing::CameraLikePicture(8, 8), path.c_str(), ImageFormat::Tga, {}, ExistingFile::Keep);
-  EXPECT_TRUE(hr == HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) || hr == HRESULT_FROM_WIN32(ERROR_FILE_EXISTS)) << hr;
-  EXPECT_EQ(Read(path), old);
-  EXPECT_EQ(FilesIn(folder_), std::vector<std::wstring>{L"taken.tga"});
-}
-
 // The slow encoders tell how far they are, rising to 100 %, and write the same file as
-// without being asked; the fast ones never report.
+// without being asked.
 TEST_F(ImagingFiles, SlowEncodersReportRisingProgressAndWriteTheSameFile) {
   const Image picture = testing::CameraLikePicture(300, 200);
-  for (ImageFormat format : {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Tiff, ImageFormat::Jp2, ImageFormat::Jpc,
-                             ImageFormat::Gif, ImageFormat::Bmp}) {
+  for (ImageFormat format : {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Tiff, ImageFormat::Jp2}) {
     std::vector<int> reported;
     std::vector<std::uint8_t> withProgress, without;
     ASSERT_EQ(EncodeImage(picture, format, withProgress, [&](int percent) { reported.push_back(percent); }), S_OK);
     ASSERT_EQ(EncodeImage(picture, format, without), S_OK);
     EXPECT_EQ(withProgress, without) << static_cast<int>(format);
-    if (format == ImageFormat::Gif || format == ImageFormat::Bmp) {
-      EXPECT_TRUE(reported.empty()) << static_cast<int>(format);
-      continue;
-    }
     ASSERT_GE(reported.size(), 3u) << static_cast<int>(format);
-    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end())) << static_cast<int>(format);
-    EXPECT_EQ(std::adjacent_find(reported.begin(), reported.end()), reported.end()) << "a percentage came twice";
+    EXPECT_TRUE(std::adjacent_find(reported.begin(), reported.end(), std::greater_equal<>()) == reported.end());
     EXPECT_EQ(reported.back(), 100) << static_cast<int>(format);
   }
 }

@@ -1,11 +1,10 @@
 // The panel's side of snapshots, with a plain window in the panel's place and saves the test
-// holds back: the status line while a snapshot is written, refusals, failures and a held close.
+// holds back: the status line while a snapshot is written, a failed series, the series' menu.
 #include "panel/snapshot_controller.h"
 
 #include <gtest/gtest.h>
 
 #include "framework/handles.h"
-#include "framework/wnd.h"
 #include "panel/snapshot_texts.h"
 #include "tests/support/message_pump.h"
 
@@ -29,17 +28,12 @@ class SnapshotControl : public ::testing::Test {
     frames_.Fit(64, 48, 24);
     go_.reset(::CreateSemaphoreW(nullptr, 0, 16, nullptr));
   }
-  void TearDown() override {
-    controller_.reset();
-    commands_.clear();
-  }
+  void TearDown() override { controller_.reset(); }
 
   // Saves that report 40 % and wait for Release; names with "fail" fail.
   void MakeController(std::optional<SeriesChoices> series = std::nullopt) {
     SnapshotController::Options options;
-    options.askForPath = [this] {
-      return std::optional<std::wstring>(L"C:\\shots\\" + std::to_wstring(++asked_) + name_);
-    };
+    options.askForPath = [] { return std::optional<std::wstring>(L"C:\\shots\\1.png"); };
     options.askForSeries = [series] { return series; };
     options.tellUser = [this](const std::wstring& text) { told_.push_back(text); };
     options.save = [this](std::span<const std::uint8_t>, const std::wstring& path, const SnapshotWriteOptions& o) {
@@ -61,68 +55,29 @@ class SnapshotControl : public ::testing::Test {
 
   static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (controller_ && controller_->OnMessage(msg, wp, lp)) return 0;
-    if (msg == WM_COMMAND) commands_.push_back(LOWORD(wp));
     return ::DefWindowProcW(hwnd, msg, wp, lp);
   }
 
   static inline std::unique_ptr<SnapshotController> controller_;
-  static inline std::vector<UINT> commands_;
   fw::UniqueModule library_;
   fw::UniqueWindow panel_;
   HWND status_ = nullptr;  // a child of panel_
   FrameBuffer frames_;
   fw::UniqueKernelHandle go_;
-  std::wstring name_ = L".png";
-  int asked_ = 0;
   std::vector<std::wstring> told_;
 };
 
-TEST_F(SnapshotControl, ShowsTheProgressThenTheSuccess) {
+// The percentage while the save is held, a zoom's text left alone a while, then the success.
+TEST_F(SnapshotControl, ShowsTheProgressLeavesAnotherTextAWhileThenTheSuccess) {
   MakeController();
   controller_->OnSnapshot();
   EXPECT_TRUE(StatusBecomes(L"Saving snapshot\u2026 40 %"));
+  ::SetWindowTextW(status_, L"Zoom In 10%");
+  PumpFor(600);  // three of the indicator's ticks at the most
+  EXPECT_EQ(Status(), L"Zoom In 10%");
   Release(1);
   EXPECT_TRUE(StatusBecomes(L"Success for snapshot."));
   EXPECT_TRUE(told_.empty());
-}
-
-TEST_F(SnapshotControl, RefusesAFifthSnapshotAndTellsEachFailure) {
-  MakeController();
-  name_ = L"-fail.png";
-  for (int i = 0; i < 5; ++i) controller_->OnSnapshot();
-  EXPECT_EQ(Status(), SnapshotRefusedText(3));
-  EXPECT_EQ(asked_, 4) << "no name is asked for when the snapshot cannot be taken";
-  Release(4);
-  EXPECT_TRUE(PumpUntil([&] { return told_.size() == 4; }, 10000));
-  EXPECT_EQ(Status(), SnapshotNotSavedText());
-  EXPECT_NE(told_[0].find(L"C:\\shots\\1-fail.png"), std::wstring::npos);
-}
-
-// A zoom's text is not overwritten by the next turn of the indicator.
-TEST_F(SnapshotControl, LeavesAnotherTextInTheLineForAWhile) {
-  MakeController();
-  controller_->OnSnapshot();
-  ::SetWindowTextW(status_, L"Zoom In 10%");
-  PumpFor(600);  // three ticks at the most
-  EXPECT_EQ(Status(), L"Zoom In 10%");
-  EXPECT_TRUE(StatusBecomes(L"Saving snapshot\u2026 40 %"));
-  Release(1);
-}
-
-TEST_F(SnapshotControl, HoldsACloseUntilTheSnapshotIsWritten) {
-  MakeController();
-  EXPECT_FALSE(controller_->HoldClose(IDOK)) << "nothing in hand: close at once";
-  controller_->OnSnapshot();
-  EXPECT_TRUE(controller_->HoldClose(IDOK));
-  EXPECT_EQ(Status(), ClosingAfterSavingText());
-  controller_->OnSnapshot();
-  EXPECT_EQ(asked_, 1) << "no new snapshot while closing";
-  PumpFor(300);
-  EXPECT_TRUE(commands_.empty());
-  Release(1);
-  EXPECT_TRUE(PumpUntil([&] { return !commands_.empty(); }, 10000));
-  EXPECT_EQ(commands_, std::vector<UINT>{IDOK});
-  EXPECT_FALSE(controller_->HoldClose(IDOK));
 }
 
 TEST_F(SnapshotControl, ASeriesThatCannotWriteStopsNamingTheFile) {
