@@ -4,8 +4,8 @@
 // picture, FrameBuffer::CopyBlock) and hands the copy to the worker; it turns the worker's
 // posted reports into the status line ("Saving snapshot… 40 %", "Success for snapshot.",
 // "Series 12 / 100") and into message boxes for failures; it offers "Capture series…" and
-// "Stop series" in the panel's right-click menu; and it holds a close back until the files in hand are
-// written, so no half-written file ever stands under the user's name.
+// "Stop series" in the panel's right-click menu; and it holds a close back until the files in
+// hand are written, so no half-written file ever stands under the user's name.
 #include <windows.h>
 
 #include <functional>
@@ -36,7 +36,8 @@ class SnapshotController {
   };
 
   // `panel` receives the worker's messages (hand them to OnMessage) and the held close
-  // command; `statusLine` shows the texts; "Success for snapshot." comes from `library`.
+  // command; `statusLine` shows the texts; "Success for snapshot." and the menu items' texts
+  // come from `library`.
   SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameBuffer& frames, Options options = {});
   ~SnapshotController();
   SnapshotController(const SnapshotController&) = delete;
@@ -59,8 +60,6 @@ class SnapshotController {
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   // The panel is being destroyed: writes what is in hand, tells what failed, stops the worker.
   void Shutdown();
-
-  bool SeriesRunning() const { return worker_.SeriesRunning(); }
 
  private:
   void OnCaptureSeries();
