@@ -74,7 +74,9 @@ void SnapshotController::OnSnapshot() {
   switch (worker_.Submit(std::move(frame), *path)) {
     case SnapshotWorker::Accepted::Yes: break;
     case SnapshotWorker::Accepted::Full: Show(SnapshotRefusedText(SnapshotWorker::kSnapshotLimit - 1)); return;
-    case SnapshotWorker::Accepted::Finishing: return;
+    case SnapshotWorker::Accepted::Finishing:
+      options_.tellUser(SnapshotFailure(*path, L"The program is closing.").error);
+      return;
   }
   holdTicks_ = 0;
   ShowSaving();
