@@ -60,6 +60,13 @@ struct FileHandleTraits {
   static void close(HANDLE h) noexcept { ::CloseHandle(h); }
 };
 
+// FindFirstFile's search handle: INVALID_HANDLE_VALUE on failure, released with FindClose.
+struct FindHandleTraits {
+  using handle_type = HANDLE;
+  static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(HANDLE h) noexcept { ::FindClose(h); }
+};
+
 struct MemoryDcTraits {
   using handle_type = HDC;
   static HDC invalid() noexcept { return nullptr; }
@@ -104,6 +111,7 @@ using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;  // threads, events
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueMetafile = UniqueHandle<MetafileTraits>;

@@ -101,7 +101,7 @@ HRESULT WriteFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes)
   return hr;
 }
 
-HRESULT SaveFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes) {
+HRESULT SaveFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes, ExistingFile existing) {
   const std::wstring target = path;
   const std::size_t slash = target.find_last_of(L"\\/");
   // The folder keeps its last backslash, so "C:\\x.png" gives the root, not C:'s current folder.
@@ -113,7 +113,8 @@ HRESULT SaveFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes) 
     return GetLastError() == ERROR_DIRECTORY ? HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND) : LastError();
   }
   HRESULT hr = WriteFileBytes(temporary, bytes);
-  if (SUCCEEDED(hr) && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING)) hr = LastError();
+  const DWORD replace = existing == ExistingFile::Replace ? MOVEFILE_REPLACE_EXISTING : 0;
+  if (SUCCEEDED(hr) && !MoveFileExW(temporary, path, replace)) hr = LastError();
   if (FAILED(hr)) DeleteFileW(temporary);
   return hr;
 }
@@ -128,13 +129,14 @@ HRESULT LoadBmpFile(const wchar_t* path, Image& image) {
   return S_OK;
 }
 
-HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes) {
+HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes,
+                    const EncodeProgress& progress) {
   bytes.clear();
   if (!image.IsValid() || format == ImageFormat::Unknown) return E_INVALIDARG;
   if (IsWicFormat(format)) {
     const ComApartment com;
     if (FAILED(com.Result())) return com.Result();
-    return EncodeWithWic(image, format, bytes);
+    return EncodeWithWic(image, format, bytes, progress);
   }
   switch (format) {
     case ImageFormat::Bmp: bytes = EncodeBmp(image); break;
@@ -144,8 +146,8 @@ HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uin
     case ImageFormat::Pcx: bytes = EncodePcx(image); break;
     case ImageFormat::Wbmp: bytes = EncodeWbmp(image); break;
     case ImageFormat::Wmf: bytes = EncodeWmf(image); break;
-    case ImageFormat::Jp2: bytes = EncodeJp2(image); break;
-    case ImageFormat::Jpc: bytes = EncodeJpc(image); break;
+    case ImageFormat::Jp2: bytes = EncodeJp2(image, progress); break;
+    case ImageFormat::Jpc: bytes = EncodeJpc(image, progress); break;
     case ImageFormat::Pgx: bytes = EncodePgx(image); break;
     case ImageFormat::Pnm: bytes = EncodePnm(image); break;
     case ImageFormat::SunRaster: bytes = EncodeSunRaster(image); break;
@@ -154,11 +156,12 @@ HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uin
   return bytes.empty() ? HRESULT_FROM_WIN32(ERROR_INVALID_DATA) : S_OK;
 }
 
-HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format) {
+HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format, const EncodeProgress& progress,
+                  ExistingFile existing) {
   std::vector<std::uint8_t> bytes;
-  const HRESULT hr = EncodeImage(image, format, bytes);
+  const HRESULT hr = EncodeImage(image, format, bytes, progress);
   if (FAILED(hr)) return hr;
-  return SaveFileBytes(path, bytes);
+  return SaveFileBytes(path, bytes, existing);
 }
 
 }  // namespace q7::imaging

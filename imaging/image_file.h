@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/encode_progress.h"
 #include "imaging/image.h"
 #include "imaging/image_format.h"
 
@@ -17,9 +18,12 @@ HRESULT ReadFileBytes(const wchar_t* path, std::vector<std::uint8_t>& bytes);
 // Creates or replaces the file. A failed write or close deletes the partial file.
 HRESULT WriteFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes);
 // Writes the bytes under a temporary name in the target's folder and, once all are written,
-// renames that file to `path`, replacing a file of that name. A failure leaves no partial
-// file behind and an existing file of that name as it was.
-HRESULT SaveFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes);
+// renames that file to `path`, replacing a file of that name unless told not to (then a file
+// of that name fails the call with ERROR_ALREADY_EXISTS). A failure leaves no partial file
+// behind and an existing file of that name as it was.
+enum class ExistingFile { Replace, Keep };
+HRESULT SaveFileBytes(const wchar_t* path, std::span<const std::uint8_t> bytes,
+                      ExistingFile existing = ExistingFile::Replace);
 
 // For tests: from now on, writing a file under `folder` meets a disk with only `freeBytes`
 // free (each file on its own): what fits is written, then the write fails with
@@ -32,10 +36,13 @@ HRESULT LoadBmpFile(const wchar_t* path, Image& image);
 
 // Encodes the picture in memory (COM is initialised here for the WIC formats if the thread
 // has not done so). E_INVALIDARG for ImageFormat::Unknown or an invalid picture,
-// HRESULT_FROM_WIN32(ERROR_INVALID_DATA) when the format cannot hold the picture.
-HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes);
+// HRESULT_FROM_WIN32(ERROR_INVALID_DATA) when the format cannot hold the picture. JPEG, PNG,
+// TIFF and JPEG 2000 report their progress when asked; the other formats never do.
+HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes,
+                    const EncodeProgress& progress = {});
 
 // EncodeImage, then SaveFileBytes. S_OK only when the whole file was written.
-HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format);
+HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format, const EncodeProgress& progress = {},
+                  ExistingFile existing = ExistingFile::Replace);
 
 }  // namespace q7::imaging

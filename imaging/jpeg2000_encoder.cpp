@@ -195,7 +195,13 @@ std::vector<Band> LayoutBands(int width, int height, int levels) {
   return bands;
 }
 
-void CodeBands(const std::vector<std::int32_t>& plane, int width, std::vector<Band>& bands) {
+std::uint64_t CountBlocks(const std::vector<Band>& bands) {
+  std::uint64_t blocks = 0;
+  for (const Band& b : bands) blocks += static_cast<std::uint64_t>(b.blocksWide) * b.blocksHigh;
+  return blocks;
+}
+
+void CodeBands(const std::vector<std::int32_t>& plane, int width, std::vector<Band>& bands, ProgressCounter& done) {
   for (Band& b : bands) {
     b.blocks.clear();
     for (int by = 0; by < b.blocksHigh; ++by) {
@@ -206,6 +212,7 @@ void CodeBands(const std::vector<std::int32_t>& plane, int width, std::vector<Ba
         const int h = std::min(kCodeBlockSide, b.height - by * kCodeBlockSide);
         b.blocks.push_back(
             EncodeCodeBlock(plane.data() + static_cast<std::size_t>(y) * width + x, width, w, h, b.orient));
+        done.Add(1);
       }
     }
   }
@@ -300,7 +307,8 @@ void ForwardWavelet53(std::span<std::int32_t> plane, int width, int height, int 
   }
 }
 
-std::vector<std::uint8_t> EncodeCodestream(std::span<const std::vector<std::uint8_t>> planes, int width, int height) {
+std::vector<std::uint8_t> EncodeCodestream(std::span<const std::vector<std::uint8_t>> planes, int width, int height,
+                                           const EncodeProgress& progress) {
   const int components = static_cast<int>(planes.size());
   const std::size_t samples = static_cast<std::size_t>(width) * height;
   if ((components != 1 && components != 3) || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
@@ -326,13 +334,14 @@ std::vector<std::uint8_t> EncodeCodestream(std::span<const std::vector<std::uint
   }
   // Components are independent from here on; coding them side by side nearly halves the
   // time for a full camera frame on two cores.
-  std::vector<std::vector<Band>> bands(components);
+  // Coding the code-blocks is most of the work, so they measure the progress.
+  std::vector<std::vector<Band>> bands(components, LayoutBands(width, height, levels));
+  ProgressCounter blocksDone(progress, CountBlocks(bands[0]) * components);
   std::vector<std::future<void>> work;
   for (int c = 0; c < components; ++c) {
     work.push_back(std::async(std::launch::async, [&, c] {
       ForwardWavelet53(coefficients[c], width, height, levels);
-      bands[c] = LayoutBands(width, height, levels);
-      CodeBands(coefficients[c], width, bands[c]);
+      CodeBands(coefficients[c], width, bands[c], blocksDone);
     }));
   }
   for (auto& w : work) w.get();  // rethrows what a worker threw
@@ -460,14 +469,14 @@ std::vector<std::vector<std::uint8_t>> RgbPlanes(const Image& image) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeJpc(const Image& image) {
+std::vector<std::uint8_t> EncodeJpc(const Image& image, const EncodeProgress& progress) {
   if (!image.IsValid()) return {};
   const auto planes = RgbPlanes(image);
-  return j2k::EncodeCodestream(planes, image.width, image.height);
+  return j2k::EncodeCodestream(planes, image.width, image.height, progress);
 }
 
-std::vector<std::uint8_t> EncodeJp2(const Image& image) {
-  return j2k::WrapJp2(EncodeJpc(image), image.width, image.height, 3);
+std::vector<std::uint8_t> EncodeJp2(const Image& image, const EncodeProgress& progress) {
+  return j2k::WrapJp2(EncodeJpc(image, progress), image.width, image.height, 3);
 }
 
 }  // namespace q7::imaging

@@ -5,15 +5,17 @@
 #include <span>
 #include <vector>
 
+#include "imaging/encode_progress.h"
 #include "imaging/image.h"
 
 namespace q7::imaging {
 
 // Raw code stream (.jpc / .j2k). Empty when a side exceeds 32768 (one precinct per resolution).
-std::vector<std::uint8_t> EncodeJpc(const Image& image);
+// `progress` counts the coded code-blocks.
+std::vector<std::uint8_t> EncodeJpc(const Image& image, const EncodeProgress& progress = {});
 
 // JP2 file: signature, file type, header (ihdr + sRGB colr) and code stream boxes.
-std::vector<std::uint8_t> EncodeJp2(const Image& image);
+std::vector<std::uint8_t> EncodeJp2(const Image& image, const EncodeProgress& progress = {});
 
 namespace j2k {
 
@@ -27,7 +29,8 @@ int WaveletLevels(int width, int height);
 void ForwardWavelet53(std::span<std::int32_t> plane, int width, int height, int levels);
 
 // Code stream of one (grey) or three (red, green, blue) planes of 8-bit unsigned samples.
-std::vector<std::uint8_t> EncodeCodestream(std::span<const std::vector<std::uint8_t>> planes, int width, int height);
+std::vector<std::uint8_t> EncodeCodestream(std::span<const std::vector<std::uint8_t>> planes, int width, int height,
+                                           const EncodeProgress& progress = {});
 
 // Wraps a code stream in the JP2 boxes; `components` is 1 (grey) or 3 (sRGB).
 std::vector<std::uint8_t> WrapJp2(std::span<const std::uint8_t> codestream, int width, int height, int components);

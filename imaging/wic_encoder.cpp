@@ -4,6 +4,8 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <algorithm>
+
 namespace q7::imaging {
 namespace {
 
@@ -45,11 +47,43 @@ HRESULT CopyStream(IStream* stream, std::vector<std::uint8_t>& out) {
   return S_OK;
 }
 
+UINT BitsPerPixel(IWICImagingFactory* factory, REFWICPixelFormatGUID format) {
+  ComPtr<IWICComponentInfo> component;
+  ComPtr<IWICPixelFormatInfo> info;
+  UINT bits = 0;
+  if (SUCCEEDED(factory->CreateComponentInfo(format, &component)) && SUCCEEDED(component.As(&info)))
+    info->GetBitsPerPixel(&bits);
+  return bits;
+}
+
+// The picture in strips of rows, so each strip can be reported; the encoders compress as the
+// rows come, so the strips measure the work.
+HRESULT WriteInStrips(IWICImagingFactory* factory, IWICBitmapSource* source, REFWICPixelFormatGUID format,
+                      IWICBitmapFrameEncode* frame, UINT width, UINT height, const EncodeProgress& progress) {
+  constexpr UINT kStripRows = 32;
+  const UINT bits = BitsPerPixel(factory, format);
+  if (bits == 0) return WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+  const UINT stride = (width * bits + 7) / 8;
+  std::vector<BYTE> strip(static_cast<std::size_t>(stride) * kStripRows);
+  ProgressCounter counter(progress, height);
+  for (UINT y = 0; y < height; y += kStripRows) {
+    const UINT rows = std::min(kStripRows, height - y);
+    const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(width), static_cast<INT>(rows)};
+    const UINT bytes = stride * rows;
+    HRESULT hr = source->CopyPixels(&rect, stride, bytes, strip.data());
+    if (SUCCEEDED(hr)) hr = frame->WritePixels(rows, stride, bytes, strip.data());
+    if (FAILED(hr)) return hr;
+    counter.Add(rows);
+  }
+  return S_OK;
+}
+
 }  // namespace
 
 bool IsWicFormat(ImageFormat format) { return ContainerFor(format) != nullptr; }
 
-HRESULT EncodeWithWic(const Image& image, ImageFormat format, std::vector<std::uint8_t>& out) {
+HRESULT EncodeWithWic(const Image& image, ImageFormat format, std::vector<std::uint8_t>& out,
+                      const EncodeProgress& progress) {
   out.clear();
   const GUID* container = ContainerFor(format);
   if (container == nullptr || !image.IsValid()) return E_INVALIDARG;
@@ -85,7 +119,10 @@ HRESULT EncodeWithWic(const Image& image, ImageFormat format, std::vector<std::u
     hr = Convert(factory.Get(), source.Get(), frameFormat, converted);
     if (SUCCEEDED(hr)) source = converted;
   }
-  if (SUCCEEDED(hr)) hr = frame->WriteSource(source.Get(), nullptr);
+  if (SUCCEEDED(hr)) {
+    hr = progress ? WriteInStrips(factory.Get(), source.Get(), frameFormat, frame.Get(), width, height, progress)
+                  : frame->WriteSource(source.Get(), nullptr);
+  }
   // The frame has to be committed before the encoder, or the file lacks its pixels.
   if (SUCCEEDED(hr)) hr = frame->Commit();
   if (SUCCEEDED(hr)) hr = encoder->Commit();

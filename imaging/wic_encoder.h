@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/encode_progress.h"
 #include "imaging/image.h"
 #include "imaging/image_format.h"
 
@@ -13,7 +14,9 @@ namespace q7::imaging {
 bool IsWicFormat(ImageFormat format);
 
 // Encodes into memory with the format's default settings. The calling thread must have COM
-// initialised. On failure returns WIC's HRESULT and leaves `out` empty.
-HRESULT EncodeWithWic(const Image& image, ImageFormat format, std::vector<std::uint8_t>& out);
+// initialised. On failure returns WIC's HRESULT and leaves `out` empty. With `progress`, the
+// picture goes to the encoder in strips of rows and each strip is reported.
+HRESULT EncodeWithWic(const Image& image, ImageFormat format, std::vector<std::uint8_t>& out,
+                      const EncodeProgress& progress = {});
 
 }  // namespace q7::imaging

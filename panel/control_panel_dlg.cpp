@@ -13,7 +13,6 @@
 #include "framework/win_app.h"
 #include "panel/about_dlg.h"
 #include "panel/property_dlg.h"
-#include "panel/snapshot.h"
 #include "resources/resource_ids.h"
 #include "skin/skin_key.h"
 
@@ -72,6 +71,8 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetTransparent(skin::kSkinKeyColor, TRUE);
   SetDrawMode(SKIN_DRAW_FIT);
   SetupButtons();
+  snapshots_ =
+      std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frameBuffer);
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
@@ -187,6 +188,7 @@ void CControlPanelDlg::OnPlay() {
 void CControlPanelDlg::OnStop() {
   camera_.StopAcquisition();
   ShowPlaying(false);
+  if (snapshots_) snapshots_->StopSeries();
 }
 
 void CControlPanelDlg::OnZoomOut() {
@@ -206,18 +208,7 @@ void CControlPanelDlg::OnZoomIn() {
 }
 
 void CControlPanelDlg::OnSnapshot() {
-  CFileDialog dialog(FALSE, kSnapshotDefaultExtension, L"", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kSnapshotFilter);
-  if (dialog.DoModal() != IDOK) return;
-  const std::vector<std::uint8_t> frame = state_.frameBuffer.CopyBlock();
-  // Encoding a full frame can take a second or more; show that the program is busy.
-  HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-  const SnapshotOutcome outcome =
-      SaveSnapshot(frame, dialog.GetPathName(), SnapshotTempPath(), SnapshotFallbackTempPath());
-  ::SetCursor(previous);
-  if (outcome.saved)
-    ShowStatus(IDS_SNAPSHOT_SUCCESS);
-  else
-    AfxMessageBox(outcome.error.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  if (snapshots_) snapshots_->OnSnapshot();
 }
 
 void CControlPanelDlg::OnInformation() {
@@ -228,7 +219,10 @@ void CControlPanelDlg::OnInformation() {
 void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this); }
 
 std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
-  return LiveViewMenuItems(state_.live, state_.resourceLibrary);
+  std::vector<MenuItem> items = LiveViewMenuItems(state_.live, state_.resourceLibrary);
+  const bool playing = ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE;
+  if (snapshots_) snapshots_->AddMenuItems(items, playing);
+  return items;
 }
 
 void CControlPanelDlg::OnContextMenu(HWND target, POINT screenPoint) {
@@ -242,10 +236,18 @@ void CControlPanelDlg::OnContextMenu(HWND target, POINT screenPoint) {
 
 bool CControlPanelDlg::OnMenuCommand(UINT id) {
   LiveView view;
-  if (!LiveViewOfCommand(id, view)) return false;
+  if (!LiveViewOfCommand(id, view)) return snapshots_ && snapshots_->OnMenuCommand(id);
   ToggleLiveView(state_.live, view);
   state_.redraw.Notify();
   return true;
+}
+
+void CControlPanelDlg::OnOK() {
+  if (!snapshots_ || !snapshots_->HoldClose(IDOK)) CBitmapSkinDlg::OnOK();
+}
+
+void CControlPanelDlg::OnCancel() {
+  if (!snapshots_ || !snapshots_->HoldClose(IDCANCEL)) CBitmapSkinDlg::OnCancel();
 }
 
 BOOL CControlPanelDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
@@ -307,6 +309,8 @@ void CControlPanelDlg::OnPaint() {
 
 void CControlPanelDlg::OnDestroy() {
   Default();
+  // Snapshots in hand are written before anything they read goes away.
+  if (snapshots_) snapshots_->Shutdown();
   // A camera still being opened is never closed under the opening thread.
   if (initThread_) {
     ::WaitForSingleObject(initThread_.get(), INFINITE);
@@ -382,7 +386,9 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CAMERA_NOTICE:
       if (notices_) notices_->ShowQueued();
       return 0;
-    default: break;
+    default:
+      if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
+      break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "camera/camera_link.h"
@@ -15,6 +16,7 @@
 #include "framework/handles.h"
 #include "panel/context_menu.h"
 #include "panel/panel_layout.h"
+#include "panel/snapshot_controller.h"
 #include "skin/bitmap_skin_dlg.h"
 #include "skin/hover_button.h"
 #include "state/app_state.h"
@@ -52,6 +54,9 @@ class CControlPanelDlg : public CBitmapSkinDlg {
  protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
+  // A close waits while snapshots are being written (SnapshotController::HoldClose).
+  void OnOK() override;
+  void OnCancel() override;
   BOOL OnCommand(UINT notifyCode, UINT id, HWND control) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -109,4 +114,5 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   int originY_ = 0;
   fw::UniqueBrush statusBrush_;
   fw::UniqueBrush faceBrush_;
+  std::unique_ptr<SnapshotController> snapshots_;  // from OnInitDialog on
 };

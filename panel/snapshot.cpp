@@ -1,37 +1,17 @@
 #include "panel/snapshot.h"
 
 #include <algorithm>
-#include <vector>
+#include <cwctype>
+#include <optional>
 
 #include "framework/file_dialog.h"
-#include "framework/handles.h"
 #include "framework/system_message.h"
+#include "imaging/bmp_file.h"
 #include "imaging/byte_writer.h"
-#include "imaging/image_file.h"
 
 namespace {
 
 namespace imaging = q7::imaging;
-
-// Deletes the temporary file however the command ends.
-class TemporaryFile {
- public:
-  TemporaryFile() = default;
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    if (!path_.empty()) ::DeleteFileW(path_.c_str());
-  }
-  // Takes the next path; the previous one, possibly a partial file, is removed.
-  void Adopt(const std::wstring& path) {
-    if (!path_.empty()) ::DeleteFileW(path_.c_str());
-    path_ = path;
-  }
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
 
 // The frame as a BMP file: file header, the frame's own header, its pixel bytes. Empty when
 // the block is shorter than its header says.
@@ -48,11 +28,32 @@ std::vector<std::uint8_t> BmpFileOf(std::span<const std::uint8_t> frameBlock) {
   return file;
 }
 
-SnapshotOutcome Failure(const std::wstring& chosenPath, const std::wstring& why) {
-  return {false, L"The snapshot could not be saved to \"" + chosenPath + L"\".\n" + why};
+std::wstring TrimmedRight(std::wstring text) {
+  while (!text.empty() && std::iswspace(text.back())) text.pop_back();
+  return text;
 }
 
 }  // namespace
+
+SnapshotOutcome SnapshotFailure(const std::wstring& path, const std::wstring& why) {
+  return {false, L"The snapshot could not be saved to \"" + path + L"\".\n" + why};
+}
+
+std::vector<SnapshotFormat> SnapshotFormats() {
+  std::vector<SnapshotFormat> formats;
+  const std::wstring filter = kSnapshotFilter;
+  std::size_t at = 0;
+  while (at < filter.size()) {
+    const std::size_t labelEnd = filter.find(L'|', at);
+    const std::size_t patternsEnd = filter.find(L'|', labelEnd + 1);
+    if (labelEnd == std::wstring::npos || patternsEnd == std::wstring::npos) break;
+    const std::wstring patterns = filter.substr(labelEnd + 1, patternsEnd - labelEnd - 1);
+    const std::wstring first = patterns.substr(0, patterns.find(L';'));
+    formats.push_back({TrimmedRight(filter.substr(at, labelEnd - at)), FileExtensionOf(first)});
+    at = patternsEnd + 1;
+  }
+  return formats;
+}
 
 std::array<std::uint8_t, 14> BuildBmpFileHeader(DWORD imageSize) {
   std::vector<std::uint8_t> out;
@@ -66,48 +67,24 @@ std::array<std::uint8_t, 14> BuildBmpFileHeader(DWORD imageSize) {
   return bytes;
 }
 
-std::wstring SnapshotTempPath() {
-  wchar_t path[MAX_PATH] = L"";
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return std::wstring(path) + L"Bitmap";
-}
-
-std::wstring SnapshotFallbackTempPath() {
-  wchar_t folder[MAX_PATH] = L"";
-  ::GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + L"Q7Viewer.exeBitmap";
-}
-
 SnapshotOutcome SaveSnapshot(std::span<const std::uint8_t> frameBlock, const std::wstring& chosenPath,
-                             const std::wstring& tempPath, const std::wstring& fallbackTempPath) {
-  if (frameBlock.size() < sizeof(BITMAPINFOHEADER)) return Failure(chosenPath, L"There is no picture yet.");
-  if (chosenPath.size() > kMaxFullPathLength) return Failure(chosenPath, PathTooLongMessage(chosenPath.size()));
+                             const SnapshotWriteOptions& options) {
+  if (frameBlock.size() < sizeof(BITMAPINFOHEADER)) return SnapshotFailure(chosenPath, L"There is no picture yet.");
+  if (chosenPath.size() > kMaxFullPathLength) return SnapshotFailure(chosenPath, PathTooLongMessage(chosenPath.size()));
   const imaging::ImageFormat format = imaging::FormatFromExtension(FileExtensionOf(chosenPath));
   if (format == imaging::ImageFormat::Unknown)
-    return Failure(chosenPath, L"Choose a name ending in one of the extensions the dialog offers.");
+    return SnapshotFailure(chosenPath, L"Choose a name ending in one of the extensions the dialog offers.");
   const std::vector<std::uint8_t> bmp = BmpFileOf(frameBlock);
-  if (bmp.empty()) return Failure(chosenPath, L"There is no picture yet.");
+  if (bmp.empty()) return SnapshotFailure(chosenPath, L"There is no picture yet.");
 
-  TemporaryFile temp;
-  HRESULT written = E_FAIL;
-  for (const std::wstring& candidate : {tempPath, fallbackTempPath}) {
-    temp.Adopt(candidate);
-    written = imaging::WriteFileBytes(candidate.c_str(), bmp);
-    if (SUCCEEDED(written)) break;
-  }
-  if (FAILED(written))
-    return Failure(chosenPath, L"No temporary file could be written: " + SystemMessage(static_cast<DWORD>(written)));
-
-  // Every format reaches the chosen name only when complete: a full disk leaves nothing there.
   HRESULT saved = S_OK;
   if (format == imaging::ImageFormat::Bmp) {
-    saved = imaging::SaveFileBytes(chosenPath.c_str(), bmp);
+    saved = imaging::SaveFileBytes(chosenPath.c_str(), bmp, options.existing);
   } else {
-    imaging::Image image;
-    if (FAILED(imaging::LoadBmpFile(temp.Path().c_str(), image)))
-      return Failure(chosenPath, L"The picture could not be read back.");
-    saved = imaging::SaveImage(image, chosenPath.c_str(), format);
+    const std::optional<imaging::Image> image = imaging::ParseBmp(bmp);
+    if (!image) return SnapshotFailure(chosenPath, L"The picture could not be read.");
+    saved = imaging::SaveImage(*image, chosenPath.c_str(), format, options.progress, options.existing);
   }
-  if (FAILED(saved)) return Failure(chosenPath, SystemMessage(static_cast<DWORD>(saved)));
+  if (FAILED(saved)) return SnapshotFailure(chosenPath, SystemMessage(static_cast<DWORD>(saved)));
   return {true, {}};
 }

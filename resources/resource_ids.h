@@ -13,6 +13,7 @@
 #define IDD_VIDEO_WINDOW 129
 #define IDD_ABOUT 130
 #define IDD_FULL_VIEW 131
+#define IDD_CAPTURE_SERIES 132
 
 // Bitmaps
 #define IDB_PROPERTY_BANNER 134
@@ -67,6 +68,9 @@
 #define IDS_SNAPSHOT_SUCCESS 9342
 #define IDS_ZOOM_IN_STATUS 9343
 #define IDS_ZOOM_OUT_STATUS 9344
+// Strings of the timed series' menu items.
+#define IDS_MENU_CAPTURE_SERIES 9408
+#define IDS_MENU_STOP_SERIES 9409
 
 // Controls of the control panel (IDD_CONTROL_PANEL)
 #define IDC_HIDE 1000
@@ -124,6 +128,16 @@
 #define IDC_GAIN_OFFSET_VALUE 1058
 #define IDC_SAVE_SETTINGS 1059
 #define IDC_LOAD_SETTINGS 1060
+
+// Controls of the series dialog (IDD_CAPTURE_SERIES); IDOK (Start) and IDCANCEL besides
+#define IDC_SERIES_FOLDER 1101
+#define IDC_SERIES_BROWSE 1102
+#define IDC_SERIES_FORMAT 1103
+#define IDC_SERIES_INTERVAL 1104
+#define IDC_SERIES_COUNT 1105
+#define IDC_SERIES_UNTIL_STOPPED 1106
+#define IDC_SERIES_PREFIX 1107
+#define IDC_SERIES_FIRST_FILE 1108
 
 // Control of the video window (IDD_VIDEO_WINDOW)
 #define IDC_PICTURE 1017

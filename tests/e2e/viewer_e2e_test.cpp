@@ -13,37 +13,15 @@
 #include "camera/registry_store.h"
 #include "panel/panel_layout.h"
 #include "resources/resource_ids.h"
-#include "tests/e2e/viewer_session.h"
+#include "tests/e2e/viewer_fixture.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using e2e::Viewer;
 using e2e::ViewerSession;
 using e2e::WaitUntil;
 using testing_support::ScreenPixels;
-
-class Viewer : public ::testing::Test {
- protected:
-  void SetUp() override { e2e::ForgetStoredSettings(); }
-
-  // Starts the program and waits until the camera is open and Play is enabled.
-  void StartWithCamera(const std::vector<std::wstring>& environment = {}) {
-    session_ = std::make_unique<ViewerSession>(environment);
-    ASSERT_TRUE(session_->Program().Started());
-    ASSERT_TRUE(session_->WaitUntilReady()) << "the windows did not appear or Play was never enabled";
-  }
-
-  void StartPlaying() { ASSERT_TRUE(session_->StartPlaying()); }
-  bool PictureChanges() { return session_->PictureChanges(); }
-
-  void TearDown() override {
-    if (session_ && session_->Panel()) {
-      EXPECT_EQ(session_->Close(), 0u) << "the program did not end cleanly";
-    }
-  }
-
-  std::unique_ptr<ViewerSession> session_;
-};
 
 TEST_F(Viewer, StartsBesideTheVideoWindowAndOpensTheCamera) {
   // A slow camera, so the status line can be seen while it opens.
@@ -181,16 +159,7 @@ TEST_F(Viewer, SnapshotIsSavedThroughTheSaveDialog) {
   StartPlaying();
   const std::wstring target = testing_support::ModuleFolder() + L"\\e2e-snapshot.png";
   std::filesystem::remove(target);
-  session_->Click(IDC_SNAPSHOT);
-  HWND dialog = session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32770"; });
-  ASSERT_NE(dialog, nullptr) << "no save dialog";
-  // Type the name as a user would, then press Save.
-  HWND nameBox = ::GetDlgItem(dialog, 1148);  // the file-name combo box
-  if (HWND edit = nameBox ? ::FindWindowExW(nameBox, nullptr, L"Edit", nullptr) : nullptr) nameBox = edit;
-  if (!nameBox) nameBox = ::GetDlgItem(dialog, 1152);
-  ASSERT_NE(nameBox, nullptr);
-  ::SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
-  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  SaveSnapshotAs(target);
   EXPECT_TRUE(WaitUntil([&] { return session_->Status() == L"Success for snapshot."; }, 20s));
   ASSERT_TRUE(std::filesystem::exists(target));
   std::ifstream png(std::filesystem::path(target), std::ios::binary);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 
 #include "imaging/bmp_file.h"
@@ -242,6 +244,22 @@ TEST_F(ImagingFiles, AFileIsReplacedOnlyWhenWrittenWhole) {
   ASSERT_EQ(SaveImage(picture, path.c_str(), ImageFormat::Png), S_OK);
   EXPECT_EQ(Read(path)[1], 'P');
   EXPECT_EQ(FilesIn(folder_), std::vector<std::wstring>{L"shot.png"});
+}
+
+// The slow encoders tell how far they are, rising to 100 %, and write the same file as
+// without being asked.
+TEST_F(ImagingFiles, SlowEncodersReportRisingProgressAndWriteTheSameFile) {
+  const Image picture = testing::CameraLikePicture(300, 200);
+  for (ImageFormat format : {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Tiff, ImageFormat::Jp2}) {
+    std::vector<int> reported;
+    std::vector<std::uint8_t> withProgress, without;
+    ASSERT_EQ(EncodeImage(picture, format, withProgress, [&](int percent) { reported.push_back(percent); }), S_OK);
+    ASSERT_EQ(EncodeImage(picture, format, without), S_OK);
+    EXPECT_EQ(withProgress, without) << static_cast<int>(format);
+    ASSERT_GE(reported.size(), 3u) << static_cast<int>(format);
+    EXPECT_TRUE(std::adjacent_find(reported.begin(), reported.end(), std::greater_equal<>()) == reported.end());
+    EXPECT_EQ(reported.back(), 100) << static_cast<int>(format);
+  }
 }
 
 TEST_F(ImagingFiles, ReportsWhatCannotBeEncodedAndWritesNothing) {

@@ -37,13 +37,10 @@ class SnapshotSaving : public ::testing::Test {
               ("q7-snapshot-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
-    temp_ = (folder_ / L"Q7Viewer.exeBitmap").wstring();
-    fallback_ = (folder_ / L"fallback.exeBitmap").wstring();
   }
   void TearDown() override { fs::remove_all(folder_); }
 
   fs::path folder_;
-  std::wstring temp_, fallback_;
 };
 
 TEST(SnapshotBmpLayout, FileHeaderCountsHeadersAndPixels) {
@@ -55,10 +52,10 @@ TEST(SnapshotBmpLayout, FileHeaderCountsHeadersAndPixels) {
   EXPECT_EQ(header[10] | header[11] << 8 | header[12] << 16 | header[13] << 24, 54);
 }
 
-TEST_F(SnapshotSaving, BmpIsTheTemporaryFileByteForByte) {
+TEST_F(SnapshotSaving, BmpIsTheFrameByteForByte) {
   const auto frame = PatternFrame(640, 480);
   const fs::path target = folder_ / L"shot.BMP";
-  const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+  const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring());
   ASSERT_TRUE(outcome.saved) << std::string(outcome.error.begin(), outcome.error.end());
   const auto bytes = ReadAll(target);
   ASSERT_EQ(bytes.size(), 921654u);
@@ -66,25 +63,24 @@ TEST_F(SnapshotSaving, BmpIsTheTemporaryFileByteForByte) {
   const auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(bytes.data() + 14);
   EXPECT_EQ(info->biHeight, -480);
   EXPECT_EQ(std::memcmp(bytes.data() + 54, frame.data() + 40, 921600), 0);
-  EXPECT_FALSE(fs::exists(temp_));
+  EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(folder_), {}), std::vector<fs::path>{target});
 }
 
 TEST_F(SnapshotSaving, LowerCaseJpgGivesAJpegUnderExactlyThatName) {
   const auto frame = PatternFrame(64, 48);
   const fs::path target = folder_ / L"shot.jpg";
-  ASSERT_TRUE(SaveSnapshot(frame, target.wstring(), temp_, fallback_).saved);
+  ASSERT_TRUE(SaveSnapshot(frame, target.wstring()).saved);
   const auto bytes = ReadAll(target);
   ASSERT_GT(bytes.size(), 2u);
   EXPECT_EQ(bytes[0], 0xFF);
   EXPECT_EQ(bytes[1], 0xD8);
-  EXPECT_FALSE(fs::exists(temp_));
 }
 
 TEST_F(SnapshotSaving, JpegSpellingsAndSunRasterAreSavedToo) {
   const auto frame = PatternFrame(32, 16);
   for (const wchar_t* name : {L"a.JPEG", L"b.JPE", L"c.RAS", L"d.wbmp", L"e.PGX"}) {
     const fs::path target = folder_ / name;
-    EXPECT_TRUE(SaveSnapshot(frame, target.wstring(), temp_, fallback_).saved) << target;
+    EXPECT_TRUE(SaveSnapshot(frame, target.wstring()).saved) << target;
     EXPECT_GT(fs::file_size(target), 0u) << target;
   }
 }
@@ -92,32 +88,36 @@ TEST_F(SnapshotSaving, JpegSpellingsAndSunRasterAreSavedToo) {
 TEST_F(SnapshotSaving, UnknownExtensionIsReportedAndWritesNothing) {
   const auto frame = PatternFrame(32, 16);
   const fs::path target = folder_ / L"shot.xyz";
-  const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+  const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring());
   EXPECT_FALSE(outcome.saved);
   EXPECT_FALSE(outcome.error.empty());
   EXPECT_FALSE(fs::exists(target));
-  EXPECT_FALSE(fs::exists(temp_));
 }
 
-TEST_F(SnapshotSaving, UnwritableTargetIsReportedAndLeavesNoTemporaryFile) {
+TEST_F(SnapshotSaving, UnwritableTargetIsReportedByName) {
   const auto frame = PatternFrame(32, 16);
-  const fs::path target = folder_ / L"no-such-folder" / L"shot.png";
-  const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
-  EXPECT_FALSE(outcome.saved);
-  EXPECT_FALSE(outcome.error.empty());
-  EXPECT_FALSE(fs::exists(temp_));
-  const fs::path bmpTarget = folder_ / L"no-such-folder" / L"shot.bmp";
-  EXPECT_FALSE(SaveSnapshot(frame, bmpTarget.wstring(), temp_, fallback_).saved);
-  EXPECT_FALSE(fs::exists(temp_));
+  for (const wchar_t* name : {L"shot.png", L"shot.bmp"}) {
+    const std::wstring target = (folder_ / L"no-such-folder" / name).wstring();
+    const SnapshotOutcome outcome = SaveSnapshot(frame, target);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_NE(outcome.error.find(target), std::wstring::npos);
+  }
 }
 
-TEST_F(SnapshotSaving, UnwritableProgramFolderFallsBackToTheTemporaryFolder) {
-  const auto frame = PatternFrame(32, 16);
-  const std::wstring unwritable = (folder_ / L"missing" / L"Q7Viewer.exeBitmap").wstring();
-  const fs::path target = folder_ / L"shot.png";
-  EXPECT_TRUE(SaveSnapshot(frame, target.wstring(), unwritable, fallback_).saved);
-  EXPECT_TRUE(fs::exists(target));
-  EXPECT_FALSE(fs::exists(fallback_));
+// A series never overwrites; its encoders' progress comes through.
+TEST_F(SnapshotSaving, KeepsAnExistingFileWhenToldAndPassesProgressOn) {
+  const auto frame = PatternFrame(320, 240);
+  const fs::path target = folder_ / L"taken.png";
+  std::ofstream(target) << "old";
+  std::vector<int> percents;
+  SnapshotWriteOptions options{q7::imaging::ExistingFile::Keep, [&](int percent) { percents.push_back(percent); }};
+  EXPECT_FALSE(SaveSnapshot(frame, target.wstring(), options).saved);
+  EXPECT_EQ(fs::file_size(target), 3u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 1) << "no temporary file left";
+  options.existing = q7::imaging::ExistingFile::Replace;
+  EXPECT_TRUE(SaveSnapshot(frame, target.wstring(), options).saved);
+  EXPECT_GT(fs::file_size(target), 3u);
+  EXPECT_EQ(percents.back(), 100);
 }
 
 // Every name the dialog's filter offers, and the spellings the JPEG entry lists.
@@ -138,13 +138,12 @@ TEST_F(SnapshotSaving, FullDiskLeavesNoPartialFileInAnyFormat) {
   q7::imaging::SimulateFullDisk(disk.wstring(), 100);
   for (const wchar_t* extension : kEveryExtension) {
     const fs::path target = disk / (std::wstring(L"shot.") + extension);
-    const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+    const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring());
     EXPECT_FALSE(outcome.saved) << target;
     EXPECT_TRUE(MentionsTheFullDisk(outcome.error)) << std::string(outcome.error.begin(), outcome.error.end());
     EXPECT_TRUE(fs::is_empty(disk)) << target;
   }
   q7::imaging::SimulateFullDisk(L"", 0);
-  EXPECT_FALSE(fs::exists(temp_));
 }
 
 // On a real full disk: tests/panel/run_on_full_disk.sh maps a 1 MB tmpfs as a drive and names
@@ -156,7 +155,7 @@ TEST_F(SnapshotSaving, RealFullDiskKeepsOnlyWholeFiles) {
   const auto frame = PatternFrame(2592, 1944);  // 15 MB as BMP, on a 1 MB disk
   for (const wchar_t* extension : kEveryExtension) {
     const fs::path target = disk / (std::wstring(L"shot.") + extension);
-    const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring(), temp_, fallback_);
+    const SnapshotOutcome outcome = SaveSnapshot(frame, target.wstring());
     if (outcome.saved) {
       EXPECT_GT(fs::file_size(target), 0u) << target;
       fs::remove(target);
@@ -176,15 +175,13 @@ TEST_F(SnapshotSaving, TooLongAPathIsReportedAndWritesNothing) {
   const std::wstring folder = folder_.wstring() + L"\\";
   const std::wstring fits = folder + std::wstring(kMaxFullPathLength - folder.size() - 4, L'a') + L".PNG";
   ASSERT_EQ(fits.size(), kMaxFullPathLength);
-  EXPECT_TRUE(SaveSnapshot(frame, fits, temp_, fallback_).saved);
+  EXPECT_TRUE(SaveSnapshot(frame, fits).saved);
   const std::wstring tooLong = folder + std::wstring(kMaxFullPathLength - folder.size() - 3, L'b') + L".PNG";
-  const SnapshotOutcome outcome = SaveSnapshot(frame, tooLong, temp_, fallback_);
+  const SnapshotOutcome outcome = SaveSnapshot(frame, tooLong);
   EXPECT_FALSE(outcome.saved);
   EXPECT_NE(outcome.error.find(PathTooLongMessage(260)), std::wstring::npos);
 }
 
-TEST_F(SnapshotSaving, NoPictureIsReported) {
-  EXPECT_FALSE(SaveSnapshot({}, (folder_ / L"x.bmp").wstring(), temp_, fallback_).saved);
-}
+TEST_F(SnapshotSaving, NoPictureIsReported) { EXPECT_FALSE(SaveSnapshot({}, (folder_ / L"x.bmp").wstring()).saved); }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The five dialog templates, decoded from the library's raw resources.
+// The dialog templates, decoded from the library's raw resources.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -114,6 +114,26 @@ const std::vector<ExpectedControl> kPropertyControls = {
     {1060, L"BUTTON", L"Load\x2026", 118, 366, 50, 16, kPush},
 };
 
+constexpr DWORD kTextEdit = kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+
+const std::vector<ExpectedControl> kSeriesControls = {
+    {-1, L"STATIC", L"Folder:", 7, 9, 62, 8, kLabel},
+    {IDC_SERIES_FOLDER, L"EDIT", L"", 72, 7, 124, 14, kTextEdit},
+    {IDC_SERIES_BROWSE, L"BUTTON", L"Browse\x2026", 202, 7, 50, 14, kPush},
+    {-1, L"STATIC", L"Format:", 7, 27, 62, 8, kLabel},
+    {IDC_SERIES_FORMAT, L"COMBOBOX", L"", 72, 25, 124, 120, kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST},
+    {-1, L"STATIC", L"Interval (seconds):", 7, 45, 62, 8, kLabel},
+    {IDC_SERIES_INTERVAL, L"EDIT", L"", 72, 43, 40, 14, kTextEdit},
+    {-1, L"STATIC", L"Count:", 7, 63, 62, 8, kLabel},
+    {IDC_SERIES_COUNT, L"EDIT", L"", 72, 61, 40, 14, kTextEdit | ES_NUMBER},
+    {IDC_SERIES_UNTIL_STOPPED, L"BUTTON", L"Until stopped", 120, 63, 76, 10, kCheck},
+    {-1, L"STATIC", L"Name prefix:", 7, 81, 62, 8, kLabel},
+    {IDC_SERIES_PREFIX, L"EDIT", L"", 72, 79, 124, 14, kTextEdit},
+    {IDC_SERIES_FIRST_FILE, L"STATIC", L"", 72, 98, 180, 8, kChild | SS_LEFT | SS_NOPREFIX},
+    {IDOK, L"BUTTON", L"Start", 146, 117, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
+    {IDCANCEL, L"BUTTON", L"Cancel", 202, 117, 50, 14, kPush},
+};
+
 const std::vector<ExpectedControl> kVideoControls = {
     {1017, L"STATIC", L"", 7, 7, 406, 273, kChild | SS_BLACKRECT | SS_NOTIFY},
 };
@@ -146,6 +166,8 @@ const ExpectedDialog kDialogs[] = {
      400, 1, L"MS Shell Dlg", &kNoControls},
     {IDD_FULL_VIEW, WS_POPUP | DS_SETFONT | DS_FIXEDSYS, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 594, 345, L"", 8, 400, 1,
      L"MS Shell Dlg", &kNoControls},
+    {IDD_CAPTURE_SERIES, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS, 0, 260, 138,
+     L"Capture series", 8, 400, 1, L"MS Shell Dlg", &kSeriesControls},
 };
 
 class ResourceDialogTemplate : public ::testing::TestWithParam<ExpectedDialog> {
@@ -207,7 +229,7 @@ TEST_P(ResourceDialogTemplate, ControlsInTemplateOrder) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFive, ResourceDialogTemplate, ::testing::ValuesIn(kDialogs),
+INSTANTIATE_TEST_SUITE_P(Every, ResourceDialogTemplate, ::testing::ValuesIn(kDialogs),
                          [](const ::testing::TestParamInfo<ExpectedDialog>& info) {
                            return "Dialog" + std::to_string(info.param.id);
                          });
@@ -221,12 +243,12 @@ TEST(ResourceDialogTemplates, ResolutionButtonIsTheOnlyHiddenPanelControl) {
 }
 
 TEST(ResourceDialogTemplates, PredefinedClassesAreStoredAsOrdinals) {
-  for (int id : {IDD_CONTROL_PANEL, IDD_PROPERTIES, IDD_VIDEO_WINDOW}) {
+  for (int id : {IDD_CONTROL_PANEL, IDD_PROPERTIES, IDD_VIDEO_WINDOW, IDD_CAPTURE_SERIES}) {
     const auto t = q7test::ParseDialogTemplate(q7test::ResourceBytes(q7test::Library(), RT_DIALOG, id));
     ASSERT_TRUE(t.ok);
     for (const auto& item : t.items) {
-      const bool predefined =
-          item.window_class == L"BUTTON" || item.window_class == L"EDIT" || item.window_class == L"STATIC";
+      const bool predefined = item.window_class == L"BUTTON" || item.window_class == L"EDIT" ||
+                              item.window_class == L"STATIC" || item.window_class == L"COMBOBOX";
       EXPECT_EQ(item.class_is_ordinal, predefined) << "template " << id << " control " << item.id;
     }
   }

@@ -58,7 +58,7 @@ class ResourceDialogWindows : public ::testing::Test {
 };
 
 TEST_F(ResourceDialogWindows, EveryTemplateCreatesAWindow) {
-  for (int id : {IDD_CONTROL_PANEL, IDD_PROPERTIES, IDD_VIDEO_WINDOW, IDD_ABOUT, IDD_FULL_VIEW}) {
+  for (int id : {IDD_CONTROL_PANEL, IDD_PROPERTIES, IDD_VIDEO_WINDOW, IDD_ABOUT, IDD_FULL_VIEW, IDD_CAPTURE_SERIES}) {
     DialogWindow dialog(id);
     EXPECT_NE(dialog.get(), nullptr) << "template " << id << ", error " << GetLastError();
   }

@@ -1,0 +1,185 @@
+#include "panel/snapshot_worker.h"
+
+#include <exception>
+#include <utility>
+
+#include "framework/com_apartment.h"
+
+namespace {
+
+// For tests that need a save to take a while (a snapshot still being written while the user
+// goes on, a series slower than its interval): the environment's Q7_SNAPSHOT_DELAY_MS.
+DWORD SnapshotDelayForTests() {
+  wchar_t text[16] = L"";
+  if (::GetEnvironmentVariableW(L"Q7_SNAPSHOT_DELAY_MS", text, 16) == 0) return 0;
+  return static_cast<DWORD>(std::wcstoul(text, nullptr, 10));
+}
+
+SnapshotOutcome SaveSnapshotMaybeSlowly(std::span<const std::uint8_t> frame, const std::wstring& path,
+                                        const SnapshotWriteOptions& options) {
+  if (const DWORD delay = SnapshotDelayForTests()) ::Sleep(delay);
+  return SaveSnapshot(frame, path, options);
+}
+
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+SnapshotWorker::SnapshotWorker(HWND notify, SaveFunction save)
+    : notify_(notify), save_(save ? std::move(save) : SaveFunction(SaveSnapshotMaybeSlowly)) {
+  thread_ = std::thread(&SnapshotWorker::Run, this);
+}
+
+SnapshotWorker::~SnapshotWorker() { Finish(); }
+
+SnapshotWorker::Accepted SnapshotWorker::Submit(std::vector<std::uint8_t> frame, std::wstring path) {
+  std::lock_guard lock(mutex_);
+  if (finishing_) return Accepted::Finishing;
+  if (queue_.size() + (writingSnapshot_ ? 1 : 0) >= kSnapshotLimit) return Accepted::Full;
+  queue_.push_back({std::move(frame), std::move(path)});
+  wake_.notify_one();
+  return Accepted::Yes;
+}
+
+bool SnapshotWorker::StartSeries(const SeriesPlan& plan, FrameSource frames) {
+  std::lock_guard lock(mutex_);
+  if (finishing_ || series_) return false;
+  series_.emplace(Series{plan, std::move(frames), Clock::now(), 0, plan.firstNumber, {0, plan.count, 0}, false});
+  wake_.notify_one();
+  return true;
+}
+
+void SnapshotWorker::StopSeries() {
+  std::lock_guard lock(mutex_);
+  if (series_) series_->stopRequested = true;
+  wake_.notify_one();
+}
+
+void SnapshotWorker::Finish() {
+  {
+    std::lock_guard lock(mutex_);
+    finishing_ = true;
+    wake_.notify_one();
+  }
+  if (thread_.joinable()) thread_.join();
+}
+
+std::vector<SnapshotReport> SnapshotWorker::TakeReports() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(reports_, {});
+}
+
+std::size_t SnapshotWorker::SnapshotsInHand() const {
+  std::lock_guard lock(mutex_);
+  return queue_.size() + (writingSnapshot_ ? 1 : 0);
+}
+
+bool SnapshotWorker::SeriesRunning() const {
+  std::lock_guard lock(mutex_);
+  return series_.has_value();
+}
+
+bool SnapshotWorker::Idle() const {
+  std::lock_guard lock(mutex_);
+  return queue_.empty() && !writingSnapshot_ && !series_;
+}
+
+void SnapshotWorker::Run() noexcept {
+  const ComApartment com;  // the Windows Imaging Component's encoders need it
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    // Snapshots the user asked for go before the series' next picture.
+    if (!queue_.empty()) {
+      WriteSnapshot(lock);
+    } else if (series_) {
+      ServeSeries(lock);
+    } else if (finishing_) {
+      return;
+    } else {
+      wake_.wait(lock);
+    }
+  }
+}
+
+void SnapshotWorker::WriteSnapshot(std::unique_lock<std::mutex>& lock) {
+  Job job = std::move(queue_.front());
+  queue_.pop_front();
+  writingSnapshot_ = true;
+  lock.unlock();
+  SnapshotWriteOptions options;
+  options.progress = [this](int percent) { ::PostMessageW(notify_, WM_SNAPSHOT_PROGRESS, percent, 0); };
+  const SnapshotOutcome outcome = SaveSafely(job.frame, job.path, options);
+  job.frame = {};  // the memory goes back before the next job's
+  lock.lock();
+  writingSnapshot_ = false;
+  Report({SnapshotReport::Kind::Snapshot, job.path, outcome, {}, SeriesEnd::Completed});
+}
+
+void SnapshotWorker::ServeSeries(std::unique_lock<std::mutex>& lock) {
+  Series& series = *series_;
+  if (series.stopRequested || finishing_) {
+    EndSeries(SeriesEnd::Stopped);
+    return;
+  }
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - series.start).count();
+  const SeriesTick tick = ChooseSeriesTick(series.nextTick, elapsed, series.plan.intervalMs);
+  series.counts.skipped += tick.skipped;
+  series.nextTick = tick.tick;
+  if (tick.takeNow) {
+    TakeSeriesPicture(lock);
+    return;
+  }
+  // Woken early by a snapshot, a stop or the end; otherwise at the tick's time.
+  wake_.wait_until(lock, series.start + std::chrono::milliseconds(tick.tick * series.plan.intervalMs));
+}
+
+void SnapshotWorker::TakeSeriesPicture(std::unique_lock<std::mutex>& lock) {
+  // Only this thread changes or ends the series; the others only ask it to stop.
+  Series& series = *series_;
+  ++series.nextTick;
+  int number = series.nextNumber;
+  lock.unlock();
+  std::vector<std::uint8_t> frame;
+  try {
+    frame = series.frames();
+  } catch (const std::exception&) {
+    frame.clear();  // told below as a snapshot without a picture
+  }
+  // Never over a file that appeared since the series began.
+  for (int tries = 0; tries < 1000 && FileExists(SeriesFilePath(series.plan, number)); ++tries) ++number;
+  const std::wstring path = SeriesFilePath(series.plan, number);
+  SnapshotWriteOptions options;
+  options.existing = q7::imaging::ExistingFile::Keep;
+  const SnapshotOutcome outcome = SaveSafely(frame, path, options);
+  lock.lock();
+  series.nextNumber = number + 1;
+  if (!outcome.saved) {
+    EndSeries(SeriesEnd::Failed, path, outcome);
+    return;
+  }
+  ++series.counts.saved;
+  Report({SnapshotReport::Kind::SeriesPicture, path, {}, series.counts, SeriesEnd::Completed});
+  if (series.plan.count > 0 && series.counts.saved >= series.plan.count) EndSeries(SeriesEnd::Completed);
+}
+
+void SnapshotWorker::EndSeries(SeriesEnd end, const std::wstring& path, const SnapshotOutcome& failure) {
+  const SeriesCounts counts = series_->counts;
+  series_.reset();
+  Report({SnapshotReport::Kind::SeriesEnded, path, failure, counts, end});
+}
+
+void SnapshotWorker::Report(SnapshotReport report) {
+  reports_.push_back(std::move(report));
+  ::PostMessageW(notify_, WM_SNAPSHOT_REPORT, 0, 0);
+}
+
+SnapshotOutcome SnapshotWorker::SaveSafely(std::span<const std::uint8_t> frame, const std::wstring& path,
+                                           const SnapshotWriteOptions& options) const noexcept {
+  try {
+    return save_(frame, path, options);
+  } catch (const std::bad_alloc&) {
+    return SnapshotFailure(path, L"There was not enough memory.");
+  } catch (...) {
+    return SnapshotFailure(path, L"The encoder failed.");
+  }
+}

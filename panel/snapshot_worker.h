@@ -1,0 +1,110 @@
+#pragma once
+// SnapshotWorker: one thread that encodes and writes snapshots, so that the user-interface
+// thread only copies the frame. It takes single snapshots into a short queue and runs at most
+// one timed series, whose pictures it copies from the frame buffer itself at their times. What
+// happens is told to a window by posted messages only (never sent: that window's thread may be
+// waiting for this one to end), with the details kept here until the window's thread takes them.
+#include <windows.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "panel/capture_series.h"
+#include "panel/snapshot.h"
+
+inline constexpr UINT WM_SNAPSHOT_PROGRESS = WM_APP + 20;  // wParam: percent of the snapshot being written
+inline constexpr UINT WM_SNAPSHOT_REPORT = WM_APP + 21;    // TakeReports() has news
+
+struct SeriesCounts {
+  int saved = 0;
+  int count = 0;  // 0: until stopped
+  std::int64_t skipped = 0;
+};
+
+struct SnapshotReport {
+  enum class Kind { Snapshot, SeriesPicture, SeriesEnded };
+  Kind kind = Kind::Snapshot;
+  std::wstring path;        // the file written, or the one that failed
+  SnapshotOutcome outcome;  // Snapshot; SeriesEnded after a failed write
+  SeriesCounts series;      // SeriesPicture and SeriesEnded
+  SeriesEnd end = SeriesEnd::Completed;
+};
+
+class SnapshotWorker {
+ public:
+  using SaveFunction =
+      std::function<SnapshotOutcome(std::span<const std::uint8_t>, const std::wstring&, const SnapshotWriteOptions&)>;
+  using FrameSource = std::function<std::vector<std::uint8_t>()>;
+  // Snapshots in hand at most: the one being written and those waiting behind it.
+  static constexpr std::size_t kSnapshotLimit = 4;
+
+  // Starts the thread; reports go to `notify`. An empty `save` means SaveSnapshot, which the
+  // environment variable Q7_SNAPSHOT_DELAY_MS (milliseconds) makes slower, for tests.
+  explicit SnapshotWorker(HWND notify, SaveFunction save = {});
+  ~SnapshotWorker();
+  SnapshotWorker(const SnapshotWorker&) = delete;
+  SnapshotWorker& operator=(const SnapshotWorker&) = delete;
+
+  enum class Accepted { Yes, Full, Finishing };
+  // A frame copy (FrameBuffer::CopyBlock) to be written to `path`, replacing a file there.
+  Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path);
+  // Starts a series that takes its pictures from `frames`; false while one runs or when finishing.
+  bool StartSeries(const SeriesPlan& plan, FrameSource frames);
+  // The picture being written is finished, then the series ends as stopped.
+  void StopSeries();
+  // Ends a series, writes every snapshot in hand and stops the thread. Safe to call again.
+  void Finish();
+
+  // The reports since the last call, oldest first.
+  std::vector<SnapshotReport> TakeReports();
+  std::size_t SnapshotsInHand() const;
+  bool SeriesRunning() const;
+  // No snapshot in hand and no series.
+  bool Idle() const;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Job {
+    std::vector<std::uint8_t> frame;
+    std::wstring path;
+  };
+  struct Series {
+    SeriesPlan plan;
+    FrameSource frames;
+    Clock::time_point start;
+    std::int64_t nextTick = 0;
+    int nextNumber = 1;
+    SeriesCounts counts;
+    bool stopRequested = false;
+  };
+
+  void Run() noexcept;
+  // Each is called and returns with the lock held; the work itself runs without it.
+  void WriteSnapshot(std::unique_lock<std::mutex>& lock);
+  void ServeSeries(std::unique_lock<std::mutex>& lock);
+  void TakeSeriesPicture(std::unique_lock<std::mutex>& lock);
+  void EndSeries(SeriesEnd end, const std::wstring& path = {}, const SnapshotOutcome& failure = {});
+  void Report(SnapshotReport report);
+  SnapshotOutcome SaveSafely(std::span<const std::uint8_t> frame, const std::wstring& path,
+                             const SnapshotWriteOptions& options) const noexcept;
+
+  const HWND notify_;  // not owned
+  const SaveFunction save_;
+  mutable std::mutex mutex_;  // guards everything below but thread_
+  std::condition_variable wake_;
+  std::deque<Job> queue_;
+  bool writingSnapshot_ = false;
+  std::optional<Series> series_;
+  bool finishing_ = false;
+  std::vector<SnapshotReport> reports_;
+  std::thread thread_;
+};
