@@ -321,8 +321,11 @@ void DismissCantFindCamera(ViewerSession& session) {
     return testing_support::ClassName(w) == L"#32770" && testing_support::MessageBoxText(w) == L"Can't find camera.";
   });
   ASSERT_NE(box, nullptr) << "no message box";
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  // Owned by the panel, on its thread: the panel cannot be closed under it, and the status line
+  // already says what the box says.
+  EXPECT_EQ(::GetWindow(box, GW_OWNER), session.Panel());
   EXPECT_TRUE(WaitUntil([&] { return session.Status() == L"Can't find camera."; }));
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 const wchar_t kSignalBroken[] = L"Camera's signal connection is broken. Please check up camera's cable.";

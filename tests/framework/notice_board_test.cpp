@@ -72,4 +72,39 @@ TEST(NoticeBoard, AWorkersNoticeShowsOnTheWindowsThreadOwnedByTheWindow) {
   g_board = nullptr;
 }
 
+// A notice raised while the window has a modal dialog open belongs to that dialog, so the box
+// comes up over the dialog and leaves the other windows where they are.
+TEST(NoticeBoard, ANoticeDuringAModalDialogIsOwnedByTheDialog) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"NoticeBoardOwnerWindow";
+  ::RegisterClassW(&wc);
+  fw::UniqueWindow window(::CreateWindowExW(0, wc.lpszClassName, L"panel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                            200, 100, nullptr, nullptr, wc.hInstance, nullptr));
+  fw::UniqueWindow dialog(::CreateWindowExW(0, wc.lpszClassName, L"dialog", WS_POPUP | WS_VISIBLE, 40, 40, 100, 60,
+                                            window.get(), nullptr, wc.hInstance, nullptr));
+  ASSERT_TRUE(window && dialog);
+  ::SetActiveWindow(dialog.get());
+  ::EnableWindow(window.get(), FALSE);  // as a modal loop leaves its owner
+  CNoticeBoard board(kNoticeMessage);
+  board.Attach(window.get());
+
+  std::atomic<HWND> owner{nullptr};
+  std::thread closer([&] {
+    for (int i = 0; i < 500; ++i) {
+      if (HWND box = ::FindWindowW(L"#32770", L"NoticeBoardDialogTest")) {
+        owner = ::GetWindow(box, GW_OWNER);
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      ::Sleep(20);
+    }
+  });
+  board.Notify(L"The camera refused a gain of 5 dB.", L"NoticeBoardDialogTest", MB_OK);  // on this thread: now
+  closer.join();
+  EXPECT_EQ(owner.load(), dialog.get());
+  ::EnableWindow(window.get(), TRUE);
+}
+
 }  // namespace
