@@ -46,9 +46,7 @@ LiveOverlays LiveStatistics::Prepare(const FrameBlock& block, std::uint64_t fram
       ComputeRenderGeometry(block.Width(), block.Height(), viewWidth, viewHeight, scale, pan.x, pan.y);
   // Once per new frame; a zoom or pan of the same frame measures the focus of the new view.
   const bool newFrame = frameNumber != measuredFrame_ || &block != measuredBlock_;
-  const bool newView =
-      !(g.sourceX == measuredGeometry_.sourceX && g.sourceY == measuredGeometry_.sourceY &&
-        g.sourceWidth == measuredGeometry_.sourceWidth && g.sourceHeight == measuredGeometry_.sourceHeight);
+  const bool newView = !(g == measuredGeometry_);
   if (newFrame || newView || (histogramOn && !histogram_) || (focusOn && !focusMeasured_) ||
       live.focusSession.load() != focusSession_) {
     MeasureFrame(block, g);

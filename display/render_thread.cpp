@@ -82,7 +82,7 @@ RenderThread::Inputs RenderThread::CurrentInputs() const {
   now.focus = state_.live.showFocus.load();
   now.focusSession = state_.live.focusSession.load();
   if (now.infoLine) now.pointer = PointerOverView();
-  now.hint = !CurrentHint().empty();
+  now.hint = CurrentHint();
   now.noSignal = state_.noSignal.load();
   return now;
 }
@@ -157,7 +157,7 @@ std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& rend
                                              in.client.bottom - in.client.top, in.scale, in.pan, in.pointer);
   DrawFrameOptions options;
   options.frameLock = &state_.frameBuffer.FrameLock();
-  overlays.hint = CurrentHint();
+  overlays.hint = in.hint;
   if (!overlays.Empty()) options.overlays = &overlays;
   options.noSignal = in.noSignal;
   const auto g = renderer.Draw(dc, in.client, *in.block, in.scale, in.pan, options);

@@ -69,7 +69,7 @@ class RenderThread {
     bool infoLine = false, histogram = false, focus = false;
     unsigned focusSession = 0;
     std::optional<POINT> pointer;
-    bool hint = false;
+    std::wstring hint;  // shown while due
     bool noSignal = false;
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&

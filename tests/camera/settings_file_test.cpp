@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+
+#include "tests/support/settings_records.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ PropertyRecord Unusual() {
   return r;
 }
 
-bool SameRecord(const PropertyRecord& a, const PropertyRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+using testing_support::SameRecord;
 
 const std::string kStart = "# Q7Viewer camera settings\nversion = 1\n";
 
