@@ -75,6 +75,22 @@ Box CentralBox(int width, int height) {
   return {x0, y0, x0 + w, y0 + h};
 }
 
+// A ball bouncing in the central region's lower half, one step per frame.
+struct Ball {
+  int x, y, r;
+};
+Ball BallAt(int chartWidth, int chartHeight, std::uint64_t frameNumber) {
+  const Box b = CentralBox(chartWidth, chartHeight);
+  const int bw = b.x1 - b.x0, bh = b.y1 - b.y0;
+  const int r = std::max(bh / 12, 2);
+  const int spanX = std::max(bw - 2 * r, 1), spanY = std::max(bh * 40 / 100 - 2 * r, 1);
+  const auto bounce = [](std::uint64_t pos, int span) {
+    const auto p = static_cast<int>(pos % (2 * static_cast<std::uint64_t>(span)));
+    return p < span ? p : 2 * span - p;
+  };
+  return {b.x0 + r + bounce(frameNumber * 7, spanX), b.y0 + bh * 58 / 100 + r + bounce(frameNumber * 5, spanY), r};
+}
+
 // Fills chart rectangle [x0, x1) x [y0, y1) of the output with one chart colour, through the
 // transfer tables and the crop and mirroring of `s`.
 void FillThrough(const ImageSettings& s, const ChannelTables& t, int x0, int y0, int x1, int y1, Bgr c,
@@ -214,18 +230,27 @@ void DrawMovingObjects(const ImageSettings& s, int chartWidth, int chartHeight, 
       }
     }
   }
-  // A ball bouncing in the central region's lower half, one step per frame.
-  const int r = std::max(bh / 12, 2);
-  const int spanX = std::max(bw - 2 * r, 1), spanY = std::max(bh * 40 / 100 - 2 * r, 1);
-  const auto bounce = [](std::uint64_t pos, int span) {
-    const auto p = static_cast<int>(pos % (2 * static_cast<std::uint64_t>(span)));
-    return p < span ? p : 2 * span - p;
-  };
-  const int ballX = b.x0 + r + bounce(frameNumber * 7, spanX);
-  const int ballY = b.y0 + bh * 58 / 100 + r + bounce(frameNumber * 5, spanY);
-  for (int dy = -r; dy <= r; ++dy) {
-    const int half = static_cast<int>(std::sqrt(static_cast<double>(r * r - dy * dy)));
-    FillThrough(s, t, ballX - half, ballY + dy, ballX + half + 1, ballY + dy + 1, Lit(230, 120, 20), out);
+  const Ball ball = BallAt(chartWidth, chartHeight, frameNumber);
+  for (int dy = -ball.r; dy <= ball.r; ++dy) {
+    const int half = static_cast<int>(std::sqrt(static_cast<double>(ball.r * ball.r - dy * dy)));
+    FillThrough(s, t, ball.x - half, ball.y + dy, ball.x + half + 1, ball.y + dy + 1, Lit(230, 120, 20), out);
+  }
+}
+
+void RestoreMovingObjects(const ImageSettings& s, int chartWidth, int chartHeight, std::uint64_t frameNumber,
+                          const std::uint8_t* developed, std::uint8_t* out) {
+  // The counters paint every one of their cells on every frame; only the ball leaves a trace.
+  const Ball ball = BallAt(chartWidth, chartHeight, frameNumber);
+  const int x0 = std::max(ball.x - ball.r, s.x), x1 = std::min(ball.x + ball.r + 1, s.x + s.width);
+  const int y0 = std::max(ball.y - ball.r, s.y), y1 = std::min(ball.y + ball.r + 1, s.y + s.height);
+  if (x0 >= x1 || y0 >= y1) return;
+  // Mirroring keeps a rectangle a rectangle: only its first output column moves.
+  const int ox = s.flipHorizontal ? s.x + s.width - x1 : x0 - s.x;
+  const std::size_t rowBytes = static_cast<std::size_t>(s.width) * 3;
+  for (int y = y0; y < y1; ++y) {
+    const int oy = s.flipVertical ? s.y + s.height - 1 - y : y - s.y;
+    const std::size_t at = static_cast<std::size_t>(oy) * rowBytes + static_cast<std::size_t>(ox) * 3;
+    std::memcpy(out + at, developed + at, static_cast<std::size_t>(x1 - x0) * 3);
   }
 }
 

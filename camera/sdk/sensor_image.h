@@ -59,6 +59,11 @@ void RenderFrame(const Picture& chart, const ImageSettings& settings, std::uint8
 void DrawMovingObjects(const ImageSettings& settings, int chartWidth, int chartHeight, std::uint64_t frameNumber,
                        std::uint8_t* out);
 
+// Undoes DrawMovingObjects of frame `frameNumber` on `out`, from the frame without them
+// (`developed`, same settings), so a buffer need not be developed again for the next frame.
+void RestoreMovingObjects(const ImageSettings& settings, int chartWidth, int chartHeight, std::uint64_t frameNumber,
+                          const std::uint8_t* developed, std::uint8_t* out);
+
 struct ChannelMeans {
   double blue = 0, green = 0, red = 0;
   double Grey() const { return 0.114 * blue + 0.587 * green + 0.299 * red; }

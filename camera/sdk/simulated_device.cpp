@@ -383,13 +383,19 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
     result = kRequestBadAoi;
   } else {
     size = static_cast<std::size_t>(f.image.width) * 3 * static_cast<std::size_t>(f.image.height);
-    slot.buffer.resize(size);
     if (developedFor_ != f.image) {
       developed_.resize(size);
       q7sim::RenderFrame(chart, f.image, developed_.data());
       developedFor_ = f.image;
     }
-    std::memcpy(slot.buffer.data(), developed_.data(), size);
+    if (slot.developedFor != f.image) {
+      slot.buffer.assign(developed_.begin(), developed_.end());
+      slot.developedFor = f.image;
+    } else {
+      q7sim::RestoreMovingObjects(f.image, chart.width, chart.height, slot.drawnFrame, developed_.data(),
+                                  slot.buffer.data());
+    }
+    slot.drawnFrame = frameNumber;
     q7sim::DrawMovingObjects(f.image, chart.width, chart.height, frameNumber, slot.buffer.data());
     if (f.control.autoExpose || f.control.autoGain) {
       grey = q7sim::MeasureMeans(slot.buffer.data(), f.image.width, f.image.height, f.image.width * 3u, 8).Grey();

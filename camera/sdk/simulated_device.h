@@ -83,6 +83,10 @@ class DeviceState {
     int result = 0;
     std::size_t size = 0;
     std::vector<std::uint8_t> buffer;
+    // What the buffer holds beyond the developed chart: the settings it was developed with
+    // and the frame whose moving objects are drawn on it. Sensor thread only.
+    std::optional<q7sim::ImageSettings> developedFor;
+    std::uint64_t drawnFrame = 0;
   };
   struct FrameParameters;
 
@@ -119,7 +123,9 @@ class DeviceState {
   bool sessionLost_ = false;
   int controllerCountdown_ = 0;
   // The chart developed with the last frame's settings: only the moving objects differ from
-  // frame to frame, so a frame is a copy of this unless a setting changed. Sensor thread only.
+  // frame to frame, so a slot's buffer is developed once per change of settings and then
+  // only has its moving objects undone and drawn again, as a camera's DMA costs the host
+  // nothing. Sensor thread only.
   std::vector<std::uint8_t> developed_;
   std::optional<q7sim::ImageSettings> developedFor_;
   std::thread sensor_;

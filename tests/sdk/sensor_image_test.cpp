@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -161,6 +162,29 @@ TEST(SensorImageScene, MovingObjectsChangeFromFrameToFrameInTheCentreAndTheCorne
     }
   }
   EXPECT_GT(changed, 50);
+}
+
+TEST(SensorImageScene, ABufferReusedForTheNextFrameEqualsOneDevelopedAfresh) {
+  const int w = kSensorWidth / 4, h = kSensorHeight / 4;
+  const Picture chart = MakeTestChart(w, h);
+  ImageSettings crop = Aoi(w / 5, h / 6, w / 2 + 1, h / 2 + 3);
+  ImageSettings mirrored = crop;
+  mirrored.flipHorizontal = mirrored.flipVertical = true;
+  for (const ImageSettings& s : {Aoi(0, 0, w, h), crop, mirrored}) {
+    const std::size_t size = static_cast<std::size_t>(s.width) * 3 * s.height;
+    std::vector<std::uint8_t> developed(size), reused(size), fresh(size);
+    RenderFrame(chart, s, developed.data());
+    reused = developed;
+    // Frames far apart, so the ball's old and new places need not overlap.
+    for (const auto& [drawn, next] : {std::pair<std::uint64_t, std::uint64_t>{3, 40}, {40, 41}}) {
+      if (drawn == 3) DrawMovingObjects(s, w, h, drawn, reused.data());
+      RestoreMovingObjects(s, w, h, drawn, developed.data(), reused.data());
+      DrawMovingObjects(s, w, h, next, reused.data());
+      fresh = developed;
+      DrawMovingObjects(s, w, h, next, fresh.data());
+      ASSERT_EQ(reused, fresh) << "frame " << next << ", crop at " << s.x << "," << s.y;
+    }
+  }
 }
 
 // A scene whose grey grows with the brightness and clips at white, like the chart.
