@@ -115,7 +115,6 @@ void CCamera::CloseDevice() noexcept {
   device_ = nullptr;
   std::lock_guard stagingLock(stagingLock_);
   staging_.reset();
-  stagingSize_ = 0;
 }
 
 void CCamera::ApplyProperties(const PropertyRecord& record, bool force) {

@@ -5,9 +5,10 @@
 //
 // Threads: Open runs on the panel's initialisation thread, the other operations on the
 // user-interface thread; the link watcher looks at the camera once a second on its own
-// thread; the acquisition thread copies each good image into the staging buffer; the
-// hand-off thread, which this session owns, copies it on into the frame buffer with
-// GrabFrame. Nothing else writes frames.
+// thread; the acquisition thread copies each good image into the staging block; the
+// hand-off thread, which this session owns, hands that block on to the frame buffer with
+// GrabFrame (traded for the buffer's block, copied only while a reader holds that one).
+// Nothing else writes frames.
 // Locks: the session lock first (every operation that touches the device or the record
 // holds it, the watcher's looks too), then the frame buffer's buffer lock, the staging lock,
 // and the frame buffer's frame lock last (state/frame_buffer.h). The acquisition and hand-off
@@ -47,8 +48,8 @@ CameraNotifier MessageBoxNotifier();
 // Where the time of the last frames went, in QueryPerformanceCounter ticks; for the
 // capture benchmark and diagnostics.
 struct CaptureTiming {
-  std::int64_t storeCopy = 0;         // copying the SDK's image into the staging buffer
-  std::int64_t grabCopy = 0;          // copying the staging buffer into the frame buffer
+  std::int64_t storeCopy = 0;         // copying the SDK's image into the staging block
+  std::int64_t grabCopy = 0;          // storing the staging block in the frame buffer (a trade or a copy)
   std::int64_t grabbedRequestAt = 0;  // when the acquisition thread got the image the last grab copied
 };
 
@@ -101,9 +102,9 @@ class CCamera {
   // Stop; while the camera is lost, also that it is not to play once back.
   bool StopAcquisition();
   bool IsAcquiring() const noexcept { return !stopped_; }
-  // Waits up to kGrabTimeoutMs for an image stored after the call began and copies it into
-  // `destination` when that block is exactly the current resolution's stride x height bytes.
-  bool GrabFrame(std::uint8_t* destination, std::size_t destinationBytes) noexcept;
+  // Waits up to kGrabTimeoutMs for an image stored after the call began and stores it in
+  // `buffer` (FrameBuffer::Store) when the buffer's block has the image's size.
+  bool GrabFrame(FrameBuffer& buffer) noexcept;
   // Waits until acquisition runs or `cancel` is set: the idle hand-off waits here.
   void WaitUntilAcquiring(HANDLE cancel) const noexcept;
 
@@ -159,9 +160,8 @@ class CCamera {
   CameraNotifier notify_;
   // Taken first by every operation on the device, the record or the link; recursive.
   mutable CCriticalSection sessionLock_;
-  std::unique_ptr<std::uint8_t[]> staging_;  // guarded by stagingLock_
-  std::size_t stagingSize_ = 0;
-  std::int64_t stagedRequestAt_ = 0;  // guarded by stagingLock_
+  std::shared_ptr<FrameBlock> staging_;  // guarded by stagingLock_; never shared
+  std::int64_t stagedRequestAt_ = 0;     // guarded by stagingLock_
   std::atomic<std::int64_t> storeCopyTicks_{0};
   std::atomic<std::int64_t> grabCopyTicks_{0};
   std::atomic<std::int64_t> grabbedRequestAt_{0};

@@ -101,17 +101,14 @@ bool CCamera::EndAcquisition() noexcept {
   return true;
 }
 
-bool CCamera::GrabFrame(std::uint8_t* destination, std::size_t destinationBytes) noexcept {
+bool CCamera::GrabFrame(FrameBuffer& buffer) noexcept {
   ::ResetEvent(frameEvent_.get());
-  if (destination == nullptr || stopped_) return false;
+  if (stopped_) return false;
   const HANDLE events[] = {frameEvent_.get(), stopEvent_.get()};
   if (::WaitForMultipleObjects(2, events, FALSE, kGrabTimeoutMs) != WAIT_OBJECT_0) return false;
   std::lock_guard stagingLock(stagingLock_);
-  std::lock_guard frameLock(state_.frameBuffer.FrameLock());
-  const std::size_t bytes = ComputeFrameLayout(width_, height_, kFrameBitsPerPixel).imageSize;
-  if (bytes == 0 || destinationBytes != bytes || stagingSize_ != bytes) return false;
   const std::int64_t start = Ticks();
-  std::memcpy(destination, staging_.get(), bytes);
+  if (!buffer.Store(staging_)) return false;
   grabCopyTicks_ = Ticks() - start;
   grabbedRequestAt_ = stagedRequestAt_;
   return true;
@@ -205,9 +202,9 @@ void CCamera::StoreFrame(const void* data, std::size_t size, std::int64_t reques
   {
     std::lock_guard stagingLock(stagingLock_);
     // An image of another size (one taken before a resolution change) is dropped.
-    if (!staging_ || size != stagingSize_) return;
+    if (!staging_ || size != staging_->PixelBytes()) return;
     const std::int64_t start = Ticks();
-    std::memcpy(staging_.get(), data, size);
+    std::memcpy(staging_->Pixels(), data, size);
     storeCopyTicks_ = Ticks() - start;
     stagedRequestAt_ = requestAt;
   }

@@ -130,9 +130,8 @@ void CCamera::ChangeResolution(PropertyRecord& r, const PropertyRecord& previous
     }
     width_ = width;
     height_ = height;
-    stagingSize_ = ComputeFrameLayout(width, height, kFrameBitsPerPixel).imageSize;
-    staging_.reset();
-    staging_ = std::make_unique_for_overwrite<std::uint8_t[]>(stagingSize_);
+    staging_.reset();  // the old one goes first: at full size each is 15 MB
+    staging_ = std::make_shared<FrameBlock>(width, height, kFrameBitsPerPixel);
     FitFrameBuffer();
   }
   if (wasRunning) StartAcquisition();

@@ -11,10 +11,10 @@ void RunFrameHandOff(AppState& state, CCamera& camera, const std::atomic<bool>& 
     std::size_t bytes = 0;
     {
       std::lock_guard bufferLock(state.frameBuffer.BufferLock());
-      const auto block = state.frameBuffer.Current();
-      haveBlock = block != nullptr;
-      ready = block && camera.GrabFrame(block->Pixels(), block->PixelBytes());
-      bytes = block ? block->PixelBytes() : 0;
+      // Not held over the grab: a block held here could never be traded for the new frame.
+      if (const auto block = state.frameBuffer.Current()) bytes = block->PixelBytes();
+      haveBlock = bytes != 0;
+      ready = haveBlock && camera.GrabFrame(state.frameBuffer);
       state.frameReady = ready ? 1 : 0;
     }
     if (ready) {

@@ -72,7 +72,7 @@ bool RenderThread::WaitForChange() const noexcept {
 
 RenderThread::Inputs RenderThread::CurrentInputs() const {
   Inputs now;
-  now.block = state_.frameBuffer.Current();
+  now.bufferGeneration = state_.frameBuffer.Generation();
   now.framesStored = state_.framesStored.load();
   now.scale = state_.displayScale.load();
   now.pan = {state_.panX.load(), state_.panY.load()};
@@ -114,6 +114,10 @@ void RenderThread::Run() {
   FrameRenderer renderer;
   LiveStatistics statistics(state_);
   std::optional<Inputs> drawn;  // what the picture on the screen shows
+  // The block drawn last, held only while no frames flow, so that a re-fit to black cannot
+  // take the picture away. Never held while they flow: the hand-off can trade only a block
+  // that nobody holds for the next frame, and copies into it otherwise.
+  std::shared_ptr<FrameBlock> lastPicture;
   while (stopRequest_.load() == 0) {
     ++passes_;
     Inputs now = CurrentInputs();
@@ -122,13 +126,21 @@ void RenderThread::Run() {
     // "No signal" coming or going on the picture shown, which is the one drawn last (the
     // frame buffer may have been re-fitted to black meanwhile).
     const bool flowing = state_.frameReady.load() != 0;
-    const bool relabel = !flowing && drawn && now.noSignal != drawn->noSignal;
+    if (flowing) {
+      lastPicture.reset();
+    } else if (!lastPicture && drawn && now.bufferGeneration == drawn->bufferGeneration &&
+               now.framesStored == drawn->framesStored) {
+      lastPicture = state_.frameBuffer.Current();  // no frame since the draw: still that picture
+    }
+    const bool relabel = !flowing && lastPicture && now.noSignal != drawn->noSignal;
     if (relabel) {
-      now.block = drawn->block;
+      now.bufferGeneration = drawn->bufferGeneration;
       now.framesStored = drawn->framesStored;
     }
-    if (now.block && (flowing || relabel) && (!drawn || !(now == *drawn))) {
-      if (const auto g = DrawOnce(dc.get(), renderer, statistics, now)) {
+    if ((flowing || relabel) && (!drawn || !(now == *drawn))) {
+      const std::shared_ptr<FrameBlock> block = relabel ? lastPicture : state_.frameBuffer.Current();
+      const auto g = block ? DrawOnce(dc.get(), renderer, statistics, *block, now) : std::nullopt;
+      if (g) {
         now.pan = {g->panX, g->panY};  // the clamped offset is what the picture shows
         drawn = now;
       }
@@ -150,17 +162,17 @@ void RenderThread::Repaint(HDC dc, HWND view) {
 }
 
 std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics,
-                                                     const Inputs& in) {
-  // The block is held for the whole frame, so a re-fit of the frame buffer meanwhile frees
-  // the old block only after this frame is done with it.
-  LiveOverlays overlays = statistics.Prepare(*in.block, in.framesStored, in.client.right - in.client.left,
+                                                     const FrameBlock& block, const Inputs& in) {
+  // The caller holds the block for the whole frame, so a re-fit of the frame buffer
+  // meanwhile frees the old block only after this frame is done with it.
+  LiveOverlays overlays = statistics.Prepare(block, in.framesStored, in.client.right - in.client.left,
                                              in.client.bottom - in.client.top, in.scale, in.pan, in.pointer);
   DrawFrameOptions options;
   options.frameLock = &state_.frameBuffer.FrameLock();
   overlays.hint = in.hint;
   if (!overlays.Empty()) options.overlays = &overlays;
   options.noSignal = in.noSignal;
-  const auto g = renderer.Draw(dc, in.client, *in.block, in.scale, in.pan, options);
+  const auto g = renderer.Draw(dc, in.client, block, in.scale, in.pan, options);
   if (g) {
     WriteBack(state_.panX, in.pan.x, g->panX);
     WriteBack(state_.panY, in.pan.y, g->panY);

@@ -59,7 +59,7 @@ class RenderThread {
  private:
   // What one picture is drawn from; the thread draws again only when this changes.
   struct Inputs {
-    std::shared_ptr<FrameBlock> block;
+    std::uint64_t bufferGeneration = 0;  // FrameBuffer::Generation
     std::uint64_t framesStored = 0;
     double scale = 0;
     PanOffset pan;
@@ -74,8 +74,8 @@ class RenderThread {
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
                                (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
-      return block == o.block && framesStored == o.framesStored && scale == o.scale && pan == o.pan &&
-             ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
+      return bufferGeneration == o.bufferGeneration && framesStored == o.framesStored && scale == o.scale &&
+             pan == o.pan && ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
              focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint &&
              noSignal == o.noSignal;
     }
@@ -84,7 +84,8 @@ class RenderThread {
   static DWORD WINAPI RenderThreadProc(LPVOID param) noexcept;
   void Run();
   Inputs CurrentInputs() const;
-  std::optional<RenderGeometry> DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics, const Inputs& in);
+  std::optional<RenderGeometry> DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics,
+                                         const FrameBlock& block, const Inputs& in);
   // The pointer's position in the view while it is over the view, for the information line.
   std::optional<POINT> PointerOverView() const;
   // The hint's text while it is due, else empty.

@@ -1,5 +1,6 @@
 #include "state/frame_buffer.h"
 
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -50,6 +51,23 @@ std::shared_ptr<FrameBlock> FrameBuffer::Current() const {
   return block_;
 }
 
+bool FrameBuffer::Store(std::shared_ptr<FrameBlock>& filled) {
+  std::lock_guard frameLock(frameLock_);
+  std::lock_guard guard(pointerMutex_);
+  if (!block_ || !filled || filled->Size() != block_->Size() || filled->Width() != block_->Width()) return false;
+  // Every new reference to the current block is taken under the pointer mutex, so a count of
+  // one cannot grow while it is held: nobody else can read the block that goes to the writer.
+  if (block_.use_count() == 1) {
+    // Pairs with the release of the last reader's reference, so its reads come before the
+    // writer's next writes into this block.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    block_.swap(filled);
+  } else {
+    std::memcpy(block_->Pixels(), filled->Pixels(), block_->PixelBytes());
+  }
+  return true;
+}
+
 std::vector<std::uint8_t> FrameBuffer::CopyBlock() const {
   std::lock_guard lock(frameLock_);
   const auto block = Current();
@@ -63,5 +81,6 @@ void FrameBuffer::Replace(std::shared_ptr<FrameBlock> block) {
     std::lock_guard guard(pointerMutex_);
     old = std::exchange(block_, std::move(block));
   }
+  ++generation_;
   // `old` is released here, outside the pointer mutex; a reader may still hold it.
 }

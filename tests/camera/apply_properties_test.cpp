@@ -268,9 +268,10 @@ TEST_F(ApplyProperties, RefusedWidthPutsThePreviousAreaBackAndFramesKeepComing) 
   EXPECT_NE(messages[0].text.find(L"\"W\" = 640: the camera keeps 2592"), std::wstring::npos);
   EXPECT_NE(messages[0].text.find(L"2592 \u00D7 1944"), std::wstring::npos) << messages[0].text.c_str();
 
-  std::vector<std::uint8_t> frame(ComputeFrameLayout(2592, 1944, 24).imageSize);
+  FrameBuffer frame;
+  frame.Fit(2592, 1944, 24);
   bool grabbed = false;
-  for (int i = 0; i < 5 && !grabbed; ++i) grabbed = camera->GrabFrame(frame.data(), frame.size());
+  for (int i = 0; i < 5 && !grabbed; ++i) grabbed = camera->GrabFrame(frame);
   EXPECT_TRUE(grabbed);
   EXPECT_TRUE(camera->StopAcquisition());
 }

@@ -89,6 +89,22 @@ TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
   EXPECT_TRUE(ShowsAt(200, 200, RGB(250, 0, 0)));
 }
 
+// While frames flow the thread holds no block between frames, so the hand-off can trade its
+// filled block for the buffer's instead of copying a whole frame; once they stop, it keeps
+// the picture it drew.
+TEST_F(RenderThreadTest, HoldsTheFrameBuffersBlockOnlyWhileNoFramesFlow) {
+  RenderThread thread(state_);
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  ASSERT_TRUE(WaitForFrames(thread, 2));
+  ASSERT_TRUE(WaitForPasses(thread, 2));                   // the frame under way has finished
+  EXPECT_EQ(state_.frameBuffer.Current().use_count(), 2);  // the buffer's and this one
+
+  state_.frameReady = 0;
+  ASSERT_TRUE(WaitForPasses(thread, 2));
+  EXPECT_EQ(state_.frameBuffer.Current().use_count(), 3);
+}
+
 // The camera went away: "No signal" comes onto the picture shown and goes again, on that
 // picture even when the frame buffer was re-fitted to black meanwhile (a re-opened camera).
 TEST_F(RenderThreadTest, NoSignalComesAndGoesOnTheLastPicture) {

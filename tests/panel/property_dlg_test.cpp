@@ -110,9 +110,13 @@ class PropertyDialog : public ::testing::Test {
 
   // One good frame of the camera's current size; empty when none comes.
   std::vector<std::uint8_t> GrabOneFrame() {
-    std::vector<std::uint8_t> frame(ComputeFrameLayout(camera_->Width(), camera_->Height(), 24).imageSize);
+    FrameBuffer frame;
+    frame.Fit(camera_->Width(), camera_->Height(), 24);
     for (int i = 0; i < 5; ++i) {
-      if (camera_->GrabFrame(frame.data(), frame.size())) return frame;
+      if (camera_->GrabFrame(frame)) {
+        const auto block = frame.Current();
+        return {block->Pixels(), block->Pixels() + block->PixelBytes()};
+      }
     }
     return {};
   }

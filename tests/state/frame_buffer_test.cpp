@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -114,6 +115,83 @@ TEST(FrameBufferLifetime, RefitWhileOtherThreadsReadAndWrite) {
   r2.join();
   EXPECT_GT(writes.load(), 0);
   EXPECT_GT(reads.load(), 0);
+}
+
+// A frame the writer filled: every pixel byte `value`.
+std::shared_ptr<FrameBlock> Filled(int width, int height, std::uint8_t value) {
+  auto block = std::make_shared<FrameBlock>(width, height, 24);
+  std::memset(block->Pixels(), value, block->PixelBytes());
+  return block;
+}
+
+bool Uniform(const FrameBlock& block, std::uint8_t value) {
+  const std::uint8_t* p = block.Pixels();
+  return std::all_of(p, p + block.PixelBytes(), [&](std::uint8_t b) { return b == value; });
+}
+
+TEST(FrameBufferStore, TradesBlocksWhenNobodyHoldsTheCurrentOne) {
+  FrameBuffer buffer;
+  buffer.Fit(64, 48, 24);
+  const FrameBlock* previous = buffer.Current().get();
+  const std::uint64_t generation = buffer.Generation();
+  auto filled = Filled(64, 48, 7);
+  const FrameBlock* frame = filled.get();
+  ASSERT_TRUE(buffer.Store(filled));
+  EXPECT_EQ(buffer.Current().get(), frame);
+  EXPECT_EQ(filled.get(), previous);  // the writer fills the old block next
+  EXPECT_EQ(buffer.Generation(), generation);
+}
+
+TEST(FrameBufferStore, CopiesIntoTheBlockAReaderHoldsAndRefusesAnotherSize) {
+  FrameBuffer buffer;
+  auto filled = Filled(64, 48, 9);
+  EXPECT_FALSE(buffer.Store(filled));  // no block yet
+  buffer.Fit(64, 48, 24);
+  const auto held = buffer.Current();
+  const FrameBlock* own = filled.get();
+  ASSERT_TRUE(buffer.Store(filled));
+  EXPECT_EQ(buffer.Current(), held);
+  EXPECT_EQ(filled.get(), own);
+  EXPECT_TRUE(Uniform(*held, 9));
+
+  auto other = Filled(64, 47, 3);
+  EXPECT_FALSE(buffer.Store(other));
+  EXPECT_TRUE(Uniform(*held, 9));
+  const std::uint64_t generation = buffer.Generation();
+  buffer.Fit(64, 48, 24);
+  EXPECT_GT(buffer.Generation(), generation);
+}
+
+// The writer fills its block outside every lock, as the acquisition thread does, and
+// stores it; readers hold a block and read it under the frame lock, as the renderers do.
+// A block traded away while a reader held it would show that reader a half-written frame.
+TEST(FrameBufferStore, ReadersNeverSeeAFrameBeingWritten) {
+  FrameBuffer buffer;
+  buffer.Fit(256, 192, 24);
+  std::atomic<bool> stop{false};
+  std::atomic<long> torn{0}, reads{0};
+  std::thread writer([&] {
+    auto staging = Filled(256, 192, 1);
+    for (std::uint8_t value = 1; !stop; value = static_cast<std::uint8_t>(value % 250 + 1)) {
+      std::memset(staging->Pixels(), value, staging->PixelBytes());
+      buffer.Store(staging);
+    }
+  });
+  auto reader = [&] {
+    while (!stop) {
+      const auto block = buffer.Current();
+      std::lock_guard lock(buffer.FrameLock());
+      if (!Uniform(*block, block->Pixels()[0])) ++torn;
+      ++reads;
+    }
+  };
+  std::thread r1(reader), r2(reader);
+  while (reads < 3000) std::this_thread::yield();
+  stop = true;
+  writer.join();
+  r1.join();
+  r2.join();
+  EXPECT_EQ(torn.load(), 0);
 }
 
 }  // namespace
