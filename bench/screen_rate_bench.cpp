@@ -1,8 +1,9 @@
 // Live picture benchmark: with the simulated camera at 15 and 30 frames/s, how many distinct
-// pictures reach the screen each second and what the whole process costs, for the render
-// loop as it was (a HALFTONE stretch whenever the frame-ready flag is up, 2 ms pauses) and as
-// it is (our scaler, once per new frame or change, woken by the redraw signal), and as it is
-// with every live-information view on.
+// pictures reach the screen each second and what the whole process costs, as it was (the
+// sensor copying whole frames, the hand-off copying each into the frame buffer, a HALFTONE
+// stretch whenever the frame-ready flag is up, 2 ms pauses) and as it is (the sensor drawing
+// only what moves, blocks traded, our scaler once per new frame or change, woken by the redraw
+// signal), and as it is with every live-information view on.
 //
 //   screen_rate_bench [seconds per measurement, default 4]
 //
@@ -127,8 +128,9 @@ double DistinctPicturesPerSecond(HWND view, double seconds) {
   return changes / seconds;
 }
 
+// With `countPictures`, a second pass of `seconds` counts the distinct pictures on the screen.
 template <class Loop>
-Measured Measure(AppState& state, HWND view, double seconds, const Loop& drawn) {
+Measured Measure(AppState& state, HWND view, double seconds, const Loop& drawn, bool countPictures = true) {
   Measured m;
   Pump(500);  // settle
   const double t0 = Now(), cpu0 = ProcessCpuSeconds();
@@ -139,8 +141,16 @@ Measured Measure(AppState& state, HWND view, double seconds, const Loop& drawn) 
   m.cpuPercent = 100.0 * (ProcessCpuSeconds() - cpu0) / elapsed;
   m.cameraFps = (state.framesStored.load() - frames0) / elapsed;
   m.drawsPerSecond = (drawn() - draws0) / elapsed;
-  m.distinctPerSecond = DistinctPicturesPerSecond(view, seconds);
+  m.distinctPerSecond = countPictures ? DistinctPicturesPerSecond(view, seconds) : -1.0;
   return m;
+}
+
+// One row of the table.
+void PrintRow(const char* view, double fps, const char* loop, const Measured& m) {
+  char distinct[16] = "-";
+  if (m.distinctPerSecond >= 0) std::snprintf(distinct, sizeof distinct, "%.1f", m.distinctPerSecond);
+  std::printf("| %s | %.0f | %s | %.1f | %.1f | %s | %.1f |\n", view, fps, loop, m.cameraFps, m.drawsPerSecond,
+              distinct, m.cpuPercent);
 }
 
 }  // namespace
@@ -162,48 +172,50 @@ int main(int argc, char** argv) {
     wchar_t value[16];
     std::swprintf(value, 16, L"%g", fps);
     ::SetEnvironmentVariableW(L"Q7SIM_FPS", value);
-    AppState state;
-    CCamera camera(state, [](const std::wstring&, const std::wstring&, UINT) {});
-    if (!camera.Open()) {
-      std::printf("no camera\n");
-      return 1;
-    }
-    camera.StartCapture();
-    // What the simulated sensor and the capture path cost with nothing drawn: the part of
-    // the process's CPU that is the camera's, not the picture's; with each frame copied into
-    // the frame buffer (as it was: a block held all along forces the copy) and traded for it.
-    for (const bool copied : {true, false}) {
-      const std::shared_ptr<FrameBlock> reader = copied ? state.frameBuffer.Current() : nullptr;
-      fw::UniqueWindow window = bench::MakeWindow(64, 64);
-      const Measured m = Measure(state, window.get(), seconds, [] { return std::uint64_t{0}; });
-      std::printf("| no view (camera and capture only) | %.0f | none, frame %s | %.1f | 0 | - | %.1f |\n", fps,
-                  copied ? "copied" : "traded", m.cameraFps, m.cpuPercent);
-    }
-    for (const View& v : views) {
-      fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
-      state.displayScale = v.scale;
-      Pump(300);
-      Measured old, now, withViews;
-      {
-        OldRenderLoop loop(state, window.get());
-        old = Measure(state, window.get(), seconds, [&] { return loop.Drawn(); });
+    // As it was: the simulated sensor copied a whole frame for each image, the hand-off copied
+    // each frame into the frame buffer, and the old loop drew. As it is: the sensor redraws only
+    // what moves, the hand-off trades blocks, and the render thread draws.
+    for (const bool old : {true, false}) {
+      ::SetEnvironmentVariableW(L"Q7SIM_COPY_WHOLE_FRAMES", old ? L"1" : L"0");
+      AppState state;
+      CCamera camera(state, [](const std::wstring&, const std::wstring&, UINT) {});
+      if (!camera.Open()) {
+        std::printf("no camera\n");
+        return 1;
       }
+      camera.StartCapture();
       {
+        // What the simulated sensor and the capture path cost with nothing drawn: the part of
+        // the process's CPU that is the camera's, not the picture's. A block held all along
+        // makes the hand-off copy, as it did.
+        const std::shared_ptr<FrameBlock> reader = old ? state.frameBuffer.Current() : nullptr;
+        fw::UniqueWindow window = bench::MakeWindow(64, 64);
+        Measured m = Measure(
+            state, window.get(), seconds, [] { return std::uint64_t{0}; }, false);
+        PrintRow("no view (camera and capture only)", fps, old ? "none, as it was" : "none", m);
+      }
+      for (const View& v : views) {
+        fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
+        state.displayScale = v.scale;
+        Pump(300);
+        if (old) {
+          OldRenderLoop loop(state, window.get());
+          PrintRow(v.name, fps, "old", Measure(state, window.get(), seconds, [&] { return loop.Drawn(); }));
+          continue;
+        }
         display::RenderThread thread(state);
         thread.Start(window.get());
-        now = Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); });
+        PrintRow(v.name, fps, "new", Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); }));
         // The same with the information line, the histogram and the focus aid on.
         state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = true;
-        withViews = Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); });
+        PrintRow(v.name, fps, "new, live views on",
+                 Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); }));
         state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = false;
         thread.Stop();
       }
-      for (const auto& [loop, m] :
-           {std::pair{"old", old}, std::pair{"new", now}, std::pair{"new, live views on", withViews}})
-        std::printf("| %s | %.0f | %s | %.1f | %.1f | %.1f | %.1f |\n", v.name, fps, loop, m.cameraFps,
-                    m.drawsPerSecond, m.distinctPerSecond, m.cpuPercent);
+      std::fflush(stdout);
+      camera.Close();
     }
-    camera.Close();
   }
   return 0;
 }

@@ -68,6 +68,7 @@ SimulatorConfig ReadSimulatorConfig() {
   c.openDelayMs = std::clamp(static_cast<int>(EnvNumber("Q7SIM_OPEN_DELAY_MS", 0)), 0, 60000);
   c.framesPerSecond = std::clamp(EnvNumber("Q7SIM_FPS", 15.0), 0.5, 1000.0);
   c.badResultEvery = std::max(static_cast<int>(EnvNumber("Q7SIM_BAD_RESULT_EVERY", 0)), 0);
+  c.copyWholeFrames = EnvNumber("Q7SIM_COPY_WHOLE_FRAMES", 0) == 1;
   c.unplugAfter = static_cast<std::int64_t>(EnvNumber("Q7SIM_UNPLUG_AFTER", -1));
   c.replugAfterMs = EnvDelayMs("Q7SIM_REPLUG_AFTER_MS");
   c.arriveAfterMs = EnvDelayMs("Q7SIM_ARRIVE_AFTER_MS");
@@ -388,7 +389,7 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
       q7sim::RenderFrame(chart, f.image, developed_.data());
       developedFor_ = f.image;
     }
-    if (slot.developedFor != f.image) {
+    if (slot.developedFor != f.image || config_.copyWholeFrames) {
       slot.buffer.assign(developed_.begin(), developed_.end());
       slot.developedFor = f.image;
     } else {

@@ -26,6 +26,7 @@ struct SimulatorConfig {
   int openDelayMs = 0;  // a slow camera: opening takes this long
   double framesPerSecond = 15.0;
   int badResultEvery = 0;          // 0: never
+  bool copyWholeFrames = false;    // each frame copied whole from the developed chart, as before (benchmarks)
   std::int64_t unplugAfter = -1;   // frames; -1: never
   int replugAfterMs = -1;          // after the unplug; -1: never
   int arriveAfterMs = -1;          // one camera more, after the driver started; -1: never
