@@ -121,10 +121,10 @@ void RenderThread::Run() {
   while (stopRequest_.load() == 0) {
     ++passes_;
     Inputs now = CurrentInputs();
-    // Drawn once per new frame and once per change of zoom, pan or size; never again for
-    // the same picture. No frames flowing (the flag down) means nothing to draw, except
-    // "No signal" coming or going on the picture shown, which is the one drawn last (the
-    // frame buffer may have been re-fitted to black meanwhile).
+    // Drawn once per new frame and once per change of zoom, pan, size, live view, hint or
+    // "No signal"; never again for the same picture unless the view was uncovered. While no
+    // frames flow (the flag down) the picture is the one drawn last, whatever the frame
+    // buffer holds now (it may have been re-fitted to black meanwhile).
     const bool flowing = state_.frameReady.load() != 0;
     if (flowing) {
       lastPicture.reset();
@@ -132,13 +132,14 @@ void RenderThread::Run() {
                now.framesStored == drawn->framesStored) {
       lastPicture = state_.frameBuffer.Current();  // no frame since the draw: still that picture
     }
-    const bool relabel = !flowing && lastPicture && now.noSignal != drawn->noSignal;
-    if (relabel) {
+    const bool still = !flowing && lastPicture;
+    if (still) {
       now.bufferGeneration = drawn->bufferGeneration;
       now.framesStored = drawn->framesStored;
     }
-    if ((flowing || relabel) && (!drawn || !(now == *drawn))) {
-      const std::shared_ptr<FrameBlock> block = relabel ? lastPicture : state_.frameBuffer.Current();
+    const bool repaint = repaintRequested_.exchange(false);
+    if ((flowing || still) && (!drawn || repaint || !(now == *drawn))) {
+      const std::shared_ptr<FrameBlock> block = still ? lastPicture : state_.frameBuffer.Current();
       const auto g = block ? DrawOnce(dc.get(), renderer, statistics, *block, now) : std::nullopt;
       if (g) {
         now.pan = {g->panX, g->panY};  // the clamped offset is what the picture shows
@@ -157,7 +158,15 @@ void RenderThread::Repaint(HDC dc, HWND view) {
   options.frameLock = &state_.frameBuffer.FrameLock();
   options.noSignal = state_.noSignal.load();
   const PanOffset pan{state_.panX.load(), state_.panY.load()};
-  if (frames_.load() > 0 && block && DrawFrame(dc, client, *block, state_.displayScale.load(), pan, options)) return;
+  if (frames_.load() > 0 && block && DrawFrame(dc, client, *block, state_.displayScale.load(), pan, options)) {
+    // The picture is back at once, but without the live views: the thread draws it again
+    // whole, after this.
+    if (thread_) {
+      repaintRequested_ = true;
+      state_.redraw.Notify();
+    }
+    return;
+  }
   ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
 }
 

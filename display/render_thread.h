@@ -43,7 +43,8 @@ class RenderThread {
 
   // Paints the view's picture again after part of it was uncovered: the current frame once
   // the thread has drawn one (so the last picture stays whole while no frames arrive),
-  // black before that. Called on the view's own thread from its WM_PAINT.
+  // black before that; a running thread then draws it again with its live views. Called on
+  // the view's own thread from its WM_PAINT.
   void Repaint(HDC dc, HWND view);
 
   // Shows `text` in the middle of the picture for `durationMs` (or until the thread stops):
@@ -102,6 +103,7 @@ class RenderThread {
   fw::UniqueKernelHandle wake_;  // manual-reset, set with the stop request to cut a sleep short
   std::atomic<std::uint64_t> passes_{0};
   std::atomic<std::uint64_t> frames_{0};
+  std::atomic<bool> repaintRequested_{false};
   mutable std::mutex hintMutex_;  // guards the two below
   std::wstring hint_;
   ULONGLONG hintUntil_ = 0;  // GetTickCount64 time

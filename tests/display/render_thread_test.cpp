@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "display/live_overlays.h"
 #include "display/render_geometry.h"
 #include "tests/display/test_pixels.h"
 #include "tests/display/trace_monitor.h"
@@ -149,6 +150,34 @@ TEST_F(RenderThreadTest, RepaintRestoresTheLastPictureAndIsBlackBeforeTheFirstFr
   const auto shot = display_test::CaptureClient(window_.get());
   EXPECT_TRUE(ColourNear(shot->At(200, 200), kPicture, 12));
   EXPECT_GT(shot->Count(kCaptionArea, display::kCaptionColour, 0), 20);
+}
+
+// While no frames flow, the last picture is drawn again for any other change, live views
+// included: a view switched on, and a repaint after part of the view was uncovered (which
+// puts the picture back at once, without them).
+TEST_F(RenderThreadTest, WhileNoFramesFlowTheLastPictureIsDrawnAgainWithItsLiveViews) {
+  const RECT infoLine{0, kCh - display::kInfoLineHeight, kCw, kCh};
+  const auto lineShown = [&] {
+    return display_test::CaptureClient(window_.get())->Count(infoLine, RGB(255, 255, 255), 0) > 20;
+  };
+  RenderThread thread(state_);
+  state_.frameReady = 1;
+  thread.Start(window_.get());
+  ASSERT_TRUE(WaitForFrames(thread, 2));
+  state_.frameReady = 0;
+  ASSERT_TRUE(WaitForPasses(thread, 2));
+  ASSERT_FALSE(lineShown());
+
+  state_.live.showInfoLine = true;
+  state_.redraw.Notify();
+  EXPECT_TRUE(PumpUntil(lineShown));
+
+  fw::ScopedWindowDc dc(window_.get());
+  const RECT all{0, 0, kCw, kCh};
+  ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+  thread.Repaint(dc.get(), window_.get());
+  EXPECT_TRUE(PumpUntil(lineShown));
+  EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), kPicture, 12));
 }
 
 TEST_F(RenderThreadTest, WritesTheClampedPanOffsetBack) {
