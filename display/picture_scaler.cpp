@@ -43,7 +43,22 @@ class AreaAverager {
         line_(lineBytes_ + 3 * static_cast<std::size_t>(plan.columns.taps) + 8, 0),
         rowWeights_(static_cast<std::size_t>(plan.rows.taps)),
         rowWeightValues_(static_cast<std::size_t>(plan.rows.taps)),
-        rowPointers_(static_cast<std::size_t>(plan.rows.taps)) {}
+        rowPointers_(static_cast<std::size_t>(plan.rows.taps)) {
+    // Where each view column's taps start in the line, and, for two taps, their weights
+    // ready in every lane: the horizontal pass then spends nothing per column on either.
+    const int count = plan.columns.end - plan.columns.begin;
+    columnLines_.resize(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i)
+      columnLines_[i] = 3 * static_cast<std::uint32_t>(columns_.first[i] - columns_.pictureBegin);
+    if (columns_.taps == 2) {
+      pairWeights_.resize(columnLines_.size());
+      for (int i = 0; i < count; ++i) {
+        std::int32_t pair;
+        std::memcpy(&pair, columns_.weights.data() + 2 * static_cast<std::size_t>(i), sizeof pair);
+        pairWeights_[i].lanes = _mm_set1_epi32(pair);
+      }
+    }
+  }
 
   // View row rows_.begin + i, columns [columns_.begin, columns_.end).
   void Row(int i, std::uint8_t* out) {
@@ -62,9 +77,27 @@ class AreaAverager {
       rowPointers_[count] = src_ + static_cast<std::size_t>(rows_.first[i] + t) * srcStride_;
       ++count;
     }
+    // The usual counts get a loop of their own, with the weights held in registers.
+    switch (count) {
+      case 1: return SumRowsOf<1>(count);
+      case 2: return SumRowsOf<2>(count);
+      case 3: return SumRowsOf<3>(count);
+      case 4: return SumRowsOf<4>(count);
+      case 5: return SumRowsOf<5>(count);
+      case 6: return SumRowsOf<6>(count);
+      case 10: return SumRowsOf<10>(count);
+      case 11: return SumRowsOf<11>(count);
+      default: return SumRowsOf<0>(count);
+    }
+  }
+
+  // kCount rows, or `count` when 0.
+  template <int kCount>
+  void SumRowsOf(int count) {
+    const int n = kCount ? kCount : count;
     // Each product is truncated; starting from half a unit per tap centres the sum. The
     // products add up to at most 255 * 128, so a bias up to 127 keeps the sum below 32768.
-    const std::uint16_t bias = static_cast<std::uint16_t>(std::min(count / 2, 127));
+    const std::uint16_t bias = static_cast<std::uint16_t>(std::min(n / 2, 127));
     const __m128i zero = _mm_setzero_si128();
     const __m128i start = _mm_set1_epi16(static_cast<short>(bias));
     std::uint16_t* line = line_.data();
@@ -72,7 +105,7 @@ class AreaAverager {
     for (; j + 16 <= lineBytes_; j += 16) {
       __m128i lo = start;
       __m128i hi = start;
-      for (int t = 0; t < count; ++t) {
+      for (int t = 0; t < n; ++t) {
         const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rowPointers_[t] + j));
         // (p << 8) * w >> 16 = p * w / 256: the level in 1/128 for w in 1/32768.
         lo = _mm_add_epi16(lo, _mm_mulhi_epu16(_mm_unpacklo_epi8(zero, p), rowWeights_[t].lanes));
@@ -83,7 +116,7 @@ class AreaAverager {
     }
     for (; j < lineBytes_; ++j) {
       unsigned sum = bias;
-      for (int t = 0; t < count; ++t) {
+      for (int t = 0; t < n; ++t) {
         sum += (static_cast<unsigned>(rowPointers_[t][j]) << 8) * rowWeightValues_[t] >> 16;
       }
       line[j] = static_cast<std::uint16_t>(sum);
@@ -95,6 +128,9 @@ class AreaAverager {
       case 2: return SumColumnsOf<1>(out);
       case 4: return SumColumnsOf<2>(out);
       case 6: return SumColumnsOf<3>(out);
+      case 8: return SumColumnsOf<4>(out);
+      case 10: return SumColumnsOf<5>(out);
+      case 12: return SumColumnsOf<6>(out);
       default: return SumColumnsOf<0>(out);
     }
   }
@@ -119,10 +155,18 @@ class AreaAverager {
   // View column columns_.begin + i as four 32-bit lanes B G R (and one of no use), in levels.
   template <int kPairs>
   __m128i ColumnSum(int i) const {
+    const std::uint16_t* s = line_.data() + columnLines_[i];
+    const __m128i half = _mm_set1_epi32(1 << (kResultShift - 1));
+    if constexpr (kPairs == 1) {
+      // Two taps: B0 B1 G0 G1 R0 R1 (and two lanes of no use) against w0 w1.
+      const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
+      const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 3));
+      const __m128i sum = _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairWeights_[i].lanes);
+      return _mm_srai_epi32(_mm_add_epi32(sum, half), kResultShift);
+    }
     const int pairs = kPairs ? kPairs : columns_.taps / 2;
-    const std::uint16_t* s = line_.data() + 3 * static_cast<std::size_t>(columns_.first[i] - columns_.pictureBegin);
     const std::uint16_t* w = columns_.weights.data() + static_cast<std::size_t>(i) * columns_.taps;
-    __m128i sum = _mm_set1_epi32(1 << (kResultShift - 1));
+    __m128i sum = half;
     for (int p = 0; p < pairs; ++p, s += 6, w += 2) {
       // Two taps at once: B0 B1 G0 G1 R0 R1 (and two lanes of no use) against w0 w1.
       const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
@@ -143,6 +187,8 @@ class AreaAverager {
   std::vector<Broadcast> rowWeights_;  // the non-zero weights of the current view row
   std::vector<std::uint16_t> rowWeightValues_;
   std::vector<const std::uint8_t*> rowPointers_;
+  std::vector<std::uint32_t> columnLines_;  // per view column: its first tap's line value
+  std::vector<Broadcast> pairWeights_;      // per view column, with two taps: w0 w1 in every pair of lanes
 };
 
 void SampleRow(const std::uint8_t* srcRow, const AxisPlan& columns, int imageWidth, std::uint8_t* out) {

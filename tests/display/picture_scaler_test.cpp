@@ -73,6 +73,8 @@ const Case kCases[] = {
     {"FullFrameTwentyPercentPannedToTheTopRight", 2592, 1944, 468, 358, 20, 99999, 99999},
     {"FullFrameTwentyPercentAtPanZero", 2592, 1944, 468, 358, 20, 0, 0},
     {"OddSizesOddScale", 641, 479, 467, 357, 37, 0, 0},
+    {"FullFrameThirtyPercentPanned", 2592, 1944, 468, 358, 30, 700, 500},
+    {"FullFrameFifteenPercentPanned", 2592, 1944, 301, 203, 15, 1000, 700},
     {"OddScalePannedToTheMiddle", 641, 479, 101, 77, 63, 150, 100},
     {"JustBelowNaturalSize", 333, 251, 211, 149, 90, 40, 30},
     {"OnePercent", 640, 480, 468, 358, 1, 0, 0},
