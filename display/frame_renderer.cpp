@@ -21,28 +21,29 @@ void StretchPicture(HDC dc, int width, int height, const FrameBlock& block, cons
   if (previousMode) ::SetStretchBltMode(dc, previousMode);
 }
 
-void DrawCaption(HDC dc, double scalePercent) {
-  const std::wstring text = FormatScaleCaption(scalePercent);
-  const int length = static_cast<int>(text.size());
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, RGB(0, 0, 0));
-  ::TextOutW(dc, 3, 2, text.c_str(), length);  // shadow
-  ::SetTextColor(dc, kCaptionColour);
-  ::TextOutW(dc, 2, 1, text.c_str(), length);
-}
-
-// The information line at the foot of the picture while the camera is away, in the
-// caption's colours.
-void DrawNoSignal(HDC dc, int viewHeight) {
-  static constexpr wchar_t kText[] = L"No signal";
-  TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc, &metrics);
-  const int y = viewHeight - metrics.tmHeight - 2;
+// Text in the caption's colours, over a shadow one pixel down and right; returns where it went.
+RECT ShadowedText(HDC dc, int x, int y, const wchar_t* text, int length) {
   ::SetBkMode(dc, TRANSPARENT);
   for (const auto& [offset, colour] : {std::pair{1, RGB(0, 0, 0)}, std::pair{0, kCaptionColour}}) {
     ::SetTextColor(dc, colour);
-    ::TextOutW(dc, 2 + offset, y + offset, kText, static_cast<int>(std::size(kText) - 1));
+    ::TextOutW(dc, x + offset, y + offset, text, length);
   }
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text, length, &size);
+  return {x, y, x + size.cx + 1, y + size.cy + 1};
+}
+
+RECT DrawCaption(HDC dc, double scalePercent) {
+  const std::wstring text = FormatScaleCaption(scalePercent);
+  return ShadowedText(dc, 2, 1, text.c_str(), static_cast<int>(text.size()));
+}
+
+// The information line at the foot of the picture while the camera is away.
+RECT DrawNoSignal(HDC dc, int viewHeight) {
+  static constexpr wchar_t kText[] = L"No signal";
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  return ShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, kText, static_cast<int>(std::size(kText) - 1));
 }
 
 }  // namespace
@@ -64,8 +65,10 @@ FrameRenderer::FrameRenderer()
       navigatorBorder_(::CreatePen(PS_SOLID, 1, kNavigatorBorderColour)),
       navigatorView_(::CreatePen(PS_SOLID, 1, kNavigatorViewColour)) {}
 
-void FrameRenderer::DrawNavigator(int viewWidth, const RECT& viewRect) {
-  if (!navigator_.Fit(back_.Dc(), kNavigatorWidth, kNavigatorHeight)) return;
+RECT FrameRenderer::DrawNavigator(int viewWidth, const RECT& viewRect) {
+  const RECT at{viewWidth - kNavigatorWidth - kNavigatorMargin, kNavigatorMargin, viewWidth - kNavigatorMargin,
+                kNavigatorMargin + kNavigatorHeight};
+  if (!navigator_.Fit(back_.Dc(), kNavigatorWidth, kNavigatorHeight)) return {};
   const HDC dc = navigator_.Dc();
   {
     fw::ScopedSelectObject selectBrush(dc, black_.get());
@@ -77,8 +80,25 @@ void FrameRenderer::DrawNavigator(int viewWidth, const RECT& viewRect) {
     ::Rectangle(dc, viewRect.left, viewRect.top, viewRect.right, viewRect.bottom);
   }
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, kNavigatorAlpha, 0};
-  ::AlphaBlend(back_.Dc(), viewWidth - kNavigatorWidth - kNavigatorMargin, kNavigatorMargin, kNavigatorWidth,
-               kNavigatorHeight, dc, 0, 0, kNavigatorWidth, kNavigatorHeight, blend);
+  ::AlphaBlend(back_.Dc(), at.left, at.top, kNavigatorWidth, kNavigatorHeight, dc, 0, 0, kNavigatorWidth,
+               kNavigatorHeight, blend);
+  return at;
+}
+
+void FrameRenderer::Present(HDC targetDc, PresentedFrame now) {
+  const auto changed = ChangedSincePresented(presented_, now);
+  fw::UniqueRegion clip;
+  if (changed) {
+    clip.reset(::CreateRectRgn(0, 0, 0, 0));
+    for (const RECT& r : *changed) {
+      fw::UniqueRegion part(::CreateRectRgnIndirect(&r));
+      if (clip && part) ::CombineRgn(clip.get(), clip.get(), part.get(), RGN_OR);
+    }
+    if (clip) ::SelectClipRgn(targetDc, clip.get());
+  }
+  ::BitBlt(targetDc, 0, 0, now.viewWidth, now.viewHeight, back_.Dc(), 0, 0, SRCCOPY);
+  if (clip) ::SelectClipRgn(targetDc, nullptr);
+  presented_ = std::move(now);
 }
 
 std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& client, const FrameBlock& block,
@@ -95,17 +115,19 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
   if (!back_.Fit(targetDc, width, height)) return std::nullopt;
 
   const HDC back = back_.Dc();
+  PresentedFrame frame{width, height, {}, {}};
   if (options.stretchMode == 0) {
     ScalePicture(block, g, options.frameLock);  // writes every pixel, black around the picture
+    frame.picture = {plan_.columns.begin, plan_.rows.begin, plan_.columns.end, plan_.rows.end};
   } else {
     ::PatBlt(back, 0, 0, width, height, BLACKNESS);
     StretchPicture(back, width, height, block, g, options);
   }
-  DrawCaption(back, scalePercent);
-  if (options.overlays) DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_);
-  if (options.noSignal) DrawNoSignal(back, height);
-  DrawNavigator(width, navigator);
-  ::BitBlt(targetDc, 0, 0, width, height, back, 0, 0, SRCCOPY);
+  frame.overlays.push_back(DrawCaption(back, scalePercent));
+  if (options.overlays) DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_, frame.overlays);
+  if (options.noSignal) frame.overlays.push_back(DrawNoSignal(back, height));
+  frame.overlays.push_back(DrawNavigator(width, navigator));
+  Present(targetDc, std::move(frame));
   return g;
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 // Drawing one frame: the picture scaled by the display scale and shifted by the pan offset,
 // centred on black, with the scale caption and the translucent navigator, composed in a back
-// buffer and copied to the target DC in one go. The renderer keeps its back buffer and the
-// navigator's surface between frames, making them anew only when the view's size changes.
+// buffer and copied to the target DC in one go: the whole view, or once the picture's place is
+// settled only the picture and what is drawn over it and the black around it. The renderer
+// keeps its back buffer and the navigator's surface between frames, making them anew only when
+// the view's size changes.
 #include <windows.h>
 
 #include <optional>
 
 #include "display/dib_surface.h"
 #include "display/live_overlays.h"
+#include "display/present_area.h"
 #include "display/render_geometry.h"
 #include "display/scale_plan.h"
 #include "framework/critical_section.h"
@@ -44,13 +47,17 @@ class FrameRenderer {
 
  private:
   void ScalePicture(const FrameBlock& block, const RenderGeometry& g, CCriticalSection* frameLock);
-  void DrawNavigator(int viewWidth, const RECT& viewRect);
+  // Returns where the navigator went.
+  RECT DrawNavigator(int viewWidth, const RECT& viewRect);
+  // Copies what changed since the last present from the back buffer to `targetDc`.
+  void Present(HDC targetDc, PresentedFrame now);
 
   ScalePlan plan_;  // for the last frame's sizes and geometry
   bool planned_ = false;
   DibSurface back_;
   DibSurface navigator_;
   DibSurface overlayScratch_;
+  std::optional<PresentedFrame> presented_;  // what the screen shows, as far as this renderer drew it
   fw::UniqueBrush black_;
   fw::UniquePen navigatorBorder_;
   fw::UniquePen navigatorView_;

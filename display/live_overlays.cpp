@@ -19,13 +19,24 @@ void TranslucentBox(HDC dc, const RECT& box, COLORREF colour, BYTE alpha, DibSur
   ::AlphaBlend(dc, box.left, box.top, w, h, scratch.Dc(), 0, 0, w, h, blend);
 }
 
-void Text(HDC dc, int x, int y, const std::wstring& text, COLORREF colour) {
+// Returns where the text went.
+RECT Text(HDC dc, int x, int y, const std::wstring& text, COLORREF colour) {
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, colour);
-  ::TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+  const int length = static_cast<int>(text.size());
+  ::TextOutW(dc, x, y, text.c_str(), length);
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), length, &size);
+  return {x, y, x + size.cx, y + size.cy};
 }
 
-void DrawHistogram(HDC dc, const HistogramPanel& panel, DibSurface& scratch) {
+RECT Union(const RECT& a, const RECT& b) {
+  RECT both{};
+  ::UnionRect(&both, &a, &b);
+  return both;
+}
+
+RECT DrawHistogram(HDC dc, const HistogramPanel& panel, DibSurface& scratch) {
   TranslucentBox(dc, panel.bounds, panel.background, kHistogramPanelAlpha, scratch);
   for (const HistogramCurve& curve : panel.curves) {
     fw::UniquePen pen(::CreatePen(PS_SOLID, 1, curve.colour));
@@ -35,14 +46,14 @@ void DrawHistogram(HDC dc, const HistogramPanel& panel, DibSurface& scratch) {
       points[i] = {panel.bounds.left + curve.points[i].x, panel.bounds.top + curve.points[i].y};
     ::Polyline(dc, points, 256);
   }
-  Text(dc, panel.bounds.left + panel.textOrigin.x, panel.bounds.top + panel.textOrigin.y, panel.text,
-       kHistogramTextColour);
+  return Union(panel.bounds, Text(dc, panel.bounds.left + panel.textOrigin.x, panel.bounds.top + panel.textOrigin.y,
+                                  panel.text, kHistogramTextColour));
 }
 
-void DrawFocus(HDC dc, const FocusReadout& focus, DibSurface& scratch) {
+RECT DrawFocus(HDC dc, const FocusReadout& focus, DibSurface& scratch) {
   const RECT box{2, kFocusTop, 2 + kFocusBarWidth + 8, kFocusTop + 36};
   TranslucentBox(dc, box, RGB(0, 0, 0), kInfoLineAlpha, scratch);
-  Text(dc, box.left + 4, box.top + 2, focus.text, RGB(255, 255, 255));
+  const RECT text = Text(dc, box.left + 4, box.top + 2, focus.text, RGB(255, 255, 255));
   const int length = static_cast<int>(std::clamp(focus.barFraction, 0.0, 1.0) * kFocusBarWidth);
   const RECT bar{box.left + 4, box.top + 22, box.left + 4 + length, box.top + 30};
   fw::UniqueBrush green(::CreateSolidBrush(kFocusBarColour));
@@ -50,6 +61,7 @@ void DrawFocus(HDC dc, const FocusReadout& focus, DibSurface& scratch) {
   // The peak is the bar's full length: a white mark where the user turns the lens to.
   const RECT peak{box.left + 4 + kFocusBarWidth - 1, box.top + 20, box.left + 4 + kFocusBarWidth + 1, box.top + 32};
   ::FillRect(dc, &peak, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  return Union(box, text);
 }
 
 // The information line's items (separated by three spaces) in as few lines as fit the width.
@@ -82,7 +94,8 @@ int HistogramFloor(int viewHeight, bool infoLineShown) {
   return infoLineShown ? viewHeight - kInfoLineHeight : viewHeight;
 }
 
-void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays& overlays, DibSurface& scratch) {
+void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays& overlays, DibSurface& scratch,
+                      std::vector<RECT>& drawn) {
   // A narrow view gets the information line in more than one line, from the bottom up.
   const std::vector<std::wstring> lines =
       overlays.infoLine.empty() ? std::vector<std::wstring>{} : WrapItems(dc, overlays.infoLine, viewWidth - 8);
@@ -90,22 +103,24 @@ void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays&
   if (overlays.histogram) {
     HistogramPanel panel = *overlays.histogram;
     ::OffsetRect(&panel.bounds, 0, -extraLines * kInfoLineHeight);
-    DrawHistogram(dc, panel, scratch);
+    drawn.push_back(DrawHistogram(dc, panel, scratch));
   }
-  if (overlays.focus) DrawFocus(dc, *overlays.focus, scratch);
+  if (overlays.focus) drawn.push_back(DrawFocus(dc, *overlays.focus, scratch));
   if (!overlays.hint.empty()) {
     SIZE size{};
     ::GetTextExtentPoint32W(dc, overlays.hint.c_str(), static_cast<int>(overlays.hint.size()), &size);
     const RECT box{(viewWidth - size.cx) / 2 - 12, (viewHeight - size.cy) / 2 - 8, (viewWidth + size.cx) / 2 + 12,
                    (viewHeight + size.cy) / 2 + 8};
     TranslucentBox(dc, box, RGB(0, 0, 0), kInfoLineAlpha, scratch);
-    Text(dc, box.left + 12, box.top + 8, overlays.hint, kHintColour);
+    drawn.push_back(Union(box, Text(dc, box.left + 12, box.top + 8, overlays.hint, kHintColour)));
   }
   if (!lines.empty()) {
     const int top = viewHeight - static_cast<int>(lines.size()) * kInfoLineHeight;
-    TranslucentBox(dc, {0, top, viewWidth, viewHeight}, RGB(0, 0, 0), kInfoLineAlpha, scratch);
+    RECT box{0, top, viewWidth, viewHeight};
+    TranslucentBox(dc, box, RGB(0, 0, 0), kInfoLineAlpha, scratch);
     for (std::size_t i = 0; i < lines.size(); ++i)
-      Text(dc, 4, top + static_cast<int>(i) * kInfoLineHeight + 2, lines[i], RGB(255, 255, 255));
+      box = Union(box, Text(dc, 4, top + static_cast<int>(i) * kInfoLineHeight + 2, lines[i], RGB(255, 255, 255)));
+    drawn.push_back(box);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "display/dib_surface.h"
 #include "display/histogram_panel.h"
@@ -36,8 +37,10 @@ struct LiveOverlays {
 // The bottom edge the histogram panel sits on: above the information line when that shows.
 int HistogramFloor(int viewHeight, bool infoLineShown);
 
-// Draws `overlays` onto `dc` (a view of `viewWidth` x `viewHeight`); `scratch` is a surface
-// the translucent boxes are composed in, kept by the caller between frames.
-void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays& overlays, DibSurface& scratch);
+// Draws `overlays` onto `dc` (a view of `viewWidth` x `viewHeight`) and adds where each went
+// to `drawn`; `scratch` is a surface the translucent boxes are composed in, kept by the
+// caller between frames.
+void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays& overlays, DibSurface& scratch,
+                      std::vector<RECT>& drawn);
 
 }  // namespace display

@@ -94,6 +94,53 @@ TEST(DrawFrame, SmallPictureIsCentredOnBlack) {
   EXPECT_EQ(canvas.Count({0, 0, kCw, kCh}, RGB(9, 99, 9), 0), 0);
 }
 
+TEST(PresentArea, WholeViewUntilThePicturesPlaceIsSettledThenWhatCanHaveChanged) {
+  using display::PresentedFrame;
+  const PresentedFrame first{kCw, kCh, {74, 59, 394, 299}, {{0, 340, kCw, kCh}}};
+  PresentedFrame next{kCw, kCh, {74, 59, 394, 299}, {{2, 1, 60, 16}}};
+  EXPECT_FALSE(display::ChangedSincePresented(std::nullopt, next));
+  const auto changed = display::ChangedSincePresented(first, next);
+  ASSERT_TRUE(changed);
+  // The picture, this frame's caption and the last frame's information line, now gone.
+  ASSERT_EQ(changed->size(), 3u);
+  EXPECT_TRUE(::EqualRect(&(*changed)[2], &first.overlays[0]));
+  next.picture = {75, 59, 394, 299};  // moved
+  EXPECT_FALSE(display::ChangedSincePresented(first, next));
+  next.picture = {};  // not known (a system stretch)
+  EXPECT_FALSE(display::ChangedSincePresented(first, next));
+  next = first;
+  next.viewWidth = kCw + 1;
+  EXPECT_FALSE(display::ChangedSincePresented(first, next));
+}
+
+// The renderer copies only what changed once the picture's place is settled: an information
+// line that goes leaves black behind, and black that nothing drew over is not copied again.
+TEST(FrameRenderer, APresentCopiesThePictureAndTheOverlaysOfThisFrameAndTheLast) {
+  Canvas canvas(kCw, kCh);
+  FrameBlock frame(640, 480, 24);
+  display_test::PaintSolid(frame, kGrey);
+  display::FrameRenderer renderer;
+  display::LiveOverlays line;
+  line.infoLine = L"30.0 frames/s   640 \u00D7 480";
+  display::DrawFrameOptions withLine;
+  withLine.overlays = &line;
+  const RECT infoLine{0, kCh - display::kInfoLineHeight, kCw, kCh};
+  ASSERT_TRUE(renderer.Draw(canvas.dc(), kClient, frame, 50, {0, 0}, withLine));
+  EXPECT_GT(canvas.Count(infoLine, kWhite, 0), 20);
+
+  const RECT untouched{20, 140, 40, 160};  // black beside the picture, under no overlay
+  fw::UniqueBrush marker(::CreateSolidBrush(kRed));
+  ::FillRect(canvas.dc(), &untouched, marker.get());
+  ASSERT_TRUE(renderer.Draw(canvas.dc(), kClient, frame, 50, {0, 0}));
+  EXPECT_EQ(canvas.Count(infoLine, kWhite, 0), 0);
+  EXPECT_EQ(canvas.Count({0, kCh - 10, 70, kCh}, kBlack, 0), 70 * 10);
+  EXPECT_TRUE(ColourNear(canvas.At(200, 200), kGrey, 0));
+  EXPECT_TRUE(ColourNear(canvas.At(30, 150), kRed, 0));
+
+  ASSERT_TRUE(renderer.Draw(canvas.dc(), kClient, frame, 40, {0, 0}));  // the picture moved
+  EXPECT_TRUE(ColourNear(canvas.At(30, 150), kBlack, 0));
+}
+
 TEST(DrawFrame, CaptionIsDrawnInGoldOverABlackShadow) {
   Canvas canvas(kCw, kCh);
   FrameBlock frame(640, 480, 24);
