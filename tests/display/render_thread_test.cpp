@@ -47,6 +47,14 @@ class RenderThreadTest : public ::testing::Test {
   // Waits for a frame begun after this call. One more frame is not enough: the frame under way
   // when the caller changed the picture may have taken the buffer before the change.
   bool WaitForAFrameBegunNow(RenderThread& thread) { return WaitForFrames(thread, 2); }
+  // Frames flow until the thread has drawn two, then stop; the frame under way has finished.
+  void ShowFramesThenStop(RenderThread& thread) {
+    state_.frameReady = 1;
+    ASSERT_TRUE(thread.Start(window_.get()));
+    ASSERT_TRUE(WaitForFrames(thread, 2));
+    state_.frameReady = 0;
+    ASSERT_TRUE(WaitForPasses(thread, 2));
+  }
   bool WaitForPasses(RenderThread& thread, std::uint64_t more) {
     const auto target = thread.Passes() + more;
     return PumpUntil([&] { return thread.Passes() >= target; });
@@ -114,11 +122,7 @@ TEST_F(RenderThreadTest, NoSignalComesAndGoesOnTheLastPicture) {
     return display_test::CaptureClient(window_.get())->Count(infoLine, display::kCaptionColour, 0) > 20;
   };
   RenderThread thread(state_);
-  state_.frameReady = 1;
-  thread.Start(window_.get());
-  ASSERT_TRUE(WaitForFrames(thread, 2));
-  state_.frameReady = 0;
-  ASSERT_TRUE(WaitForPasses(thread, 2));
+  ASSERT_NO_FATAL_FAILURE(ShowFramesThenStop(thread));
   EXPECT_FALSE(labelled());
 
   state_.noSignal = true;
@@ -161,11 +165,7 @@ TEST_F(RenderThreadTest, WhileNoFramesFlowTheLastPictureIsDrawnAgainWithItsLiveV
     return display_test::CaptureClient(window_.get())->Count(infoLine, RGB(255, 255, 255), 0) > 20;
   };
   RenderThread thread(state_);
-  state_.frameReady = 1;
-  thread.Start(window_.get());
-  ASSERT_TRUE(WaitForFrames(thread, 2));
-  state_.frameReady = 0;
-  ASSERT_TRUE(WaitForPasses(thread, 2));
+  ASSERT_NO_FATAL_FAILURE(ShowFramesThenStop(thread));
   ASSERT_FALSE(lineShown());
 
   state_.live.showInfoLine = true;
