@@ -44,6 +44,8 @@ class FrameRenderer {
   // positive.
   std::optional<RenderGeometry> Draw(HDC targetDc, const RECT& client, const FrameBlock& block, double scalePercent,
                                      PanOffset pan, const DrawFrameOptions& options = {});
+  // The next Draw copies the whole view: someone else drew on the target meanwhile.
+  void PresentWholeViewNext() noexcept { presented_.reset(); }
 
  private:
   void ScalePicture(const FrameBlock& block, const RenderGeometry& g, CCriticalSection* frameLock);

@@ -138,6 +138,7 @@ void RenderThread::Run() {
       now.framesStored = drawn->framesStored;
     }
     const bool repaint = repaintRequested_.exchange(false);
+    if (repaint) renderer.PresentWholeViewNext();  // the repaint drew the view its own way
     if ((flowing || still) && (!drawn || repaint || !(now == *drawn))) {
       const std::shared_ptr<FrameBlock> block = still ? lastPicture : state_.frameBuffer.Current();
       const auto g = block ? DrawOnce(dc.get(), renderer, statistics, *block, now) : std::nullopt;
