@@ -1,8 +1,8 @@
 #pragma once
 // CPictureView: what the two picture views (the video window's picture control and the
 // full-screen viewer) share on top of their window class: the render thread that draws the
-// live picture into the window, drag panning, the open-hand cursor, and a render thread that
-// always ends before the window does.
+// live picture into the window, drag panning, the open-hand cursor, the picture put back when
+// part of the view is uncovered, and a render thread that always ends before the window does.
 #include <windows.h>
 
 #include <utility>
@@ -10,6 +10,7 @@
 #include "display/drag_pan.h"
 #include "display/render_thread.h"
 #include "display/view_resources.h"
+#include "framework/handles.h"
 #include "state/app_state.h"
 
 template <class TWindow>
@@ -35,6 +36,12 @@ class CPictureView : public TWindow {
       case WM_SETCURSOR:
         if (display::ShowOpenHandCursor(state_, LOWORD(lp))) return TRUE;
         break;
+      case WM_PAINT: {
+        // Part of the view was uncovered: the last picture again, also while stopped.
+        fw::ScopedPaint paint(this->m_hWnd);
+        renderThread_.Repaint(paint.dc(), this->m_hWnd);
+        return 0;
+      }
       case WM_CAPTURECHANGED:
         // Without the capture the drag would go on with no button held.
         if (reinterpret_cast<HWND>(lp) != this->m_hWnd) panner_.Cancel();

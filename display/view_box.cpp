@@ -31,7 +31,6 @@ LRESULT CViewBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE: OnSize(); return 0;
     case WM_ERASEBKGND: return 0;  // the renderer covers every pixel
-    case WM_PAINT: OnPaint(); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: OnLeftButton(msg, static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
     case WM_MOUSEMOVE: OnMouseMove(static_cast<UINT>(wp), fw::PointFromLParam(lp)); return 0;
@@ -40,11 +39,6 @@ LRESULT CViewBox::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default: break;
   }
   return CPictureView::WindowProc(msg, wp, lp);
-}
-
-void CViewBox::OnPaint() {
-  fw::ScopedPaint paint(m_hWnd);
-  renderThread_.Repaint(paint.dc(), m_hWnd);
 }
 
 void CViewBox::ForwardToParent(UINT msg, UINT flags, POINT pt) const {

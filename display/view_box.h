@@ -21,7 +21,6 @@ class CViewBox : public CPictureView<CWnd> {
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void OnPaint();
   void OnSize();
   void OnLeftButton(UINT msg, UINT flags, POINT pt);
   void OnMouseMove(UINT flags, POINT pt);

@@ -131,6 +131,20 @@ TEST_F(FullViewTest, ShowsTheLiveFrame) {
   EXPECT_EQ(shot->At(shot->width() / 2, shot->height() - 2), RGB(0, 0, 0));
 }
 
+TEST_F(FullViewTest, AnUncoveredViewShowsTheLastPictureWhileStopped) {
+  display_test::PaintSolid(*state_.frameBuffer.Current(), RGB(200, 40, 40));
+  state_.frameReady = 1;
+  state_.displayScale = 50;
+  Enter();
+  const auto& control = viewer_.RenderThreadControl();
+  ASSERT_TRUE(display_test::PumpFramesUntil(state_, [&] { return control.FramesDrawn() >= 2; }));
+  state_.frameReady = 0;
+  viewer_.Invalidate(TRUE);  // as when a window over it goes away
+  ::UpdateWindow(viewer_.m_hWnd);
+  const auto shot = display_test::CaptureClient(viewer_.m_hWnd);
+  EXPECT_TRUE(display_test::ColourNear(shot->At(shot->width() / 2, shot->height() / 2 + 80), RGB(200, 40, 40), 12));
+}
+
 TEST_F(FullViewTest, EscapeEnterAndAltF4CloseAndTellThePanel) {
   const std::pair<UINT, WPARAM> keys[] = {{WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, VK_RETURN}, {WM_SYSKEYDOWN, VK_F4}};
   int expected = 0;
