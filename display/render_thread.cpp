@@ -125,7 +125,8 @@ void RenderThread::Run() {
     // "No signal"; never again for the same picture unless the view was uncovered. While no
     // frames flow (the flag down) the picture is the one drawn last, whatever the frame
     // buffer holds now (it may have been re-fitted to black meanwhile).
-    const bool flowing = state_.frameReady.load() != 0;
+    // A frame stored just before the flag went down (a stop right after it) is still drawn.
+    const bool flowing = state_.frameReady.load() != 0 || (drawn && now.framesStored != drawn->framesStored);
     if (flowing) {
       lastPicture.reset();
     } else if (!lastPicture && drawn && now.bufferGeneration == drawn->bufferGeneration &&

@@ -114,6 +114,15 @@ TEST_F(RenderThreadTest, HoldsTheFrameBuffersBlockOnlyWhileNoFramesFlow) {
   EXPECT_EQ(state_.frameBuffer.Current().use_count(), 3);
 }
 
+// Stop pressed right after a frame was stored: the flag goes down before the thread drew it.
+TEST_F(RenderThreadTest, AFrameStoredAsTheCameraStopsIsStillShown) {
+  RenderThread thread(state_);
+  ASSERT_NO_FATAL_FAILURE(ShowFramesThenStop(thread));
+  Paint(RGB(250, 0, 0));
+  NewFrame();
+  EXPECT_TRUE(ShowsAt(200, 200, RGB(250, 0, 0)));
+}
+
 // The camera went away: "No signal" comes onto the picture shown and goes again, on that
 // picture even when the frame buffer was re-fitted to black meanwhile (a re-opened camera).
 TEST_F(RenderThreadTest, NoSignalComesAndGoesOnTheLastPicture) {
