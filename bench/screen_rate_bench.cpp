@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -27,13 +28,20 @@
 
 namespace {
 
+double Seconds(const FILETIME& t) {
+  return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+}
+
 double ProcessCpuSeconds() {
   FILETIME created, exited, kernel, user;
   ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-  const auto seconds = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
+  return Seconds(kernel) + Seconds(user);
+}
+
+double ThreadCpuSeconds(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  if (!thread || !::GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0.0;
+  return Seconds(kernel) + Seconds(user);
 }
 
 double Now() {
@@ -57,15 +65,24 @@ void Pump(DWORD ms) {
 class OldRenderLoop {
  public:
   OldRenderLoop(AppState& state, HWND view)
-      : state_(state), view_(view), copied_(state.frameBuffer.Current()), thread_([this] { Run(); }) {}
+      : state_(state), view_(view), copied_(state.frameBuffer.Current()), thread_([this] { Run(); }) {
+    started_.wait(nullptr);
+  }
   ~OldRenderLoop() {
     stop_ = true;
     thread_.join();
+    fw::UniqueKernelHandle owned(started_.load());  // closes the thread's handle
   }
   std::uint64_t Drawn() const { return drawn_; }
+  HANDLE Thread() const { return started_.load(); }
 
  private:
   void Run() {
+    HANDLE self = nullptr;
+    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &self, 0, FALSE,
+                      DUPLICATE_SAME_ACCESS);
+    started_ = self;
+    started_.notify_one();
     fw::ScopedWindowDc dc(view_);
     while (!stop_) {
       if (!state_.frameReady) {
@@ -90,6 +107,7 @@ class OldRenderLoop {
   const std::shared_ptr<FrameBlock> copied_;
   std::atomic<bool> stop_{false};
   std::atomic<std::uint64_t> drawn_{0};
+  std::atomic<HANDLE> started_{nullptr};  // the drawing thread, for its CPU time
   std::thread thread_;
 };
 
@@ -97,6 +115,7 @@ struct Measured {
   double cameraFps = 0;
   double drawsPerSecond = 0;
   double cpuPercent = 0;
+  double renderCpuPercent = -1;  // the drawing thread's; below 0: none
   double distinctPerSecond = 0;
 };
 
@@ -131,19 +150,25 @@ double DistinctPicturesPerSecond(HWND view, double seconds) {
   return changes / seconds;
 }
 
+// The thread that draws and how many frames it drew; none for the camera alone.
+struct Drawer {
+  std::function<std::uint64_t()> drawn = [] { return std::uint64_t{0}; };
+  HANDLE thread = nullptr;
+};
+
 // With `countPictures`, a second pass of `seconds` counts the distinct pictures on the screen.
-template <class Loop>
-Measured Measure(AppState& state, HWND view, double seconds, const Loop& drawn, bool countPictures = true) {
+Measured Measure(AppState& state, HWND view, double seconds, const Drawer& drawer, bool countPictures = true) {
   Measured m;
   Pump(500);  // settle
-  const double t0 = Now(), cpu0 = ProcessCpuSeconds();
+  const double t0 = Now(), cpu0 = ProcessCpuSeconds(), renderCpu0 = ThreadCpuSeconds(drawer.thread);
   const auto frames0 = state.framesStored.load();
-  const auto draws0 = drawn();
+  const auto draws0 = drawer.drawn();
   Pump(static_cast<DWORD>(seconds * 1000));
   const double elapsed = Now() - t0;
   m.cpuPercent = 100.0 * (ProcessCpuSeconds() - cpu0) / elapsed;
+  if (drawer.thread) m.renderCpuPercent = 100.0 * (ThreadCpuSeconds(drawer.thread) - renderCpu0) / elapsed;
   m.cameraFps = (state.framesStored.load() - frames0) / elapsed;
-  m.drawsPerSecond = (drawn() - draws0) / elapsed;
+  m.drawsPerSecond = (drawer.drawn() - draws0) / elapsed;
   m.distinctPerSecond = countPictures ? DistinctPicturesPerSecond(view, seconds) : -1.0;
   return m;
 }
@@ -162,10 +187,11 @@ display::PanOffset CentredOnFrameCounter(const PropertyRecord& record, int width
 
 // One row of the table.
 void PrintRow(const char* view, double fps, const char* loop, const Measured& m) {
-  char distinct[16] = "-";
+  char distinct[16] = "-", renderCpu[16] = "-";
   if (m.distinctPerSecond >= 0) std::snprintf(distinct, sizeof distinct, "%.1f", m.distinctPerSecond);
-  std::printf("| %s | %.0f | %s | %.1f | %.1f | %s | %.1f |\n", view, fps, loop, m.cameraFps, m.drawsPerSecond,
-              distinct, m.cpuPercent);
+  if (m.renderCpuPercent >= 0) std::snprintf(renderCpu, sizeof renderCpu, "%.1f", m.renderCpuPercent);
+  std::printf("| %s | %.0f | %s | %.1f | %.1f | %s | %s | %.1f |\n", view, fps, loop, m.cameraFps, m.drawsPerSecond,
+              distinct, renderCpu, m.cpuPercent);
 }
 
 }  // namespace
@@ -182,9 +208,9 @@ int main(int argc, char** argv) {
                         {"video window 468x358, 300 %", 468, 358, 300.0},
                         {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
   std::printf(
-      "| view | camera fps set | loop | camera frames/s | draws/s | distinct pictures on screen/s | process CPU %% "
-      "|\n");
-  std::printf("|---|--:|---|--:|--:|--:|--:|\n");
+      "| view | camera fps set | loop | camera frames/s | draws/s | distinct pictures on screen/s | drawing thread "
+      "CPU %% | process CPU %% |\n");
+  std::printf("|---|--:|---|--:|--:|--:|--:|--:|\n");
   for (const double fps : {15.0, 30.0}) {
     wchar_t value[16];
     std::swprintf(value, 16, L"%g", fps);
@@ -207,8 +233,7 @@ int main(int argc, char** argv) {
         // makes the hand-off copy, as it did.
         const std::shared_ptr<FrameBlock> reader = old ? state.frameBuffer.Current() : nullptr;
         fw::UniqueWindow window = bench::MakeWindow(64, 64);
-        Measured m = Measure(
-            state, window.get(), seconds, [] { return std::uint64_t{0}; }, false);
+        const Measured m = Measure(state, window.get(), seconds, Drawer{}, false);
         PrintRow("no view (camera and capture only)", fps, old ? "none, as it was" : "none", m);
       }
       for (const View& v : views) {
@@ -220,16 +245,16 @@ int main(int argc, char** argv) {
         Pump(300);
         if (old) {
           OldRenderLoop loop(state, window.get());
-          PrintRow(v.name, fps, "old", Measure(state, window.get(), seconds, [&] { return loop.Drawn(); }));
+          const Drawer drawer{[&] { return loop.Drawn(); }, loop.Thread()};
+          PrintRow(v.name, fps, "old", Measure(state, window.get(), seconds, drawer));
           continue;
         }
         display::RenderThread thread(state);
-        thread.Start(window.get());
-        PrintRow(v.name, fps, "new", Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); }));
+        const Drawer drawer{[&] { return thread.FramesDrawn(); }, thread.Start(window.get())};
+        PrintRow(v.name, fps, "new", Measure(state, window.get(), seconds, drawer));
         // The same with the information line, the histogram and the focus aid on.
         state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = true;
-        PrintRow(v.name, fps, "new, live views on",
-                 Measure(state, window.get(), seconds, [&] { return thread.FramesDrawn(); }));
+        PrintRow(v.name, fps, "new, live views on", Measure(state, window.get(), seconds, drawer));
         state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = false;
         thread.Stop();
       }
