@@ -60,6 +60,15 @@ class FullViewTest : public ::testing::Test {
     display::ToggleFullScreen(viewer_, video_, state_, AfxGetMainWnd());
     display_test::PumpFor(30);
   }
+  // Full screen at 50 % with frames of one colour flowing, until two are drawn.
+  void EnterWithLiveFrames(COLORREF colour) {
+    display_test::PaintSolid(*state_.frameBuffer.Current(), colour);
+    state_.frameReady = 1;
+    state_.displayScale = 50;
+    Enter();
+    const auto& control = viewer_.RenderThreadControl();
+    ASSERT_TRUE(display_test::PumpFramesUntil(state_, [&] { return control.FramesDrawn() >= 2; }));
+  }
   void ExpectNormal() {
     EXPECT_FALSE(viewer_.IsWindowVisible());
     EXPECT_FALSE(viewer_.IsRenderThreadRunning());
@@ -118,12 +127,7 @@ TEST_F(FullViewTest, BackgroundIsBlackBeforeTheFirstFrame) {
 }
 
 TEST_F(FullViewTest, ShowsTheLiveFrame) {
-  display_test::PaintSolid(*state_.frameBuffer.Current(), RGB(200, 40, 40));
-  state_.frameReady = 1;
-  state_.displayScale = 50;
-  Enter();
-  const auto& control = viewer_.RenderThreadControl();
-  ASSERT_TRUE(display_test::PumpFramesUntil(state_, [&] { return control.FramesDrawn() >= 2; }));
+  ASSERT_NO_FATAL_FAILURE(EnterWithLiveFrames(RGB(200, 40, 40)));
   // 640 x 480 at 50 % on the screen: a 320 x 240 picture centred on black (the way-out hint
   // covers its middle for a few seconds).
   const auto shot = display_test::CaptureClient(viewer_.m_hWnd);
@@ -132,12 +136,7 @@ TEST_F(FullViewTest, ShowsTheLiveFrame) {
 }
 
 TEST_F(FullViewTest, AnUncoveredViewShowsTheLastPictureWhileStopped) {
-  display_test::PaintSolid(*state_.frameBuffer.Current(), RGB(200, 40, 40));
-  state_.frameReady = 1;
-  state_.displayScale = 50;
-  Enter();
-  const auto& control = viewer_.RenderThreadControl();
-  ASSERT_TRUE(display_test::PumpFramesUntil(state_, [&] { return control.FramesDrawn() >= 2; }));
+  ASSERT_NO_FATAL_FAILURE(EnterWithLiveFrames(RGB(200, 40, 40)));
   state_.frameReady = 0;
   viewer_.Invalidate(TRUE);  // as when a window over it goes away
   ::UpdateWindow(viewer_.m_hWnd);
