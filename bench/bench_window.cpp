@@ -5,6 +5,26 @@
 #include <vector>
 
 namespace bench {
+namespace {
+
+double FileTimeSeconds(const FILETIME& ft) {
+  ULARGE_INTEGER v;
+  v.LowPart = ft.dwLowDateTime;
+  v.HighPart = ft.dwHighDateTime;
+  return static_cast<double>(v.QuadPart) / 1e7;
+}
+
+}  // namespace
+
+CpuSample SampleCpu(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  CpuSample s;
+  if (thread && ::GetThreadTimes(thread, &created, &exited, &kernel, &user))
+    s.thread = FileTimeSeconds(kernel) + FileTimeSeconds(user);
+  if (::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
+    s.process = FileTimeSeconds(kernel) + FileTimeSeconds(user);
+  return s;
+}
 
 std::vector<double> MediansInTurnsMs(int runs, const std::vector<std::function<void()>>& works) {
   using Clock = std::chrono::steady_clock;

@@ -1,6 +1,6 @@
 #pragma once
-// What the drawing benchmarks share: the median time of a piece of work, and a plain
-// visible window to draw into.
+// What the drawing benchmarks share: the median time of a piece of work, CPU time, and a
+// plain visible window to draw into.
 #include <windows.h>
 
 #include <functional>
@@ -17,6 +17,12 @@ double MedianMs(int runs, const std::function<void()>& work);
 // Medians of several pieces of work measured in turns (one run of each, `runs` times), so
 // that a change in the machine's load falls on all of them alike.
 std::vector<double> MediansInTurnsMs(int runs, const std::vector<std::function<void()>>& works);
+
+// CPU time used so far, in seconds: by `thread` (0 without one) and by the whole process.
+struct CpuSample {
+  double thread = 0, process = 0;
+};
+CpuSample SampleCpu(HANDLE thread);
 
 // A visible pop-up window of `width` x `height` at the screen's top-left corner.
 fw::UniqueWindow MakeWindow(int width, int height);

@@ -59,27 +59,6 @@ double DrawFrameMs(HDC windowDc, int width, int height, const FrameBlock& block,
   return bench::MedianMs(runs, [&] { renderer.Draw(windowDc, client, block, scale, {0, 0}, options); });
 }
 
-double FileTimeSeconds(const FILETIME& ft) {
-  ULARGE_INTEGER v;
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  return static_cast<double>(v.QuadPart) / 1e7;
-}
-
-struct CpuSample {
-  double thread = 0, process = 0;
-};
-
-CpuSample SampleCpu(HANDLE thread) {
-  FILETIME created, exited, kernel, user;
-  CpuSample s;
-  if (::GetThreadTimes(thread, &created, &exited, &kernel, &user))
-    s.thread = FileTimeSeconds(kernel) + FileTimeSeconds(user);
-  if (::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
-    s.process = FileTimeSeconds(kernel) + FileTimeSeconds(user);
-  return s;
-}
-
 void PumpFor(DWORD ms) {
   const ULONGLONG end = ::GetTickCount64() + ms;
   while (::GetTickCount64() < end) {
@@ -153,11 +132,11 @@ int main() {
     state.frameReady = ready;
     const HANDLE h = thread.Start(views[0].wnd.get());
     PumpFor(300);  // settle
-    const CpuSample a = SampleCpu(h);
+    const bench::CpuSample a = bench::SampleCpu(h);
     const auto frames0 = thread.FramesDrawn();
     const auto t0 = Clock::now();
     PumpFor(kSampleMs);
-    const CpuSample b = SampleCpu(h);
+    const bench::CpuSample b = bench::SampleCpu(h);
     const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
     const double fps = static_cast<double>(thread.FramesDrawn() - frames0) / wall;
     std::printf("| %-26s | %10.1f | %12.1f | %13.1f |\n", ready ? "flag up, no new frame" : "stopped (frame-ready 0)",

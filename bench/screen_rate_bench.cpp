@@ -28,22 +28,6 @@
 
 namespace {
 
-double Seconds(const FILETIME& t) {
-  return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-}
-
-double ProcessCpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-  return Seconds(kernel) + Seconds(user);
-}
-
-double ThreadCpuSeconds(HANDLE thread) {
-  FILETIME created, exited, kernel, user;
-  if (!thread || !::GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0.0;
-  return Seconds(kernel) + Seconds(user);
-}
-
 double Now() {
   LARGE_INTEGER t, f;
   ::QueryPerformanceCounter(&t);
@@ -160,13 +144,15 @@ struct Drawer {
 Measured Measure(AppState& state, HWND view, double seconds, const Drawer& drawer, bool countPictures = true) {
   Measured m;
   Pump(500);  // settle
-  const double t0 = Now(), cpu0 = ProcessCpuSeconds(), renderCpu0 = ThreadCpuSeconds(drawer.thread);
+  const double t0 = Now();
+  const bench::CpuSample cpu0 = bench::SampleCpu(drawer.thread);
   const auto frames0 = state.framesStored.load();
   const auto draws0 = drawer.drawn();
   Pump(static_cast<DWORD>(seconds * 1000));
   const double elapsed = Now() - t0;
-  m.cpuPercent = 100.0 * (ProcessCpuSeconds() - cpu0) / elapsed;
-  if (drawer.thread) m.renderCpuPercent = 100.0 * (ThreadCpuSeconds(drawer.thread) - renderCpu0) / elapsed;
+  const bench::CpuSample cpu = bench::SampleCpu(drawer.thread);
+  m.cpuPercent = 100.0 * (cpu.process - cpu0.process) / elapsed;
+  if (drawer.thread) m.renderCpuPercent = 100.0 * (cpu.thread - cpu0.thread) / elapsed;
   m.cameraFps = (state.framesStored.load() - frames0) / elapsed;
   m.drawsPerSecond = (drawer.drawn() - draws0) / elapsed;
   m.distinctPerSecond = countPictures ? DistinctPicturesPerSecond(view, seconds) : -1.0;
