@@ -129,15 +129,12 @@ void RenderThread::Run() {
     const bool flowing = state_.frameReady.load() != 0 || (drawn && now.framesStored != drawn->framesStored);
     if (flowing) {
       lastPicture.reset();
-    } else if (!lastPicture && drawn && now.bufferGeneration == drawn->bufferGeneration &&
-               now.framesStored == drawn->framesStored) {
-      lastPicture = state_.frameBuffer.Current();  // no frame since the draw: still that picture
+    } else if (!lastPicture && drawn && now.bufferGeneration == drawn->bufferGeneration) {
+      // Not flowing means no frame stored since the draw: the buffer still holds that picture.
+      lastPicture = state_.frameBuffer.Current();
     }
     const bool still = !flowing && lastPicture;
-    if (still) {
-      now.bufferGeneration = drawn->bufferGeneration;
-      now.framesStored = drawn->framesStored;
-    }
+    if (still) now.bufferGeneration = drawn->bufferGeneration;  // a re-fit does not change the picture shown
     const bool repaint = repaintRequested_.exchange(false);
     if (repaint) renderer.PresentWholeViewNext();  // the repaint drew the view its own way
     if ((flowing || still) && (!drawn || repaint || !(now == *drawn))) {
