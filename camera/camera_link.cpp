@@ -84,7 +84,7 @@ bool CCamera::CameraPresent() noexcept {
 
 void CCamera::MarkLost() {
   link_ = LinkState::Lost;
-  resumePlaying_ = !stopped_;
+  resumePlaying_ = capture_.IsAcquiring();
   lostAt_ = ::GetTickCount64();
   waitingShown_ = false;
   state_.noSignal = true;  // the last picture stays, marked

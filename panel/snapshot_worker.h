@@ -55,7 +55,7 @@ class SnapshotWorker {
   SnapshotWorker& operator=(const SnapshotWorker&) = delete;
 
   enum class Accepted { Yes, Full, Finishing };
-  // A frame copy (FrameBuffer::CopyBlock) to be written to `path`, replacing a file there.
+  // A frame copy (FrameExchange::CopyBlock) to be written to `path`, replacing a file there.
   Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path);
   // Starts a series that takes its pictures from `frames`; false while one runs or when finishing.
   bool StartSeries(const SeriesPlan& plan, FrameSource frames);
