@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-#include "camera/link_watch.h"
 #include "camera/registry_store.h"
 #include "camera/setting_writer.h"
 #include "framework/win_app.h"
@@ -19,7 +18,7 @@ CameraNotifier MessageBoxNotifier() {
 CCamera::CCamera(AppState& state, CameraNotifier notifier)
     : state_(state),
       notify_(notifier ? std::move(notifier) : MessageBoxNotifier()),
-      linkWake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      linkWatch_([this] { LookAtLink(); }),
       capture_(state, {[this] { OnFramesStopped(); }, [this] { PublishExposure(); }}) {
   current_.version = 1;
 }
@@ -58,7 +57,7 @@ void CCamera::EndSession() noexcept {
   CloseDevice();
   manager_.reset();  // shuts the SDK down
   link_ = LinkState::Closed;
-  resumePlaying_ = false;
+  lost_.resumePlaying = false;
   if (state_.noSignal.exchange(false)) state_.redraw.Notify();
 }
 
@@ -163,7 +162,7 @@ void CCamera::ReportRefusals(const SettingWriter& writer) {
 bool CCamera::StartCapture() {
   std::lock_guard session(sessionLock_);
   if (link_ == LinkState::Lost) {
-    resumePlaying_ = true;
+    lost_.resumePlaying = true;
     return false;
   }
   const FrameSize frame = state_.frames.Size();
@@ -187,13 +186,13 @@ bool CCamera::StartAcquisition() {
 
 bool CCamera::StopAcquisition() {
   std::lock_guard session(sessionLock_);
-  if (link_ == LinkState::Lost) resumePlaying_ = false;
+  if (link_ == LinkState::Lost) lost_.resumePlaying = false;
   return capture_.StopAcquisition();
 }
 
 void CCamera::OnFramesStopped() noexcept {
   framesStopped_ = true;
-  ::SetEvent(linkWake_.get());
+  linkWatch_.Wake();
 }
 
 void CCamera::PublishExposure() noexcept {

@@ -22,12 +22,11 @@
 
 #include "camera/camera_link.h"
 #include "camera/capture_path.h"
+#include "camera/link_watch.h"
 #include "camera/property_record.h"
 #include "framework/critical_section.h"
 #include "framework/handles.h"
 #include "state/app_state.h"
-
-class LinkWatchThread;
 
 namespace mvIMPACT::acquire {
 class Device;
@@ -145,14 +144,15 @@ class CCamera {
 
   std::atomic<LinkState> link_{LinkState::Closed};
   std::atomic<bool> framesStopped_{false};  // set by the acquisition thread, cleared by an open
-  fw::UniqueKernelHandle linkWake_;         // auto-reset: has the watcher look at once
-  CameraLinkListener linkListener_;         // set before the watcher starts, cleared after it ends
-  std::unique_ptr<LinkWatchThread> linkWatch_;
+  CameraLinkListener linkListener_;         // guarded by sessionLock_; set while the watcher runs
+  LinkWatch linkWatch_;
   // With the session lock held: whether to play once the lost camera is back, when it was
   // lost, and whether the wait was announced.
-  bool resumePlaying_ = false;
-  ULONGLONG lostAt_ = 0;
-  bool waitingShown_ = false;
+  struct LostCamera {
+    bool resumePlaying = false;
+    ULONGLONG since = 0;
+    bool waitingShown = false;
+  } lost_;
   // Last, so that it ends first: its threads call back into the members above.
   CapturePath capture_;
 };
