@@ -133,7 +133,7 @@ void SnapshotController::OnCaptureSeries() {
   const std::optional<SeriesChoices> choices = options_.askForSeries();
   if (!choices) return;
   const SeriesPlan plan = PlanSeries(*choices);
-  // The worker copies each picture at its time, under the frame lock like a snapshot.
+  // The worker copies each picture at its time, through a lease like a snapshot.
   if (worker_.StartSeries(plan, [&frames = frames_] { return frames.CopyBlock(); })) Show(SeriesText(0, plan.count, 0));
 }
 
