@@ -64,4 +64,13 @@ fw::UniqueWindow MakeWindow(int width, int height) {
   return wnd;
 }
 
+void Pump(DWORD ms) {
+  const ULONGLONG end = ::GetTickCount64() + ms;
+  while (::GetTickCount64() < end) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
 }  // namespace bench

@@ -27,4 +27,15 @@ CpuSample SampleCpu(HANDLE thread);
 // A visible pop-up window of `width` x `height` at the screen's top-left corner.
 fw::UniqueWindow MakeWindow(int width, int height);
 
+// Dispatches this thread's messages for `ms` milliseconds, sleeping while none come (the
+// benchmark's own waiting must not cost CPU).
+void Pump(DWORD ms);
+
+// A picture view to measure: its name in the table, its size and the display scale.
+struct ViewCase {
+  const char* name;
+  int width, height;
+  double scale;
+};
+
 }  // namespace bench

@@ -196,26 +196,12 @@ Summary Summarise(std::vector<double> v) {
   return s;
 }
 
-void Pump(DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 10.0;
-  struct View {
-    const char* name;
-    int width, height;
-    double scale;
-  };
-  const View views[] = {{"video window 468x358, 100 %", 468, 358, 100.0},
-                        {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
+  const bench::ViewCase views[] = {{"video window 468x358, 100 %", 468, 358, 100.0},
+                                   {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
   wchar_t temp[MAX_PATH] = L"";
   ::GetTempPathW(MAX_PATH, temp);
   const std::wstring logPath = std::wstring(temp) + L"q7_latency_frames.log";
@@ -230,7 +216,7 @@ int main(int argc, char** argv) {
     wchar_t value[16];
     std::swprintf(value, 16, L"%g", fps);
     ::SetEnvironmentVariableW(L"Q7SIM_FPS", value);
-    for (const View& v : views) {
+    for (const bench::ViewCase& v : views) {
       ::DeleteFileW(logPath.c_str());
       AppState state;
       CCamera camera(state, [](const std::wstring&, const std::wstring&, UINT) {});
@@ -264,10 +250,10 @@ int main(int argc, char** argv) {
       display::RenderThread thread(state);
       thread.Start(window.get());
       camera.StartCapture();
-      Pump(1000);  // settle
+      bench::Pump(1000);  // settle
       PublicationWatcher published(state.frames);
       ScreenWatcher screen(screenCells);
-      Pump(static_cast<DWORD>(seconds * 1000));
+      bench::Pump(static_cast<DWORD>(seconds * 1000));
       screen.Stop();
       published.Stop();
       thread.Stop();
