@@ -85,22 +85,14 @@ class ScreenWatcher {
 
  private:
   void Run() {
-    const int w = box_.right - box_.left, h = box_.bottom - box_.top;
-    fw::ScopedWindowDc screen(nullptr);
-    fw::UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    fw::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    fw::ScopedSelectObject select(dc.get(), bitmap.get());
+    bench::ScreenArea screen(box_);
+    const int w = screen.Width();
     POINT local[16];
     for (int i = 0; i < 16; ++i) local[i] = {cells_[i].x - box_.left, cells_[i].y - box_.top};
     std::optional<unsigned> last;
     while (!stop_) {
-      ::BitBlt(dc.get(), 0, 0, w, h, screen.get(), box_.left, box_.top, SRCCOPY);
-      ::GdiFlush();
+      const std::uint32_t* pixels = screen.Read();
       const std::uint64_t now = PreciseFileTimeNow();
-      const auto* pixels = static_cast<const std::uint32_t*>(bits);
       const auto value =
           DecodeCounter(local, [&](POINT p) { return static_cast<int>((pixels[p.y * w + p.x] >> 8) & 0xFF); });
       // A value is taken when it follows the last one closely: a read that caught the screen

@@ -97,20 +97,12 @@ double DistinctPicturesPerSecond(HWND view, double seconds) {
   const bool small = (r.right - r.left) * (r.bottom - r.top) <= 640 * 480;
   const int w = (r.right - r.left) / (small ? 1 : 3), h = (r.bottom - r.top) / (small ? 1 : 3);
   const int x = r.left + (small ? 0 : w), y = r.top + (small ? 0 : h);
-  fw::ScopedWindowDc screen(nullptr);
-  fw::UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  fw::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  fw::ScopedSelectObject select(dc.get(), bitmap.get());
+  bench::ScreenArea screen({x, y, x + w, y + h});
   std::vector<std::uint32_t> last(static_cast<std::size_t>(w) * h);
   int changes = 0;
   const double end = Now() + seconds;
   while (Now() < end) {
-    ::BitBlt(dc.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY);
-    ::GdiFlush();
-    const auto* now = static_cast<const std::uint32_t*>(bits);
+    const std::uint32_t* now = screen.Read();
     if (!std::equal(last.begin(), last.end(), now)) {
       ++changes;
       std::copy(now, now + last.size(), last.begin());
