@@ -73,8 +73,10 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetTransparent(skin::kSkinKeyColor, TRUE);
   SetDrawMode(SKIN_DRAW_FIT);
   SetupButtons();
-  snapshots_ =
-      std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frameBuffer);
+  SnapshotController::Options snapshotOptions;
+  snapshotOptions.burnIn = [&state = state_] { return CurrentBurnIn(state); };
+  snapshots_ = std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary,
+                                                    state_.frameBuffer, std::move(snapshotOptions));
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
