@@ -119,8 +119,12 @@ int main() {
   // while nothing new comes: it draws once and then waits (screen_rate_bench measures it with
   // frames flowing).
   AppState state;
-  state.frameBuffer.Fit(2592, 1944, 24);
-  FillPattern(*state.frameBuffer.Current());
+  state.frames.Refit(2592, 1944);
+  {
+    auto block = state.frames.EmptyBlock();
+    FillPattern(*block);
+    state.frames.Publish(block, {1, 0});
+  }
   state.displayScale = views[0].wholeScale;
   constexpr DWORD kSampleMs = 3000;
   std::printf("\nRender thread CPU over %lu ms, 468 x 358 view, scale %.0f %%\n\n", kSampleMs, views[0].wholeScale);

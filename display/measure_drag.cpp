@@ -13,13 +13,10 @@ constexpr int kClickSlop = 2;
 ViewPlacement MeasureDragger::Placement(HWND view) const {
   RECT client{};
   ::GetClientRect(view, &client);
-  int width = 0, height = 0;
-  if (const auto block = state_.frameBuffer.Current()) {
-    width = block->Width();
-    height = block->Height();
-  }
-  return PlaceView(client.right - client.left, client.bottom - client.top, width, height, state_.displayScale.load(),
-                   {state_.panX.load(), state_.panY.load()}, SensorPlacementOf(state_.live));
+  const FrameSize picture = state_.frames.Size();
+  return PlaceView(client.right - client.left, client.bottom - client.top, picture.width, picture.height,
+                   state_.displayScale.load(), {state_.panX.load(), state_.panY.load()},
+                   SensorPlacementOf(state_.live));
 }
 
 PointD MeasureDragger::SensorPointAt(HWND view, POINT viewPoint) const {

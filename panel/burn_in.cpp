@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "framework/handles.h"
-#include "state/frame_buffer.h"
+#include "state/frame_block.h"
 
 std::wstring FormatTimeStamp(const SYSTEMTIME& t) {
   wchar_t text[32];

@@ -26,5 +26,5 @@ std::wstring FormatTimeStamp(const SYSTEMTIME& time);
 std::optional<BurnIn> CurrentBurnIn(const AppState& state);
 
 // Draws `burnIn` into a frame block (its header, then its 24-bit top-down rows, as
-// FrameBuffer::CopyBlock makes it). Returns why it could not, or nothing.
+// FrameExchange::CopyBlock makes it). Returns why it could not, or nothing.
 std::wstring BurnIntoFrame(std::vector<std::uint8_t>& frame, const BurnIn& burnIn);

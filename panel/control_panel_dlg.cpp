@@ -75,8 +75,8 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetupButtons();
   SnapshotController::Options snapshotOptions;
   snapshotOptions.burnIn = [&state = state_] { return CurrentBurnIn(state); };
-  snapshots_ = std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary,
-                                                    state_.frameBuffer, std::move(snapshotOptions));
+  snapshots_ = std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frames,
+                                                    std::move(snapshotOptions));
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);

@@ -32,7 +32,7 @@ std::wstring WindowText(HWND window) {
 
 }  // namespace
 
-SnapshotController::SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameBuffer& frames,
+SnapshotController::SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameExchange& frames,
                                        Options options)
     : panel_(panel),
       statusLine_(statusLine),

@@ -58,7 +58,7 @@ class SnapshotWorker {
   SnapshotWorker& operator=(const SnapshotWorker&) = delete;
 
   enum class Accepted { Yes, Full, Finishing };
-  // A frame copy (FrameBuffer::CopyBlock) to be written to `path`, replacing a file there,
+  // A frame copy (FrameExchange::CopyBlock) to be written to `path`, replacing a file there,
   // after `prepare` (when given) on this worker's thread.
   Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path, Prepare prepare = {});
   // Starts a series that takes its pictures from `frames`, each after `prepare` (when given);

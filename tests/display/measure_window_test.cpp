@@ -45,8 +45,8 @@ class MeasureWindowTest : public ::testing::Test {
     state_.monitorCount = 1;
     state_.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     state_.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    state_.frameBuffer.Fit(640, 480, 24);
-    display_test::PaintSolid(*state_.frameBuffer.Current(), RGB(60, 60, 60));
+    state_.frames.Refit(640, 480);
+    display_test::PublishSolid(state_.frames, RGB(60, 60, 60));
     state_.frameReady = 1;
     state_.displayScale = 100;
     ASSERT_TRUE(video_.Create(IDD_VIDEO_WINDOW));

@@ -70,9 +70,11 @@ class BurnInTest : public ::testing::Test {
     ::RegisterClassW(&windowClass);
     panel_.reset(::CreateWindowW(L"Q7BurnInTest", L"", WS_POPUP, 0, 0, 100, 40, nullptr, nullptr, nullptr, nullptr));
     status_ = ::CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 100, 20, panel_.get(), nullptr, nullptr, nullptr);
-    state_.frameBuffer.Fit(kWidth, kHeight, 24);
-    const auto block = state_.frameBuffer.Current();
+    state_.frames.Refit(kWidth, kHeight);
+    std::unique_ptr<FrameBlock> block = state_.frames.EmptyBlock();
+    ASSERT_TRUE(block);
     std::fill(block->Pixels(), block->Pixels() + block->PixelBytes(), kGrey);
+    ASSERT_TRUE(state_.frames.Publish(block, {1, 0}));
     // Everything the view could show is on; only the burn-in choice decides.
     state_.measuring.scaleBar = state_.measuring.grid = state_.measuring.crosshair = true;
     CalibrationSet set;
@@ -95,8 +97,7 @@ class BurnInTest : public ::testing::Test {
     options.askForSeries = [series] { return series; };
     options.tellUser = [this](const std::wstring& text) { told_.push_back(text); };
     options.burnIn = [this] { return CurrentBurnIn(state_); };
-    controller_ =
-        std::make_unique<SnapshotController>(panel_.get(), status_, library_.get(), state_.frameBuffer, options);
+    controller_ = std::make_unique<SnapshotController>(panel_.get(), status_, library_.get(), state_.frames, options);
   }
   SavedPicture Snapshot() {
     MakeController();
@@ -124,7 +125,7 @@ class BurnInTest : public ::testing::Test {
 };
 
 TEST_F(BurnInTest, OffTheBmpIsTheFrameByteForByte) {
-  const std::vector<std::uint8_t> frame = state_.frameBuffer.CopyBlock();
+  const std::vector<std::uint8_t> frame = state_.frames.CopyBlock();
   Snapshot();
   const auto header = BuildBmpFileHeader(static_cast<DWORD>(frame.size() - sizeof(BITMAPINFOHEADER)));
   std::vector<std::uint8_t> expected(header.begin(), header.end());
