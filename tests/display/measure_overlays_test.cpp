@@ -1,6 +1,6 @@
 // The measuring overlays as drawn, off-screen: where the scale bar, the crosshair, the grid
-// and a measured line land in the view at several zooms and pans, and that everything drawn
-// lies where the drawing said it drew (so only that needs to reach the screen).
+// and a measured line land at several zooms and pans, and that nothing is drawn outside what
+// the drawing reports (only that reaches the screen).
 #include "display/measure_overlays.h"
 
 #include <gtest/gtest.h>
@@ -12,44 +12,35 @@
 namespace {
 
 using display::MeasureOverlays;
-using display_test::Canvas;
-using display_test::kCh;
-using display_test::kCw;
-using display_test::kH;
-using display_test::kW;
+using namespace display_test;
 
-constexpr RECT kClient{0, 0, kCw, kCh};
 constexpr COLORREF kGrey = RGB(100, 100, 100);
 constexpr display::SensorPlacement kCentreMirrored{976, 732, true, false};  // 640 x 480 in the sensor's middle
 
 class MeasureOverlaysTest : public ::testing::Test {
  protected:
-  MeasureOverlaysTest() : frame_(kW, kH, 24) { display_test::PaintSolid(frame_, kGrey); }
+  MeasureOverlaysTest() : frame_(kW, kH, 24) { PaintSolid(frame_, kGrey); }
 
-  // The frame drawn with `overlays` at `scale` and `pan`; returns the placement drawn with.
   display::ViewPlacement Draw(const MeasureOverlays& overlays, double scale, display::PanOffset pan = {},
                               const display::LiveOverlays* live = nullptr) {
     display::DrawFrameOptions options;
     options.measure = &overlays;
     options.overlays = live;
     options.placement = kCentreMirrored;
-    const auto g = display::DrawFrame(canvas_.dc(), kClient, frame_, scale, pan, options);
+    const auto g = display::DrawFrame(canvas_.dc(), {0, 0, kCw, kCh}, frame_, scale, pan, options);
     EXPECT_TRUE(g);
     return {*g, kCw, kCh, kW, kH, kCentreMirrored};
   }
-
-  // The longest run of exact `colour` in a row of the lower half: its row, first column and length.
+  // The longest run of the scale bar's white in a row of the lower half: its row, end and length.
   struct Run {
-    int row = -1, left = 0, length = 0;
+    int row = -1, end = 0, length = 0;
   };
-  Run LongestRun(COLORREF colour) const {
+  Run Bar() const {
     Run best;
     for (int y = kCh / 2; y < kCh; ++y)
-      for (int x = 0; x < kCw;) {
-        int end = x;
-        while (end < kCw && canvas_.At(end, y) == colour) ++end;
-        if (end - x > best.length) best = {y, x, end - x};
-        x = end + 1;
+      for (int x = 0, run = 0; x < kCw; ++x) {
+        run = canvas_.At(x, y) == display::kScaleBarColour ? run + 1 : 0;
+        if (run > best.length) best = {y, x + 1, run};
       }
     return best;
   }
@@ -58,43 +49,28 @@ class MeasureOverlaysTest : public ::testing::Test {
   Canvas canvas_{kCw, kCh};
 };
 
-TEST_F(MeasureOverlaysTest, TheScaleBarSitsBottomRightAsLongAsItsLabelSaysAtEveryZoom) {
+TEST_F(MeasureOverlaysTest, TheScaleBarSitsBottomRightAsLongAsItsLabelSaysAboveTheInformationLine) {
   MeasureOverlays overlays;
   overlays.scaleBar = true;
   overlays.micronsPerPixel = 0.5;
-  for (const double scale : {10.0, 50.0, 100.0, 130.0, 300.0}) {
-    const auto placement = Draw(overlays, scale);
-    const double perPixel = display::ViewPixelsPerPixel(placement);
-    const auto bar = display::ChooseScaleBar(kCw, perPixel, 0.5);
-    ASSERT_TRUE(bar);
-    const Run run = LongestRun(display::kScaleBarColour);
-    // Its label's length in view pixels, within one pixel; no longer than a quarter of the view.
-    EXPECT_NEAR(run.length, bar->length / 0.5 * perPixel, 1.0) << scale;
-    EXPECT_LE(run.length, kCw / 4 + 1) << scale;
-    EXPECT_EQ(run.left + run.length, kCw - 8) << scale;
-    EXPECT_GE(run.row, kCh - 8 - 5) << scale;
-  }
-}
-
-TEST_F(MeasureOverlaysTest, TheScaleBarStaysAboveTheInformationLine) {
-  MeasureOverlays overlays;
-  overlays.scaleBar = true;  // no calibration: a bar of sensor pixels
+  // 130 %: a quarter of the view is 45 µm, so the bar is 20 µm, 52 view pixels.
+  const double perPixel = display::ViewPixelsPerPixel(Draw(overlays, 130));
+  EXPECT_EQ(display::ChooseScaleBar(kCw, perPixel, 0.5)->label, L"20 \u00B5m");
+  const Run bar = Bar();
+  EXPECT_EQ(bar.length, 52);
+  EXPECT_EQ(bar.end, kCw - 8);
+  EXPECT_GE(bar.row, kCh - 8 - 5);
   display::LiveOverlays live;
   live.infoLine = L"Shown 15.0 fps";
-  Draw(overlays, 100, {}, &live);
-  const Run run = LongestRun(display::kScaleBarColour);
-  ASSERT_GT(run.length, 0);
-  EXPECT_LT(run.row, kCh - display::kInfoLineHeight - 8);
-  EXPECT_EQ(run.length, display::ChooseScaleBar(kCw, 1.0, std::nullopt)->pixels);
+  Draw(overlays, 130, {}, &live);
+  EXPECT_LT(Bar().row, kCh - display::kInfoLineHeight - 8);
 }
 
 TEST_F(MeasureOverlaysTest, CrosshairAndGridPassThroughThePictureCentreOneBarLengthApart) {
   MeasureOverlays overlays;
-  overlays.crosshair = true;
-  overlays.grid = true;
+  overlays.crosshair = overlays.grid = true;
   overlays.micronsPerPixel = 0.5;
-  // 100 %, pan (0, 0): the picture's centre (320, 240) is view (320, 118); the bar is 50 µm,
-  // 100 view pixels, and so is a grid cell.
+  // 100 %: the picture's centre is view (320, 118); the bar is 50 µm, 100 pixels, and so is a cell.
   Draw(overlays, 100);
   EXPECT_EQ(canvas_.At(320, 300), display::kCrosshairColour);
   EXPECT_EQ(canvas_.At(100, 118), display::kCrosshairColour);
@@ -103,52 +79,43 @@ TEST_F(MeasureOverlaysTest, CrosshairAndGridPassThroughThePictureCentreOneBarLen
     EXPECT_EQ(canvas_.At(x + 1, 150), kGrey) << x;
   }
   EXPECT_EQ(canvas_.At(60, 218), display::kGridColour);
-  EXPECT_EQ(canvas_.At(60, 318), display::kGridColour);
   EXPECT_EQ(canvas_.At(60, 217), kGrey);
 }
 
 TEST_F(MeasureOverlaysTest, AMeasuredLineStaysOnTheSensorWhenTheViewZoomsAndPans) {
   MeasureOverlays overlays;
-  // Picture (380, 250) to (320, 330), mirrored across onto the sensor: in view in every case.
-  const SensorLine line{{1236, 982}, {1296, 1062}};
-  overlays.lines = {line};
+  overlays.lines = {{{1236, 982}, {1296, 1062}}};  // picture (380, 250) to (320, 330): in view each time
   for (const auto& [scale, pan] :
-       {std::pair{100.0, display::PanOffset{0, 0}}, std::pair{200.0, display::PanOffset{150, 60}},
-        std::pair{50.0, display::PanOffset{0, 0}}, std::pair{300.0, display::PanOffset{80, 40}}}) {
+       {std::pair{100.0, display::PanOffset{}}, std::pair{200.0, display::PanOffset{150, 60}},
+        std::pair{50.0, display::PanOffset{}}, std::pair{300.0, display::PanOffset{80, 40}}}) {
     canvas_.Fill(RGB(0, 0, 0));
-    const auto placement = Draw(overlays, scale, pan);
-    const PointD a = display::SensorToView(placement, line.from), b = display::SensorToView(placement, line.to);
-    ASSERT_TRUE(a.x >= 0 && b.x < kCw && a.y >= 0 && b.y < kCh) << scale;  // the cases keep it in view
-    const PointD middle{(a.x + b.x) / 2, (a.y + b.y) / 2};
-    const int x = static_cast<int>(middle.x), y = static_cast<int>(middle.y);
+    const auto view = Draw(overlays, scale, pan);
+    const PointD a = display::SensorToView(view, overlays.lines[0].from);
+    const PointD b = display::SensorToView(view, overlays.lines[0].to);
+    const int x = static_cast<int>((a.x + b.x) / 2), y = static_cast<int>((a.y + b.y) / 2);
     EXPECT_GT(canvas_.Count({x - 1, y - 1, x + 2, y + 2}, display::kMeasureColour, 0), 0) << scale;
-    // Nothing of it ten pixels across the line, away from its ends and its label.
-    EXPECT_EQ(canvas_.Count({x + 7, y + 5, x + 10, y + 8}, display::kMeasureColour, 0), 0) << scale;
+    EXPECT_EQ(canvas_.Count({x + 7, y + 5, x + 10, y + 8}, display::kMeasureColour, 0), 0) << scale;  // 10 px across
   }
 }
 
-TEST_F(MeasureOverlaysTest, EverythingDrawnLiesWhereTheDrawingSaidItDrew) {
+TEST_F(MeasureOverlaysTest, NothingIsDrawnOutsideWhatTheDrawingReports) {
   MeasureOverlays overlays;
   overlays.scaleBar = overlays.crosshair = overlays.grid = true;
   overlays.micronsPerPixel = 2.2;
   overlays.lines = {{{1000, 800}, {1400, 1100}}, {{1500, 740}, {1600, 740}}};
   overlays.timeStamp = L"2026-12-08 14:03:22";
-  const display::ViewPlacement placement =
-      display::PlaceView(kCw, kCh, kW, kH, 70.0, {0, 0}, display::SensorPlacement{976, 732, false, true});
+  const auto view = display::PlaceView(kCw, kCh, kW, kH, 70.0, {}, display::SensorPlacement{976, 732, false, true});
   canvas_.Fill(kGrey);
   std::vector<RECT> drawn;
-  display::DrawMeasureMarks(canvas_.dc(), placement, overlays, {}, drawn);
-  display::DrawScaleBar(canvas_.dc(), placement, overlays, {}, kCh, drawn);
-  ASSERT_FALSE(drawn.empty());
+  display::DrawMeasureMarks(canvas_.dc(), view, overlays, {}, drawn);
+  display::DrawScaleBar(canvas_.dc(), view, overlays, {}, kCh, drawn);
   int changed = 0, outside = 0;
   for (int y = 0; y < kCh; ++y)
     for (int x = 0; x < kCw; ++x) {
       if (canvas_.At(x, y) == kGrey) continue;
       ++changed;
-      bool inside = false;
       const POINT p{x, y};
-      for (const RECT& r : drawn) inside = inside || ::PtInRect(&r, p);
-      outside += inside ? 0 : 1;
+      outside += std::none_of(drawn.begin(), drawn.end(), [&](const RECT& r) { return ::PtInRect(&r, p); });
     }
   EXPECT_GT(changed, 1000);
   EXPECT_EQ(outside, 0);
