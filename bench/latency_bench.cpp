@@ -85,22 +85,14 @@ class ScreenWatcher {
 
  private:
   void Run() {
-    const int w = box_.right - box_.left, h = box_.bottom - box_.top;
-    fw::ScopedWindowDc screen(nullptr);
-    fw::UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    fw::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    fw::ScopedSelectObject select(dc.get(), bitmap.get());
+    bench::ScreenArea screen(box_);
+    const int w = screen.Width();
     POINT local[16];
     for (int i = 0; i < 16; ++i) local[i] = {cells_[i].x - box_.left, cells_[i].y - box_.top};
     std::optional<unsigned> last;
     while (!stop_) {
-      ::BitBlt(dc.get(), 0, 0, w, h, screen.get(), box_.left, box_.top, SRCCOPY);
-      ::GdiFlush();
+      const std::uint32_t* pixels = screen.Read();
       const std::uint64_t now = PreciseFileTimeNow();
-      const auto* pixels = static_cast<const std::uint32_t*>(bits);
       const auto value =
           DecodeCounter(local, [&](POINT p) { return static_cast<int>((pixels[p.y * w + p.x] >> 8) & 0xFF); });
       // A value is taken when it follows the last one closely: a read that caught the screen
@@ -196,26 +188,12 @@ Summary Summarise(std::vector<double> v) {
   return s;
 }
 
-void Pump(DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 10.0;
-  struct View {
-    const char* name;
-    int width, height;
-    double scale;
-  };
-  const View views[] = {{"video window 468x358, 100 %", 468, 358, 100.0},
-                        {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
+  const bench::ViewCase views[] = {{"video window 468x358, 100 %", 468, 358, 100.0},
+                                   {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
   wchar_t temp[MAX_PATH] = L"";
   ::GetTempPathW(MAX_PATH, temp);
   const std::wstring logPath = std::wstring(temp) + L"q7_latency_frames.log";
@@ -230,7 +208,7 @@ int main(int argc, char** argv) {
     wchar_t value[16];
     std::swprintf(value, 16, L"%g", fps);
     ::SetEnvironmentVariableW(L"Q7SIM_FPS", value);
-    for (const View& v : views) {
+    for (const bench::ViewCase& v : views) {
       ::DeleteFileW(logPath.c_str());
       AppState state;
       CCamera camera(state, [](const std::wstring&, const std::wstring&, UINT) {});
@@ -264,10 +242,10 @@ int main(int argc, char** argv) {
       display::RenderThread thread(state);
       thread.Start(window.get());
       camera.StartCapture();
-      Pump(1000);  // settle
+      bench::Pump(1000);  // settle
       PublicationWatcher published(state.frames);
       ScreenWatcher screen(screenCells);
-      Pump(static_cast<DWORD>(seconds * 1000));
+      bench::Pump(static_cast<DWORD>(seconds * 1000));
       screen.Stop();
       published.Stop();
       thread.Stop();

@@ -88,15 +88,6 @@ double DrawFrameMs(HDC windowDc, int width, int height, const FrameBlock& block,
   return bench::MedianMs(runs, [&] { renderer.Draw(windowDc, client, block, scale, {0, 0}, options); });
 }
 
-void PumpFor(DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 }  // namespace
 
 int main() {
@@ -171,11 +162,11 @@ int main() {
   for (const int ready : {1, 0}) {
     state.frameReady = ready;
     const HANDLE h = thread.Start(views[0].wnd.get());
-    PumpFor(300);  // settle
+    bench::Pump(300);  // settle
     const bench::CpuSample a = bench::SampleCpu(h);
     const auto frames0 = thread.FramesDrawn();
     const auto t0 = Clock::now();
-    PumpFor(kSampleMs);
+    bench::Pump(kSampleMs);
     const bench::CpuSample b = bench::SampleCpu(h);
     const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
     const double fps = static_cast<double>(thread.FramesDrawn() - frames0) / wall;

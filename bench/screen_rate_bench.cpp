@@ -37,16 +37,6 @@ double Now() {
   return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-void Pump(DWORD ms) {
-  const double end = Now() + ms / 1000.0;
-  while (Now() < end) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    // Sleeps until a message comes (or 10 ms): the bench's own waiting must not cost CPU.
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 // The loop the program had: a whole HALFTONE frame whenever the flag is up, 2 ms apart.
 class OldRenderLoop {
  public:
@@ -109,20 +99,12 @@ double DistinctPicturesPerSecond(HWND view, double seconds) {
   const bool small = (r.right - r.left) * (r.bottom - r.top) <= 640 * 480;
   const int w = (r.right - r.left) / (small ? 1 : 3), h = (r.bottom - r.top) / (small ? 1 : 3);
   const int x = r.left + (small ? 0 : w), y = r.top + (small ? 0 : h);
-  fw::ScopedWindowDc screen(nullptr);
-  fw::UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  fw::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  fw::ScopedSelectObject select(dc.get(), bitmap.get());
+  bench::ScreenArea screen({x, y, x + w, y + h});
   std::vector<std::uint32_t> last(static_cast<std::size_t>(w) * h);
   int changes = 0;
   const double end = Now() + seconds;
   while (Now() < end) {
-    ::BitBlt(dc.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY);
-    ::GdiFlush();
-    const auto* now = static_cast<const std::uint32_t*>(bits);
+    const std::uint32_t* now = screen.Read();
     if (!std::equal(last.begin(), last.end(), now)) {
       ++changes;
       std::copy(now, now + last.size(), last.begin());
@@ -141,12 +123,12 @@ struct Drawer {
 // With `countPictures`, a second pass of `seconds` counts the distinct pictures on the screen.
 Measured Measure(AppState& state, HWND view, double seconds, const Drawer& drawer, bool countPictures = true) {
   Measured m;
-  Pump(500);  // settle
+  bench::Pump(500);  // settle
   const double t0 = Now();
   const bench::CpuSample cpu0 = bench::SampleCpu(drawer.thread);
   const auto frames0 = state.frames.NewestNumber();
   const auto draws0 = drawer.drawn();
-  Pump(static_cast<DWORD>(seconds * 1000));
+  bench::Pump(static_cast<DWORD>(seconds * 1000));
   const double elapsed = Now() - t0;
   const bench::CpuSample cpu = bench::SampleCpu(drawer.thread);
   m.cpuPercent = 100.0 * (cpu.process - cpu0.process) / elapsed;
@@ -202,15 +184,10 @@ void PrintRow(const char* view, double fps, const char* loop, const Measured& m)
 
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 4.0;
-  struct View {
-    const char* name;
-    int width, height;
-    double scale;
-  };
-  const View views[] = {{"video window 468x358, 10 %", 468, 358, 10.0},
-                        {"video window 468x358, 100 %", 468, 358, 100.0},
-                        {"video window 468x358, 300 %", 468, 358, 300.0},
-                        {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
+  const bench::ViewCase views[] = {{"video window 468x358, 10 %", 468, 358, 10.0},
+                                   {"video window 468x358, 100 %", 468, 358, 100.0},
+                                   {"video window 468x358, 300 %", 468, 358, 300.0},
+                                   {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
   std::printf(
       "| view | camera fps set | loop | camera frames/s | draws/s | distinct pictures on screen/s | drawing thread "
       "CPU %% | process CPU %% |\n");
@@ -237,13 +214,13 @@ int main(int argc, char** argv) {
         const Measured m = Measure(state, window.get(), seconds, Drawer{}, false);
         PrintRow("no view (camera and capture only)", fps, old ? "none, as it was" : "none", m);
       }
-      for (const View& v : views) {
+      for (const bench::ViewCase& v : views) {
         fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
         state.displayScale = v.scale;
         const display::PanOffset pan = CentredOnFrameCounter(camera.CurrentRecord(), v.width, v.height, v.scale);
         state.panX = pan.x;
         state.panY = pan.y;
-        Pump(300);
+        bench::Pump(300);
         if (old) {
           OldRenderLoop loop(state, window.get());
           const Drawer drawer{[&] { return loop.Drawn(); }, loop.Thread()};

@@ -133,8 +133,8 @@ void SnapshotController::OnCaptureSeries() {
   const std::optional<SeriesChoices> choices = options_.askForSeries();
   if (!choices) return;
   const SeriesPlan plan = PlanSeries(*choices);
-  // The worker copies each picture at its time, under the frame lock like a snapshot, and
-  // burns in what is measured then.
+  // The worker copies each picture at its time, through a lease like a snapshot, and burns
+  // in what is measured then.
   SnapshotWorker::Prepare burnIn;
   if (options_.burnIn) {
     burnIn = [source = options_.burnIn](std::vector<std::uint8_t>& frame) {
