@@ -7,6 +7,7 @@
 #include "display/q7_fullview.h"
 #include "panel/control_panel_dlg.h"
 #include "resources/resource_ids.h"
+#include "state/calibration_store.h"
 
 CViewerApp::CViewerApp() noexcept : CWinApp(nullptr), cameraNotices_(WM_CAMERA_NOTICE) {}
 
@@ -46,11 +47,14 @@ bool CViewerApp::StartUp() {
 
   m_state.displayScale = 100.0;
   LoadLiveViewChoices(m_state.live);
+  LoadMeasureSwitches(m_state.measuring);
+  startNotice_ = LoadCalibrations(m_state.measuring.calibrations);
   return true;
 }
 
 void CViewerApp::RunControlPanel() {
   CControlPanelDlg panel(m_state, *camera_, *videoWindow_, *fullView_, &cameraNotices_);
+  panel.TellWhenShown(std::move(startNotice_));
   m_pMainWnd = &panel;
   panel.DoModal();
   m_pMainWnd = nullptr;

@@ -3,7 +3,9 @@
 // drawing loop (the sensor copying whole frames, a HALFTONE stretch whenever the frame-ready
 // flag is up, 2 ms pauses) and as it is (the sensor drawing only what moves, our scaler once
 // per new frame or change, woken by the redraw signal), and as it is with every
-// live-information view on. Both run on the frame exchange of today.
+// live-information view on, and with every overlay on (the live views and the measuring
+// overlays: grid, crosshair, calibrated scale bar, eight measured lines). Both run on the
+// frame exchange of today.
 //
 //   screen_rate_bench [seconds per measurement, default 4]
 //
@@ -149,6 +151,26 @@ display::PanOffset CentredOnFrameCounter(const PropertyRecord& record, int width
   return {x - visibleWidth / 2, kSensorHeight - y - visibleHeight / 2};  // pan Y counts up from the bottom
 }
 
+// The measuring overlays on, calibrated, with eight lines measured around the chart's middle;
+// or all off and no lines. Set directly: the bench stores no choice of the user's.
+void SwitchMeasuringOverlays(AppState& state, bool on) {
+  Measuring& m = state.measuring;
+  m.scaleBar = m.crosshair = m.grid = on;
+  CalibrationSet set;
+  if (on) {
+    set.items = {{L"10x", 2.2}};
+    set.inUse = L"10x";
+  }
+  m.calibrations.Set(set);
+  m.measurements.Clear();
+  for (int i = 0; on && i < 8; ++i) {
+    m.measurements.Begin({1000.0 + 40 * i, 800.0});
+    m.measurements.Extend({1200.0 + 40 * i, 1150.0 - 20 * i});
+    m.measurements.Finish(true);
+  }
+  state.redraw.Notify();
+}
+
 // One row of the table.
 void PrintRow(const char* view, double fps, const char* loop, const Measured& m) {
   char distinct[16] = "-", renderCpu[16] = "-";
@@ -211,6 +233,9 @@ int main(int argc, char** argv) {
         // The same with the information line, the histogram and the focus aid on.
         state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = true;
         PrintRow(v.name, fps, "new, live views on", Measure(state, window.get(), seconds, drawer));
+        SwitchMeasuringOverlays(state, true);
+        PrintRow(v.name, fps, "new, every overlay on", Measure(state, window.get(), seconds, drawer));
+        SwitchMeasuringOverlays(state, false);
         state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = false;
         thread.Stop();
       }

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "display/overlay_text.h"
 #include "display/picture_scaler.h"
 
 namespace display {
@@ -18,29 +19,15 @@ void StretchPicture(HDC dc, int width, int height, const FrameBlock& block, cons
   if (previousMode) ::SetStretchBltMode(dc, previousMode);
 }
 
-// Text in the caption's colours, over a shadow one pixel down and right; returns where it went.
-RECT ShadowedText(HDC dc, int x, int y, const wchar_t* text, int length) {
-  ::SetBkMode(dc, TRANSPARENT);
-  for (const auto& [offset, colour] : {std::pair{1, RGB(0, 0, 0)}, std::pair{0, kCaptionColour}}) {
-    ::SetTextColor(dc, colour);
-    ::TextOutW(dc, x + offset, y + offset, text, length);
-  }
-  SIZE size{};
-  ::GetTextExtentPoint32W(dc, text, length, &size);
-  return {x, y, x + size.cx + 1, y + size.cy + 1};
-}
-
 RECT DrawCaption(HDC dc, double scalePercent) {
-  const std::wstring text = FormatScaleCaption(scalePercent);
-  return ShadowedText(dc, 2, 1, text.c_str(), static_cast<int>(text.size()));
+  return DrawShadowedText(dc, 2, 1, FormatScaleCaption(scalePercent), kCaptionColour);
 }
 
 // The information line at the foot of the picture while the camera is away.
 RECT DrawNoSignal(HDC dc, int viewHeight) {
-  static constexpr wchar_t kText[] = L"No signal";
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
-  return ShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, kText, static_cast<int>(std::size(kText) - 1));
+  return DrawShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, L"No signal", kCaptionColour);
 }
 
 }  // namespace
@@ -118,8 +105,13 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
     ::PatBlt(back, 0, 0, width, height, BLACKNESS);
     StretchPicture(back, width, height, block, g, options);
   }
+  const ViewPlacement placement{g, width, height, imageWidth, imageHeight, options.placement};
+  if (options.measure) DrawMeasureMarks(back, placement, *options.measure, MeasureStyle{}, frame.overlays);
   frame.overlays.push_back(DrawCaption(back, scalePercent));
-  if (options.overlays) DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_, frame.overlays);
+  int floor = height;
+  if (options.overlays)
+    floor = DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_, frame.overlays);
+  if (options.measure) DrawScaleBar(back, placement, *options.measure, MeasureStyle{}, floor, frame.overlays);
   if (options.noSignal) frame.overlays.push_back(DrawNoSignal(back, height));
   frame.overlays.push_back(DrawNavigator(width, navigator));
   Present(targetDc, std::move(frame));

@@ -11,6 +11,7 @@
 
 #include "display/dib_surface.h"
 #include "display/live_overlays.h"
+#include "display/measure_overlays.h"
 #include "display/present_area.h"
 #include "display/render_geometry.h"
 #include "display/scale_plan.h"
@@ -25,6 +26,11 @@ struct DrawFrameOptions {
   int stretchMode = 0;
   // Drawn after the caption; null draws none.
   const LiveOverlays* overlays = nullptr;
+  // Grid, crosshair and measured lines under the caption, the scale bar above the live views;
+  // null draws none.
+  const MeasureOverlays* measure = nullptr;
+  // How the picture lies on the sensor, for the measured lines.
+  SensorPlacement placement;
   // The camera is away: the picture is the last one, and says "No signal".
   bool noSignal = false;
 };

@@ -67,13 +67,14 @@ LiveOverlays LiveStatistics::Prepare(const FrameExchange::Lease& frame, int view
     values.exposureUs = live.exposureUs.load();
     values.gainDb = live.gainDb.load();
     values.reconnects = state_.reconnects.load();
+    values.calibration = state_.measuring.calibrations.InUse();
     if (pointer) {
       if (const auto pixel = ViewToPicture(g, viewWidth, viewHeight, block.Width(), block.Height(), *pointer)) {
         const std::optional<PixelColour> colour = ColourAt(PictureOf(block), *pixel);
-        const SensorPlacement placement{live.aoiX.load(), live.aoiY.load(), live.flipHorizontal.load(),
-                                        live.flipVertical.load()};
-        if (colour)
-          values.pointer = PointerProbe{PictureToSensor(*pixel, block.Width(), block.Height(), placement), *colour};
+        if (colour) {
+          const POINT sensor = PictureToSensor(*pixel, block.Width(), block.Height(), SensorPlacementOf(live));
+          values.pointer = PointerProbe{sensor, *colour};
+        }
       }
     }
     overlays.infoLine = FormatInfoLine(values);

@@ -85,6 +85,13 @@ RenderThread::Inputs RenderThread::CurrentInputs() const {
   if (now.infoLine) now.pointer = PointerOverView();
   now.hint = CurrentHint();
   now.noSignal = state_.noSignal.load();
+  const Measuring& measuring = state_.measuring;
+  now.scaleBar = measuring.scaleBar.load();
+  now.crosshair = measuring.crosshair.load();
+  now.grid = measuring.grid.load();
+  now.measurements = measuring.measurements.Generation();
+  now.calibrations = measuring.calibrations.Generation();
+  now.placement = SensorPlacementOf(state_.live);
   return now;
 }
 
@@ -184,6 +191,9 @@ std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& rend
   overlays.hint = in.hint;
   if (!overlays.Empty()) options.overlays = &overlays;
   options.noSignal = in.noSignal;
+  const MeasureOverlays measure = MeasureOverlaysOf(state_.measuring);
+  if (!measure.Empty()) options.measure = &measure;
+  options.placement = in.placement;
   const auto g = renderer.Draw(dc, in.client, block, in.scale, in.pan, options);
   if (g) {
     WriteBack(state_.panX, in.pan.x, g->panX);

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "display/picture_point.h"
 #include "display/render_geometry.h"
 #include "framework/handles.h"
 #include "state/app_state.h"
@@ -74,13 +75,19 @@ class RenderThread {
     std::optional<POINT> pointer;
     std::wstring hint;  // shown while due
     bool noSignal = false;
+    // The measuring overlays that are on, the lines and calibrations as they were, and where
+    // the picture lies on the sensor (the lines are drawn from there).
+    bool scaleBar = false, crosshair = false, grid = false;
+    std::uint64_t measurements = 0, calibrations = 0;  // generations
+    SensorPlacement placement;
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
                                (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
       return bufferGeneration == o.bufferGeneration && frameNumber == o.frameNumber && scale == o.scale &&
              pan == o.pan && ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
              focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint &&
-             noSignal == o.noSignal;
+             noSignal == o.noSignal && scaleBar == o.scaleBar && crosshair == o.crosshair && grid == o.grid &&
+             measurements == o.measurements && calibrations == o.calibrations && placement == o.placement;
     }
   };
 

@@ -1,6 +1,7 @@
 #include "panel/control_panel_dlg.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "camera/camera.h"
 #include "display/floater_dlg.h"
@@ -12,6 +13,7 @@
 #include "framework/notice_board.h"
 #include "framework/win_app.h"
 #include "panel/about_dlg.h"
+#include "panel/calibration_dlg.h"
 #include "panel/property_dlg.h"
 #include "resources/resource_ids.h"
 #include "skin/skin_key.h"
@@ -71,7 +73,10 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetTransparent(skin::kSkinKeyColor, TRUE);
   SetDrawMode(SKIN_DRAW_FIT);
   SetupButtons();
-  snapshots_ = std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frames);
+  SnapshotController::Options snapshotOptions;
+  snapshotOptions.burnIn = [&state = state_] { return CurrentBurnIn(state); };
+  snapshots_ = std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frames,
+                                                    std::move(snapshotOptions));
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
@@ -81,6 +86,7 @@ BOOL CControlPanelDlg::OnInitDialog() {
 
   initThread_.reset(::CreateThread(nullptr, 0, &CControlPanelDlg::InitializationThread, this, 0, nullptr));
   if (!initThread_) OnCameraOpened(false);
+  if (!startNotice_.empty()) PostMessage(WM_START_NOTICE);
   return TRUE;
 }
 
@@ -215,10 +221,12 @@ void CControlPanelDlg::OnInformation() {
   about.DoModal();
 }
 
-void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this); }
+void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this, &state_.measuring.calibrations); }
 
 std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
   std::vector<MenuItem> items = LiveViewMenuItems(state_.live, state_.resourceLibrary);
+  const std::vector<MenuItem> measuring = MeasureMenuItems(state_.measuring, state_.resourceLibrary);
+  items.insert(items.end(), measuring.begin(), measuring.end());
   const bool playing = ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE;
   if (snapshots_) snapshots_->AddMenuItems(items, playing);
   return items;
@@ -234,11 +242,26 @@ void CControlPanelDlg::OnContextMenu(HWND target, POINT screenPoint) {
 }
 
 bool CControlPanelDlg::OnMenuCommand(UINT id) {
-  LiveView view;
-  if (!LiveViewOfCommand(id, view)) return snapshots_ && snapshots_->OnMenuCommand(id);
-  ToggleLiveView(state_.live, view);
-  state_.redraw.Notify();
-  return true;
+  if (LiveView view; LiveViewOfCommand(id, view)) {
+    ToggleLiveView(state_.live, view);
+    state_.redraw.Notify();
+    return true;
+  }
+  if (const auto which = MeasureSwitchOfCommand(id)) {
+    ToggleMeasureSwitch(state_.measuring, *which);
+    state_.redraw.Notify();
+    return true;
+  }
+  if (id == kMenuCalibration) {
+    ShowCalibrationDialog(state_, this);
+    return true;
+  }
+  return snapshots_ && snapshots_->OnMenuCommand(id);
+}
+
+void CControlPanelDlg::OnStartNotice() {
+  const std::wstring text = std::exchange(startNotice_, std::wstring());
+  if (!text.empty()) ::MessageBoxW(m_hWnd, text.c_str(), AfxProgramName().c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CControlPanelDlg::OnOK() {
@@ -382,6 +405,7 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PANEL_STATUS: ShowStatus(static_cast<UINT>(wp)); return 0;
     case WM_CAMERA_OPENED: OnCameraOpened(wp != 0); return 0;
     case WM_CAMERA_LINK: OnCameraLink(static_cast<CameraLinkEvent>(wp)); return 0;
+    case WM_START_NOTICE: OnStartNotice(); return 0;
     case WM_CAMERA_NOTICE:
       if (notices_) notices_->ShowQueued();
       return 0;

@@ -47,6 +47,9 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   // What the right-click menu offers now.
   std::vector<MenuItem> ContextMenuItems() const;
 
+  // A message to show once the panel is on the screen (something found wrong at start-up).
+  void TellWhenShown(std::wstring text) { startNotice_ = std::move(text); }
+
   // For tests: the status line's text and whether a hand-off thread exists.
   std::wstring StatusText() const;
   bool HasHandOffThread() const noexcept;
@@ -67,6 +70,8 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   static constexpr UINT WM_CAMERA_OPENED = WM_APP + 2;  // wParam: 1 when the camera is ready
   // Posted by the camera's link watcher; wParam: a CameraLinkEvent.
   static constexpr UINT WM_CAMERA_LINK = WM_APP + 4;
+  // Posted by the initialisation to itself: shows the start-up notice over the shown panel.
+  static constexpr UINT WM_START_NOTICE = WM_APP + 5;
 
   void OnPlay();
   void OnStop();
@@ -88,6 +93,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   LRESULT OnRefitFrameBuffer();
   void OnCameraOpened(bool ready);
   void OnCameraLink(CameraLinkEvent event);
+  void OnStartNotice();
 
   void SetupButtons();
   CHoverButton& Button(int controlId);
@@ -115,4 +121,5 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   fw::UniqueBrush statusBrush_;
   fw::UniqueBrush faceBrush_;
   std::unique_ptr<SnapshotController> snapshots_;  // from OnInitDialog on
+  std::wstring startNotice_;                       // shown once, then emptied
 };

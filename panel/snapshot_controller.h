@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "panel/burn_in.h"
 #include "panel/context_menu.h"
 #include "panel/series_choices.h"
 #include "panel/snapshot_worker.h"
@@ -33,6 +34,10 @@ class SnapshotController {
     std::function<void(const std::wstring&)> tellUser;
     // How a snapshot is written; the default is the worker's.
     SnapshotWorker::SaveFunction save;
+    // What a picture copied now has burned into it (nothing while the user's choice is off);
+    // asked on the user-interface thread for a snapshot, on the worker's for each picture of
+    // a series. None: pictures are saved as they are.
+    std::function<std::optional<BurnIn>()> burnIn;
   };
 
   // `panel` receives the worker's messages (hand them to OnMessage) and the held close
@@ -63,6 +68,8 @@ class SnapshotController {
 
  private:
   void OnCaptureSeries();
+  // The burn-in of a snapshot copied now, done later on the worker's thread.
+  SnapshotWorker::Prepare BurnInOfNow() const;
   void OnReports();
   void OnReport(const SnapshotReport& report);
   void OnProgress(int percent);

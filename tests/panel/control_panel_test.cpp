@@ -224,4 +224,24 @@ TEST_F(ControlPanel, ContextMenuSwitchesTheLiveViewsAndStoresTheChoice) {
   EXPECT_FALSE(panel_->ContextMenuItems()[1].checked);
 }
 
+// The measuring overlays follow, with their keys, "Calibration…" and the burn-in.
+TEST_F(ControlPanel, ContextMenuSwitchesTheMeasuringOverlaysAndStoresTheChoice) {
+  OpenPanel();
+  const auto find = [&](UINT command) {
+    for (const MenuItem& item : panel_->ContextMenuItems())
+      if (item.commandId == command) return item;
+    return MenuItem{};
+  };
+  EXPECT_EQ(find(kMenuGrid).text, L"Grid\tG");
+  EXPECT_EQ(find(kMenuCalibration).text, L"Calibration\u2026");
+  EXPECT_FALSE(find(kMenuBurnIn).checked);
+  panel_->SendMessage(WM_COMMAND, MAKEWPARAM(kMenuGrid, 0), 0);
+  panel_->SendMessage(WM_COMMAND, MAKEWPARAM(kMenuBurnIn, 0), 0);
+  EXPECT_TRUE(find(kMenuGrid).checked && find(kMenuBurnIn).checked);
+  Measuring reloaded;
+  LoadMeasureSwitches(reloaded);
+  EXPECT_TRUE(reloaded.grid && reloaded.burnIn);
+  EXPECT_FALSE(reloaded.scaleBar);
+}
+
 }  // namespace

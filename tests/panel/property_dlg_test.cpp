@@ -26,6 +26,7 @@
 #include "camera/settings_file.h"
 #include "framework/win_app.h"
 #include "resources/resource_ids.h"
+#include "state/calibration_store.h"
 #include "tests/support/private_registry.h"
 #include "tests/support/program_driver.h"
 #include "tests/support/settings_records.h"
@@ -95,7 +96,7 @@ class PropertyDialog : public ::testing::Test {
 
   // The dialog as a modeless window, shown, on the camera's current record.
   void OpenDialog() {
-    dialog_ = std::make_unique<CPropDlg>(*camera_);
+    dialog_ = std::make_unique<CPropDlg>(*camera_, nullptr, &calibrations_);
     ASSERT_TRUE(dialog_->Create(IDD_PROPERTIES));
     dialog_->ShowWindow(SW_SHOW);
   }
@@ -153,6 +154,7 @@ class PropertyDialog : public ::testing::Test {
   testing_support::PrivateCurrentUser registry_;
   AppState state_;
   std::unique_ptr<CCamera> camera_;
+  CalibrationBook calibrations_;  // saved with the settings, and given a loaded file's
   std::unique_ptr<CPropDlg> dialog_;
   PropertyRecord opening_{};
   std::vector<std::wstring> openingReports_;  // what the camera told while it opened
@@ -764,6 +766,32 @@ TEST_F(SettingsFileButtons, SavedSettingsLoadBackWithForce) {
   EXPECT_TRUE(Checked(IDC_MONO_COLOR));
   EXPECT_EQ(Text(IDC_GAIN_OFFSET_VALUE), L"-12.34");
   EXPECT_FALSE(Enabled(IDC_EXPOSURE_SLIDER));
+}
+
+// The calibrations go into the file with the settings; loading it merges them into the user's.
+TEST_F(SettingsFileButtons, CalibrationsTravelInTheFileAndMergeIntoTheUsersOwn) {
+  OpenCamera();
+  CalibrationSet saved;
+  saved.items = {{L"4x", 0.55}, {L"10x", 0.22}};
+  saved.inUse = L"10x";
+  calibrations_.Set(saved);
+  OpenDialog();
+  {
+    OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring())});
+    Click(IDC_SAVE_SETTINGS);
+    EXPECT_EQ(script.StepsRun(), 1u);
+  }
+  CalibrationSet other;
+  other.items = {{L"10x", 0.3}, {L"20x", 0.11}};
+  other.inUse = L"20x";
+  calibrations_.Set(other);
+  OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring())});
+  Click(IDC_LOAD_SETTINGS);
+  EXPECT_EQ(script.StepsRun(), 1u);
+  const CalibrationSet merged = calibrations_.Get();
+  EXPECT_EQ(merged.items, (std::vector<Calibration>{{L"10x", 0.22}, {L"20x", 0.11}, {L"4x", 0.55}}));
+  EXPECT_EQ(merged.inUse, L"10x");
+  EXPECT_EQ(ReadStoredCalibrations().set, merged);  // and kept for the next run
 }
 
 TEST_F(SettingsFileButtons, LoadOfABadFileNamesTheLineAndChangesNothing) {
