@@ -1,0 +1,134 @@
+#include "correction/correction_arithmetic.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace correction {
+namespace {
+
+__m128i Load(const void* at) { return _mm_loadu_si128(static_cast<const __m128i*>(at)); }
+void Store(void* at, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(at), v); }
+
+// Eight values of 16 bytes, widened to 1/128 grey level: (v << 8) >> 1.
+__m128i LowIn128ths(__m128i bytes) { return _mm_srli_epi16(_mm_unpacklo_epi8(_mm_setzero_si128(), bytes), 1); }
+__m128i HighIn128ths(__m128i bytes) { return _mm_srli_epi16(_mm_unpackhi_epi8(_mm_setzero_si128(), bytes), 1); }
+
+// One step of the running mean on eight values: mean += round((x - mean) * weight / 65536),
+// the rounding from the low half of the product. Both lie in 0..32640, so the difference fits.
+__m128i StepMean(__m128i mean, __m128i x, __m128i weight) {
+  const __m128i d = _mm_sub_epi16(x, mean);
+  const __m128i rounding = _mm_srli_epi16(_mm_mullo_epi16(d, weight), 15);
+  return _mm_add_epi16(mean, _mm_add_epi16(_mm_mulhi_epi16(d, weight), rounding));
+}
+
+// x (1/128, at most 32640) times the gain (1/4096): 2x * gain >> 16 is the value in 1/16, then
+// rounded to whole levels; at most 4079, which the final pack clamps to 255.
+__m128i TimesGain(__m128i x, __m128i gain) {
+  const __m128i sixteenths = _mm_mulhi_epu16(_mm_add_epi16(x, x), gain);
+  return _mm_srli_epi16(_mm_add_epi16(sixteenths, _mm_set1_epi16(8)), 4);
+}
+
+__m128i Rounded(__m128i x) { return _mm_srli_epi16(_mm_add_epi16(x, _mm_set1_epi16(64)), kMeanShift); }
+
+template <bool kMean, bool kDark, bool kGain>
+void CorrectSpan(std::uint8_t* values, std::size_t count, const Stages& s) {
+  std::size_t i = 0;
+  if constexpr (kDark && !kMean && !kGain) {
+    // The dark frame alone is a saturating byte subtraction.
+    for (; i + 16 <= count; i += 16) Store(values + i, _mm_subs_epu8(Load(values + i), Load(s.dark + i)));
+  } else {
+    const __m128i weight = _mm_set1_epi16(static_cast<short>(s.meanWeight));
+    for (; i + 16 <= count; i += 16) {
+      const __m128i raw = Load(values + i);
+      __m128i lo = LowIn128ths(raw), hi = HighIn128ths(raw);
+      if constexpr (kMean) {
+        if (s.meanWeight != 0) {
+          lo = StepMean(Load(s.mean + i), lo, weight);
+          hi = StepMean(Load(s.mean + i + 8), hi, weight);
+        }
+        Store(s.mean + i, lo);
+        Store(s.mean + i + 8, hi);
+      }
+      if constexpr (kDark) {
+        const __m128i dark = Load(s.dark + i);
+        lo = _mm_subs_epu16(lo, LowIn128ths(dark));
+        hi = _mm_subs_epu16(hi, HighIn128ths(dark));
+      }
+      if constexpr (kGain) {
+        lo = TimesGain(lo, Load(s.gain + i));
+        hi = TimesGain(hi, Load(s.gain + i + 8));
+      } else {
+        lo = Rounded(lo);
+        hi = Rounded(hi);
+      }
+      Store(values + i, _mm_packus_epi16(lo, hi));
+    }
+  }
+  for (; i < count; ++i) {
+    values[i] = CorrectValue(values[i], kMean ? s.mean + i : nullptr, s.meanWeight, kDark ? s.dark + i : nullptr,
+                             kGain ? s.gain + i : nullptr);
+  }
+}
+
+}  // namespace
+
+void CorrectValues(std::uint8_t* values, std::size_t count, const Stages& s) {
+  // One loop per combination, so no stage costs a test per value.
+  const int which = (s.mean ? 4 : 0) | (s.dark ? 2 : 0) | (s.gain ? 1 : 0);
+  switch (which) {
+    case 1: return CorrectSpan<false, false, true>(values, count, s);
+    case 2: return CorrectSpan<false, true, false>(values, count, s);
+    case 3: return CorrectSpan<false, true, true>(values, count, s);
+    case 4: return CorrectSpan<true, false, false>(values, count, s);
+    case 5: return CorrectSpan<true, false, true>(values, count, s);
+    case 6: return CorrectSpan<true, true, false>(values, count, s);
+    case 7: return CorrectSpan<true, true, true>(values, count, s);
+    default: return;  // nothing to do
+  }
+}
+
+std::uint16_t MeanWeight(int frame, int length) {
+  if (frame <= 1) return 0;
+  const double weight = std::max(1.0 / frame, 2.0 / (std::max(length, 1) + 1.0));
+  return static_cast<std::uint16_t>(std::min(static_cast<long>(weight * 65536.0 + 0.5), 32767L));
+}
+
+void AddToSum(const std::uint8_t* values, std::uint16_t* sum, std::size_t count) {
+  const __m128i zero = _mm_setzero_si128();
+  std::size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const __m128i v = Load(values + i);
+    Store(sum + i, _mm_add_epi16(Load(sum + i), _mm_unpacklo_epi8(v, zero)));
+    Store(sum + i + 8, _mm_add_epi16(Load(sum + i + 8), _mm_unpackhi_epi8(v, zero)));
+  }
+  for (; i < count; ++i) sum[i] = static_cast<std::uint16_t>(sum[i] + values[i]);
+}
+
+void AverageOfSum(const std::uint16_t* sum, int frames, std::uint8_t* out, std::size_t count) {
+  const unsigned n = static_cast<unsigned>(std::max(frames, 1));
+  for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<std::uint8_t>(std::min((sum[i] + n / 2) / n, 255u));
+}
+
+void ComputeFlatGains(const std::uint16_t* flatSum, int frames, const std::uint8_t* dark, std::size_t pixels,
+                      std::uint16_t* gains) {
+  const std::size_t count = pixels * 3;
+  const unsigned n = static_cast<unsigned>(std::max(frames, 1));
+  // The field less the dark frame, in 1/frames grey level, and each channel's total.
+  std::vector<std::uint32_t> field(count);
+  std::uint64_t totals[3] = {0, 0, 0};
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t black = dark ? dark[i] * n : 0;
+    field[i] = flatSum[i] > black ? flatSum[i] - black : 0;
+    totals[i % 3] += field[i];
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    // gain = 4096 * (total / pixels) / field, rounded; a value with no light gets the most.
+    const std::uint64_t below = static_cast<std::uint64_t>(field[i]) * pixels;
+    const std::uint64_t gain = below == 0 ? kGainMax : ((totals[i % 3] << kGainShift) + below / 2) / below;
+    gains[i] = static_cast<std::uint16_t>(std::min<std::uint64_t>(gain, kGainMax));
+  }
+}
+
+}  // namespace correction

@@ -1,0 +1,77 @@
+#pragma once
+// The arithmetic of the picture correction on plain rows of bytes (any interleaving: the
+// planes below hold one value per byte of the picture), integer SSE2 with a scalar
+// definition of each value beside it. Every result is clamped to 0..255, never wrapped.
+//
+// A value goes through up to three stages, in this order:
+// 1. the running mean of the last frames (in 1/128 grey level, so no precision is lost
+//    between frames),
+// 2. less the dark frame (clamped at 0),
+// 3. times the flat field's gain (1/4096 units, up to 16).
+// Averaging before the dark frame is taken off keeps the noise around black from being
+// clamped before it is averaged, which would lift black.
+#include <cstddef>
+#include <cstdint>
+
+namespace correction {
+
+inline constexpr int kMeanShift = 7;  // the running mean is kept in 1/128 grey level
+inline constexpr int kGainShift = 12;
+inline constexpr std::uint16_t kGainOne = 1 << kGainShift;  // a gain of 1
+inline constexpr std::uint16_t kGainMax = 0xFFFF;           // just under 16
+
+// The planes a correction uses, one value per picture byte; null leaves that stage out.
+struct Stages {
+  std::uint16_t* mean = nullptr;  // the running mean, updated by each frame
+  // The newest frame's weight in the running mean, in 1/65536 (at most 32767); 0 starts the
+  // mean afresh from this frame.
+  std::uint16_t meanWeight = 0;
+  const std::uint8_t* dark = nullptr;
+  const std::uint16_t* gain = nullptr;
+};
+
+// Corrects `count` values in place; value i uses value i of every plane.
+void CorrectValues(std::uint8_t* values, std::size_t count, const Stages& stages);
+
+// The definition of one value (and the vector loop's tail): `*mean` is updated when averaging.
+inline std::uint8_t CorrectValue(std::uint8_t raw, std::uint16_t* mean, std::uint16_t meanWeight,
+                                 const std::uint8_t* dark, const std::uint16_t* gain) {
+  int x = raw << kMeanShift;
+  if (mean) {
+    // Rounded half up, as the vector code's high and low products give it.
+    if (meanWeight == 0) {
+      *mean = static_cast<std::uint16_t>(x);
+    } else {
+      *mean = static_cast<std::uint16_t>(*mean + (((x - *mean) * meanWeight + 32768) >> 16));
+    }
+    x = *mean;
+  }
+  if (dark) x = x > *dark << kMeanShift ? x - (*dark << kMeanShift) : 0;
+  if (gain) {
+    const std::uint32_t product = (2u * static_cast<std::uint32_t>(x) * *gain) >> 16;  // in 1/16 grey level
+    const int v = static_cast<int>((product + 8) >> 4);
+    return static_cast<std::uint8_t>(v > 255 ? 255 : v);
+  }
+  const int v = (x + (1 << (kMeanShift - 1))) >> kMeanShift;
+  return static_cast<std::uint8_t>(v > 255 ? 255 : v);
+}
+
+// The weight of the newest frame when it is the `frame`-th (from 1) since the mean started,
+// for a mean of `length` frames: the plain mean of the frames so far while they are few, then
+// an exponential mean of weight 2 / (length + 1), whose noise is that of a plain mean of
+// `length` frames. One accumulator holds it, however long the mean.
+std::uint16_t MeanWeight(int frame, int length);
+
+// sum[i] += values[i]: the frames of a dark frame or flat field being taken.
+void AddToSum(const std::uint8_t* values, std::uint16_t* sum, std::size_t count);
+// out[i] = sum[i] / frames, rounded.
+void AverageOfSum(const std::uint16_t* sum, int frames, std::uint8_t* out, std::size_t count);
+
+// The gains that make a flat field even: for each value, its channel's mean over the field
+// divided by the value, both less the dark frame (null: none), in 1/4096 and clamped to
+// kGainMax. `flatSum` holds the sum of `frames` frames of `pixels` pixels of 3 channels each
+// (blue, green, red), so each channel keeps its own level: the white balance is left alone.
+void ComputeFlatGains(const std::uint16_t* flatSum, int frames, const std::uint8_t* dark, std::size_t pixels,
+                      std::uint16_t* gains);
+
+}  // namespace correction
