@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace correction {
+namespace q7::imaging {
 
 inline constexpr int kMeanShift = 7;  // the running mean is kept in 1/128 grey level
 inline constexpr int kGainShift = 12;
@@ -74,4 +74,4 @@ void AverageOfSum(const std::uint16_t* sum, int frames, std::uint8_t* out, std::
 void ComputeFlatGains(const std::uint16_t* flatSum, int frames, const std::uint8_t* dark, std::size_t pixels,
                       std::uint16_t* gains);
 
-}  // namespace correction
+}  // namespace q7::imaging

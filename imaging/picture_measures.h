@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace correction {
+namespace q7::imaging {
 
 inline constexpr int kEvennessBlock = 64;
 
@@ -20,4 +20,4 @@ struct PictureMeasures {
 
 PictureMeasures MeasurePicture(const std::uint8_t* pixels, int width, int height, std::size_t stride);
 
-}  // namespace correction
+}  // namespace q7::imaging

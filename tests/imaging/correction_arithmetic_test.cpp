@@ -1,6 +1,6 @@
 // The correction's arithmetic against its scalar definition and against the exact formulas
 // it stands for, and the measures its checks use.
-#include "correction/correction_arithmetic.h"
+#include "imaging/correction_arithmetic.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 #include <random>
 #include <vector>
 
-#include "correction/picture_measures.h"
+#include "imaging/picture_measures.h"
 
 namespace {
 
-using namespace correction;
+using namespace q7::imaging;
 
 // Planes of random values: an odd count, so the vector loops leave a tail to the scalar code.
 struct Planes {

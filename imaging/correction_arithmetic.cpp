@@ -1,11 +1,11 @@
-#include "correction/correction_arithmetic.h"
+#include "imaging/correction_arithmetic.h"
 
 #include <emmintrin.h>
 
 #include <algorithm>
 #include <vector>
 
-namespace correction {
+namespace q7::imaging {
 namespace {
 
 __m128i Load(const void* at) { return _mm_loadu_si128(static_cast<const __m128i*>(at)); }
@@ -131,4 +131,4 @@ void ComputeFlatGains(const std::uint16_t* flatSum, int frames, const std::uint8
   }
 }
 
-}  // namespace correction
+}  // namespace q7::imaging

@@ -1,10 +1,10 @@
-#include "correction/picture_measures.h"
+#include "imaging/picture_measures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-namespace correction {
+namespace q7::imaging {
 
 PictureMeasures MeasurePicture(const std::uint8_t* pixels, int width, int height, std::size_t stride) {
   PictureMeasures m;
@@ -43,4 +43,4 @@ PictureMeasures MeasurePicture(const std::uint8_t* pixels, int width, int height
   return m;
 }
 
-}  // namespace correction
+}  // namespace q7::imaging
