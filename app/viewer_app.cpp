@@ -5,8 +5,10 @@
 #include "camera/camera.h"
 #include "display/floater_dlg.h"
 #include "display/q7_fullview.h"
+#include "imaging/frame_corrector.h"
 #include "panel/control_panel_dlg.h"
 #include "resources/resource_ids.h"
+#include "state/settings_key.h"
 
 CViewerApp::CViewerApp() noexcept : CWinApp(nullptr), cameraNotices_(WM_CAMERA_NOTICE) {}
 
@@ -32,8 +34,13 @@ bool CViewerApp::StartUp() {
   AfxSetResourceHandle(resourceLibrary_.get());
 
   m_state.frameBuffer.Fit(640, 480, kFrameBitsPerPixel);  // black until the camera opens
-  camera_ = std::make_unique<CCamera>(m_state, [this](const std::wstring& text, const std::wstring& caption,
-                                                      UINT style) { cameraNotices_.Notify(text, caption, style); });
+  corrector_ = std::make_unique<q7::imaging::FrameCorrector>(q7::imaging::FrameCorrector::Options{{}, kSettingsKey});
+  camera_ = std::make_unique<CCamera>(
+      m_state,
+      [this](const std::wstring& text, const std::wstring& caption, UINT style) {
+        cameraNotices_.Notify(text, caption, style);
+      },
+      corrector_.get());
   m_state.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
   m_state.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
   m_state.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
@@ -78,6 +85,7 @@ void CViewerApp::TearDown() noexcept {
     camera_.reset();  // closes the device; the session's destructor lets nothing escape
     Observe("camera destroyed");
   }
+  corrector_.reset();  // writes a dark frame or flat field still in hand first
   com_.reset();
   if (resourceLibrary_) {
     AfxSetResourceHandle(nullptr);

@@ -17,9 +17,10 @@ CameraNotifier MessageBoxNotifier() {
   };
 }
 
-CCamera::CCamera(AppState& state, CameraNotifier notifier)
+CCamera::CCamera(AppState& state, CameraNotifier notifier, q7::imaging::FrameCorrector* corrector)
     : state_(state),
       notify_(notifier ? std::move(notifier) : MessageBoxNotifier()),
+      corrector_(corrector),
       frameEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       stopEvent_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)),
       runEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),

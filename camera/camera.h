@@ -33,6 +33,9 @@
 
 class FrameHandOffThread;
 class LinkWatchThread;
+namespace q7::imaging {
+class FrameCorrector;
+}
 
 namespace mvIMPACT::acquire {
 class Device;
@@ -61,7 +64,10 @@ class CCamera {
   static constexpr int kRequestCount = 4;
   static constexpr int kOnePushFrames = 5;
 
-  explicit CCamera(AppState& state, CameraNotifier notifier = MessageBoxNotifier());
+  // `corrector`, when given, corrects every frame on its way into the frame buffer and hears of
+  // every change of the camera's settings; it must outlive the session.
+  explicit CCamera(AppState& state, CameraNotifier notifier = MessageBoxNotifier(),
+                   q7::imaging::FrameCorrector* corrector = nullptr);
   ~CCamera();
   CCamera(const CCamera&) = delete;
   CCamera& operator=(const CCamera&) = delete;
@@ -103,8 +109,11 @@ class CCamera {
   bool StopAcquisition();
   bool IsAcquiring() const noexcept { return !stopped_; }
   // Waits up to kGrabTimeoutMs for an image stored after the call began and stores it in
-  // `buffer` (FrameBuffer::Store) when the buffer's block has the image's size.
-  bool GrabFrame(FrameBuffer& buffer) noexcept;
+  // `buffer` (FrameBuffer::Store) when the buffer's block has the image's size, corrected
+  // first by `corrector` when one is given.
+  bool GrabFrame(FrameBuffer& buffer, q7::imaging::FrameCorrector* corrector = nullptr) noexcept;
+  // The picture correction the hand-off applies to every frame; null: none.
+  q7::imaging::FrameCorrector* Corrector() const noexcept { return corrector_; }
   // Waits until acquisition runs or `cancel` is set: the idle hand-off waits here.
   void WaitUntilAcquiring(HANDLE cancel) const noexcept;
 
@@ -158,6 +167,7 @@ class CCamera {
 
   AppState& state_;  // not owned
   CameraNotifier notify_;
+  q7::imaging::FrameCorrector* const corrector_;  // not owned; may be null
   // Taken first by every operation on the device, the record or the link; recursive.
   mutable CCriticalSection sessionLock_;
   std::shared_ptr<FrameBlock> staging_;  // guarded by stagingLock_; never shared

@@ -8,6 +8,7 @@
 
 #include "camera/frame_hand_off.h"
 #include "camera/setting_writer.h"
+#include "imaging/frame_corrector.h"
 
 using namespace camera_detail;
 
@@ -101,12 +102,15 @@ bool CCamera::EndAcquisition() noexcept {
   return true;
 }
 
-bool CCamera::GrabFrame(FrameBuffer& buffer) noexcept {
+bool CCamera::GrabFrame(FrameBuffer& buffer, q7::imaging::FrameCorrector* corrector) noexcept {
   ::ResetEvent(frameEvent_.get());
   if (stopped_) return false;
   const HANDLE events[] = {frameEvent_.get(), stopEvent_.get()};
   if (::WaitForMultipleObjects(2, events, FALSE, kGrabTimeoutMs) != WAIT_OBJECT_0) return false;
   std::lock_guard stagingLock(stagingLock_);
+  // Before anybody can read it: every reader of the frame buffer sees the corrected frame.
+  if (corrector && staging_)
+    corrector->Apply(staging_->Pixels(), staging_->Stride(), staging_->Width(), staging_->Height());
   const std::int64_t start = Ticks();
   if (!buffer.Store(staging_)) return false;
   grabCopyTicks_ = Ticks() - start;

@@ -14,7 +14,7 @@ void RunFrameHandOff(AppState& state, CCamera& camera, const std::atomic<bool>& 
       // Not held over the grab: a block held here could never be traded for the new frame.
       if (const auto block = state.frameBuffer.Current()) bytes = block->PixelBytes();
       haveBlock = bytes != 0;
-      ready = haveBlock && camera.GrabFrame(state.frameBuffer);
+      ready = haveBlock && camera.GrabFrame(state.frameBuffer, camera.Corrector());
       state.frameReady = ready ? 1 : 0;
     }
     if (ready) {
