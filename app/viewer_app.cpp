@@ -50,6 +50,8 @@ bool CViewerApp::StartUp() {
   CFloaterDlg* video = videoWindow_.get();
   fullView_ = std::make_unique<CQ7Fullview>(m_state, [video] { video->ViewBox().StartRenderThread(); });
   fullView_->Create(IDD_FULL_VIEW);
+  videoWindow_->SetCorrector(corrector_.get());  // the key A steps the averaging
+  fullView_->SetCorrector(corrector_.get());
 
   m_state.displayScale = 100.0;
   LoadLiveViewChoices(m_state.live);
@@ -57,7 +59,7 @@ bool CViewerApp::StartUp() {
 }
 
 void CViewerApp::RunControlPanel() {
-  CControlPanelDlg panel(m_state, *camera_, *videoWindow_, *fullView_, &cameraNotices_);
+  CControlPanelDlg panel(m_state, *camera_, *videoWindow_, *fullView_, &cameraNotices_, corrector_.get());
   m_pMainWnd = &panel;
   panel.DoModal();
   m_pMainWnd = nullptr;

@@ -68,6 +68,7 @@ LiveOverlays LiveStatistics::Prepare(const FrameBlock& block, std::uint64_t fram
     values.exposureUs = live.exposureUs.load();
     values.gainDb = live.gainDb.load();
     values.reconnects = state_.reconnects.load();
+    values.correction = live.correction.Get();
     if (pointer) {
       if (const auto pixel = ViewToPicture(g, viewWidth, viewHeight, block.Width(), block.Height(), *pointer)) {
         std::optional<PixelColour> colour;

@@ -477,7 +477,7 @@ void FrameCorrector::FinishTake(Job& job) {
                  L"take it again.",
                  m.mean, 100 * m.brightShare, kDarkMostMean, 100 * kDarkMostBrightShare));
     }
-    summary = Format(L"mean grey level %.1f", m.mean);
+    summary = Format(L"mean %.1f", m.mean);
   } else {
     if (m.clippedShare > kFlatMostClippedShare) {
       return refuse(
@@ -515,8 +515,7 @@ void FrameCorrector::FinishTake(Job& job) {
   status_.correctionOn = true;
   StoreChoicesLocked();
   ReportLocked({CorrectionReport::Kind::Taken, job.what,
-                Capitalised(kind.c_str()) + L" taken: " + std::to_wstring(job.frames) + L" frames averaged, " +
-                    summary + L"; the correction is on."});
+                Capitalised(kind.c_str()) + L" taken (" + summary + L"); correction on."});
   if (!unsaved.empty()) ReportLocked({CorrectionReport::Kind::StoreProblem, job.what, unsaved});
 }
 
@@ -525,7 +524,8 @@ void FrameCorrector::FinishTake(Job& job) {
 std::wstring CorrectionInfoText(const CorrectionStatus& s) {
   std::wstring text;
   if (s.averaging >= 2) text = Format(L"avg %d", s.averaging);
-  if (!s.correctionOn) return text;
+  // Before the first frame there is nothing to tell of the correction.
+  if (!s.correctionOn || (s.gap == CorrectionGap::None && !s.darkApplied && !s.flatApplied)) return text;
   if (!text.empty()) text += L"   ";
   switch (s.gap) {
     case CorrectionGap::None:

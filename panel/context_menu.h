@@ -1,6 +1,6 @@
 #pragma once
 // The control panel's right-click menu: the live-information views with their keys, ticked
-// while on.
+// while on; the other parts of the panel add their own items (a submenu for a choice).
 #include <windows.h>
 
 #include <string>
@@ -9,10 +9,11 @@
 #include "state/live_info.h"
 
 struct MenuItem {
-  UINT commandId = 0;
+  UINT commandId = 0;  // 0 for an item that opens `submenu`
   std::wstring text;
   bool checked = false;
   bool enabled = true;
+  std::vector<MenuItem> submenu = {};
 };
 
 // Menu command ids; they stay clear of the dialog's control ids.

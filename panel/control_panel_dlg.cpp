@@ -31,13 +31,14 @@ std::wstring PanelString(HMODULE library, UINT id) { return LoadResourceString(i
 }  // namespace
 
 CControlPanelDlg::CControlPanelDlg(AppState& state, CCamera& camera, CFloaterDlg& videoWindow, CQ7Fullview& fullView,
-                                   CNoticeBoard* notices, CWnd* parent)
+                                   CNoticeBoard* notices, q7::imaging::FrameCorrector* corrector, CWnd* parent)
     : CBitmapSkinDlg(IDD_CONTROL_PANEL, parent),
       state_(state),
       camera_(camera),
       videoWindow_(videoWindow),
       fullView_(fullView),
-      notices_(notices) {
+      notices_(notices),
+      corrector_(corrector) {
   icon_ = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APP));
 }
 
@@ -73,6 +74,9 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetupButtons();
   snapshots_ =
       std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frameBuffer);
+  if (corrector_)
+    corrections_ =
+        std::make_unique<CorrectionController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_, *corrector_);
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
@@ -189,6 +193,7 @@ void CControlPanelDlg::OnStop() {
   camera_.StopAcquisition();
   ShowPlaying(false);
   if (snapshots_) snapshots_->StopSeries();
+  if (corrections_) corrections_->CameraStopped();
 }
 
 void CControlPanelDlg::OnZoomOut() {
@@ -222,6 +227,7 @@ std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
   std::vector<MenuItem> items = LiveViewMenuItems(state_.live, state_.resourceLibrary);
   const bool playing = ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE;
   if (snapshots_) snapshots_->AddMenuItems(items, playing);
+  if (corrections_) corrections_->AddMenuItems(items, playing);
   return items;
 }
 
@@ -236,7 +242,8 @@ void CControlPanelDlg::OnContextMenu(HWND target, POINT screenPoint) {
 
 bool CControlPanelDlg::OnMenuCommand(UINT id) {
   LiveView view;
-  if (!LiveViewOfCommand(id, view)) return snapshots_ && snapshots_->OnMenuCommand(id);
+  if (!LiveViewOfCommand(id, view))
+    return (snapshots_ && snapshots_->OnMenuCommand(id)) || (corrections_ && corrections_->OnMenuCommand(id));
   ToggleLiveView(state_.live, view);
   state_.redraw.Notify();
   return true;
@@ -321,7 +328,8 @@ void CControlPanelDlg::OnDestroy() {
   // Nothing raises notices for this window any more.
   if (notices_) notices_->Attach(nullptr);
   videoWindow_.ViewBox().StopRenderThread();
-  camera_.Close();  // stops the hand-off thread and acquisition
+  camera_.Close();       // stops the hand-off thread and acquisition
+  corrections_.reset();  // the corrector, which outlives the panel, stops telling it
 }
 
 void CControlPanelDlg::OnWindowPosChanging(WINDOWPOS* pos) {
@@ -388,6 +396,7 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     default:
       if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
+      if (corrections_ && corrections_->OnMessage(msg, wp, lp)) return 0;
       break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);

@@ -15,6 +15,7 @@
 #include "framework/controls.h"
 #include "framework/handles.h"
 #include "panel/context_menu.h"
+#include "panel/correction_controller.h"
 #include "panel/panel_layout.h"
 #include "panel/snapshot_controller.h"
 #include "skin/bitmap_skin_dlg.h"
@@ -38,8 +39,10 @@ class CControlPanelDlg : public CBitmapSkinDlg {
  public:
   // The panel drives the camera session and the two picture windows; none is owned. Notices
   // the camera raises on other threads reach the user through `notices` when given.
+  // `corrector`, when given, is the picture correction the right-click menu drives.
   CControlPanelDlg(AppState& state, CCamera& camera, CFloaterDlg& videoWindow, CQ7Fullview& fullView,
-                   CNoticeBoard* notices = nullptr, CWnd* parent = nullptr);
+                   CNoticeBoard* notices = nullptr, q7::imaging::FrameCorrector* corrector = nullptr,
+                   CWnd* parent = nullptr);
   ~CControlPanelDlg() override;
 
   BOOL PreTranslateMessage(MSG* msg) override;
@@ -114,5 +117,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   int originY_ = 0;
   fw::UniqueBrush statusBrush_;
   fw::UniqueBrush faceBrush_;
-  std::unique_ptr<SnapshotController> snapshots_;  // from OnInitDialog on
+  std::unique_ptr<SnapshotController> snapshots_;      // from OnInitDialog on
+  q7::imaging::FrameCorrector* corrector_;             // not owned; may be null
+  std::unique_ptr<CorrectionController> corrections_;  // from OnInitDialog on, with a corrector
 };

@@ -58,7 +58,7 @@ TEST(HistogramPanel, CurvesShareOneScaleThatLeavesOutTheClippedEnds) {
   for (int i = 0; i < 256; ++i) ASSERT_EQ(blue[i].x, display::kHistogramPanelPadding + i);
 }
 
-TEST(StatisticsText, InformationLineAddsThePointerWhenItIsOverThePicture) {
+TEST(StatisticsText, InformationLineAddsTheCorrectionAndThePointerWhenItIsOverThePicture) {
   display::InfoLineValues v;
   v.rates.shownPerSecond = 14.94;
   v.rates.cameraPerSecond = 15.0;
@@ -69,10 +69,11 @@ TEST(StatisticsText, InformationLineAddsThePointerWhenItIsOverThePicture) {
       display::FormatInfoLine(v),
       L"Shown 14.9 fps   Camera 15.0 fps   Lost 3   226.8 MB/s   2592 x 1944   Exposure 20000 \u00B5s   Gain 6.0 dB");
   v.pointer = display::PointerProbe{{1296, 972}, {128, 64, 32}};
+  v.correction = L"avg 8";
   EXPECT_EQ(
       display::FormatInfoLine(v),
       L"Shown 14.9 fps   Camera 15.0 fps   Lost 3   226.8 MB/s   2592 x 1944   Exposure 20000 \u00B5s   Gain 6.0 dB"
-      L"   X 1296  Y 972   R 128  G 64  B 32");
+      L"   avg 8   X 1296  Y 972   R 128  G 64  B 32");
 }
 
 TEST(StatisticsText, FocusShowsTheFigureAndItsPeak) {
