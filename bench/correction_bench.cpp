@@ -12,8 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "camera/sdk/sensor_image.h"

@@ -11,60 +11,60 @@ namespace {
 __m128i Load(const void* at) { return _mm_loadu_si128(static_cast<const __m128i*>(at)); }
 void Store(void* at, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(at), v); }
 
-// Eight values of 16 bytes, widened to 1/128 grey level: (v << 8) >> 1.
-__m128i LowIn128ths(__m128i bytes) { return _mm_srli_epi16(_mm_unpacklo_epi8(_mm_setzero_si128(), bytes), 1); }
-__m128i HighIn128ths(__m128i bytes) { return _mm_srli_epi16(_mm_unpackhi_epi8(_mm_setzero_si128(), bytes), 1); }
+// The low and high eight of 16 bytes, widened to 16 bits in 1/256 grey level (v << 8).
+__m128i Low256ths(__m128i bytes) { return _mm_unpacklo_epi8(_mm_setzero_si128(), bytes); }
+__m128i High256ths(__m128i bytes) { return _mm_unpackhi_epi8(_mm_setzero_si128(), bytes); }
 
-// One step of the running mean on eight values: mean += round((x - mean) * weight / 65536),
-// the rounding from the low half of the product. Both lie in 0..32640, so the difference fits.
-__m128i StepMean(__m128i mean, __m128i x, __m128i weight) {
-  const __m128i d = _mm_sub_epi16(x, mean);
-  const __m128i rounding = _mm_srli_epi16(_mm_mullo_epi16(d, weight), 15);
-  return _mm_add_epi16(mean, _mm_add_epi16(_mm_mulhi_epi16(d, weight), rounding));
+// One step of the running mean on eight values in 1/256, as CorrectValue: two unsigned high
+// products, no difference that could overflow a lane.
+__m128i StepMean(__m128i mean, __m128i y, __m128i keep, __m128i weight) {
+  const __m128i sum = _mm_add_epi16(_mm_mulhi_epu16(mean, keep), _mm_mulhi_epu16(y, weight));
+  return _mm_add_epi16(sum, _mm_set1_epi16(1));
 }
 
-// x (1/128, at most 32640) times the gain (1/4096): 2x * gain >> 16 is the value in 1/16, then
-// rounded to whole levels; at most 4079, which the final pack clamps to 255.
-__m128i TimesGain(__m128i x, __m128i gain) {
-  const __m128i sixteenths = _mm_mulhi_epu16(_mm_add_epi16(x, x), gain);
-  return _mm_srli_epi16(_mm_add_epi16(sixteenths, _mm_set1_epi16(8)), 4);
+// A value in 1/256 (at most 65281) times the gain (1/4096): the product's high half is the
+// value in 1/16, then rounded to whole levels; at most 4079, which the final pack clamps to 255.
+__m128i TimesGain(__m128i y, __m128i gain) {
+  return _mm_srli_epi16(_mm_add_epi16(_mm_mulhi_epu16(y, gain), _mm_set1_epi16(8)), 4);
 }
 
-__m128i Rounded(__m128i x) { return _mm_srli_epi16(_mm_add_epi16(x, _mm_set1_epi16(64)), kMeanShift); }
+// Values in 1/256 rounded to whole levels; 65281 still gives 255.
+__m128i Rounded(__m128i y) { return _mm_srli_epi16(_mm_adds_epu16(y, _mm_set1_epi16(128)), kValueShift); }
 
 template <bool kMean, bool kDark, bool kGain>
 void CorrectSpan(std::uint8_t* values, std::size_t count, const Stages& s) {
+  const __m128i weight = _mm_set1_epi16(static_cast<short>(s.meanWeight));
+  const __m128i keep = _mm_set1_epi16(static_cast<short>(65536 - s.meanWeight));
   std::size_t i = 0;
-  if constexpr (kDark && !kMean && !kGain) {
-    // The dark frame alone is a saturating byte subtraction.
-    for (; i + 16 <= count; i += 16) Store(values + i, _mm_subs_epu8(Load(values + i), Load(s.dark + i)));
-  } else {
-    const __m128i weight = _mm_set1_epi16(static_cast<short>(s.meanWeight));
-    for (; i + 16 <= count; i += 16) {
-      const __m128i raw = Load(values + i);
-      __m128i lo = LowIn128ths(raw), hi = HighIn128ths(raw);
-      if constexpr (kMean) {
-        if (s.meanWeight != 0) {
-          lo = StepMean(Load(s.mean + i), lo, weight);
-          hi = StepMean(Load(s.mean + i + 8), hi, weight);
-        }
-        Store(s.mean + i, lo);
-        Store(s.mean + i + 8, hi);
+  for (; i + 16 <= count; i += 16) {
+    __m128i raw = Load(values + i);
+    // Without a mean, the dark frame is a saturating byte subtraction.
+    if constexpr (kDark && !kMean) raw = _mm_subs_epu8(raw, Load(s.dark + i));
+    if constexpr (!kMean && !kGain) {
+      Store(values + i, raw);
+      continue;
+    }
+    __m128i lo = Low256ths(raw), hi = High256ths(raw);
+    if constexpr (kMean) {
+      if (s.meanWeight != 0) {
+        lo = StepMean(Load(s.mean + i), lo, keep, weight);
+        hi = StepMean(Load(s.mean + i + 8), hi, keep, weight);
       }
+      Store(s.mean + i, lo);
+      Store(s.mean + i + 8, hi);
       if constexpr (kDark) {
         const __m128i dark = Load(s.dark + i);
-        lo = _mm_subs_epu16(lo, LowIn128ths(dark));
-        hi = _mm_subs_epu16(hi, HighIn128ths(dark));
+        lo = _mm_subs_epu16(lo, Low256ths(dark));
+        hi = _mm_subs_epu16(hi, High256ths(dark));
       }
-      if constexpr (kGain) {
-        lo = TimesGain(lo, Load(s.gain + i));
-        hi = TimesGain(hi, Load(s.gain + i + 8));
-      } else {
-        lo = Rounded(lo);
-        hi = Rounded(hi);
-      }
-      Store(values + i, _mm_packus_epi16(lo, hi));
     }
+    if constexpr (kGain) {
+      lo = TimesGain(lo, Load(s.gain + i));
+      hi = TimesGain(hi, Load(s.gain + i + 8));
+    } else {
+      lo = Rounded(lo), hi = Rounded(hi);
+    }
+    Store(values + i, _mm_packus_epi16(lo, hi));
   }
   for (; i < count; ++i) {
     values[i] = CorrectValue(values[i], kMean ? s.mean + i : nullptr, s.meanWeight, kDark ? s.dark + i : nullptr,
@@ -92,7 +92,7 @@ void CorrectValues(std::uint8_t* values, std::size_t count, const Stages& s) {
 std::uint16_t MeanWeight(int frame, int length) {
   if (frame <= 1) return 0;
   const double weight = std::max(1.0 / frame, 2.0 / (std::max(length, 1) + 1.0));
-  return static_cast<std::uint16_t>(std::min(static_cast<long>(weight * 65536.0 + 0.5), 32767L));
+  return static_cast<std::uint16_t>(std::min(static_cast<long>(weight * 65536.0 + 0.5), 32768L));
 }
 
 void AddToSum(const std::uint8_t* values, std::uint16_t* sum, std::size_t count) {

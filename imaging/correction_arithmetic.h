@@ -4,26 +4,26 @@
 // definition of each value beside it. Every result is clamped to 0..255, never wrapped.
 //
 // A value goes through up to three stages, in this order:
-// 1. the running mean of the last frames (in 1/128 grey level, so no precision is lost
-//    between frames),
+// 1. the running mean of the last frames,
 // 2. less the dark frame (clamped at 0),
 // 3. times the flat field's gain (1/4096 units, up to 16).
-// Averaging before the dark frame is taken off keeps the noise around black from being
-// clamped before it is averaged, which would lift black.
+// Values are carried in 1/256 grey level, so no precision is lost between frames of the mean
+// and a byte needs no shift to get there. Averaging before the dark frame is taken off keeps
+// the noise around black from being clamped before it is averaged, which would lift black.
 #include <cstddef>
 #include <cstdint>
 
 namespace q7::imaging {
 
-inline constexpr int kMeanShift = 7;  // the running mean is kept in 1/128 grey level
+inline constexpr int kValueShift = 8;  // values in 1/256 grey level
 inline constexpr int kGainShift = 12;
 inline constexpr std::uint16_t kGainOne = 1 << kGainShift;  // a gain of 1
 inline constexpr std::uint16_t kGainMax = 0xFFFF;           // just under 16
 
 // The planes a correction uses, one value per picture byte; null leaves that stage out.
 struct Stages {
-  std::uint16_t* mean = nullptr;  // the running mean, updated by each frame
-  // The newest frame's weight in the running mean, in 1/65536 (at most 32767); 0 starts the
+  std::uint16_t* mean = nullptr;  // the running mean in 1/256, updated by each frame
+  // The newest frame's weight in the running mean, in 1/65536 (at most 32768); 0 starts the
   // mean afresh from this frame.
   std::uint16_t meanWeight = 0;
   const std::uint8_t* dark = nullptr;
@@ -36,23 +36,18 @@ void CorrectValues(std::uint8_t* values, std::size_t count, const Stages& stages
 // The definition of one value (and the vector loop's tail): `*mean` is updated when averaging.
 inline std::uint8_t CorrectValue(std::uint8_t raw, std::uint16_t* mean, std::uint16_t meanWeight,
                                  const std::uint8_t* dark, const std::uint16_t* gain) {
-  int x = raw << kMeanShift;
+  std::uint32_t y = static_cast<std::uint32_t>(raw) << kValueShift;
   if (mean) {
-    // Rounded half up, as the vector code's high and low products give it.
-    if (meanWeight == 0) {
-      *mean = static_cast<std::uint16_t>(x);
-    } else {
-      *mean = static_cast<std::uint16_t>(*mean + (((x - *mean) * meanWeight + 32768) >> 16));
+    // The old mean and the new value each weighed by a high product; their two truncations
+    // lose one unit on average, which the 1 gives back. At most 65281: it fits.
+    if (meanWeight != 0) {
+      y = ((*mean * (65536u - meanWeight)) >> 16) + ((y * meanWeight) >> 16) + 1;
     }
-    x = *mean;
+    *mean = static_cast<std::uint16_t>(y);
   }
-  if (dark) x = x > *dark << kMeanShift ? x - (*dark << kMeanShift) : 0;
-  if (gain) {
-    const std::uint32_t product = (2u * static_cast<std::uint32_t>(x) * *gain) >> 16;  // in 1/16 grey level
-    const int v = static_cast<int>((product + 8) >> 4);
-    return static_cast<std::uint8_t>(v > 255 ? 255 : v);
-  }
-  const int v = (x + (1 << (kMeanShift - 1))) >> kMeanShift;
+  if (dark) y = y > (std::uint32_t{*dark} << kValueShift) ? y - (std::uint32_t{*dark} << kValueShift) : 0;
+  // Times the gain the value is in 1/16, then rounded to whole levels; without, rounded.
+  const std::uint32_t v = gain ? (((y * *gain) >> 16) + 8) >> 4 : (y + 128) >> kValueShift;
   return static_cast<std::uint8_t>(v > 255 ? 255 : v);
 }
 

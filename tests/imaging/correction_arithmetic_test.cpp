@@ -97,7 +97,7 @@ TEST(CorrectionArithmetic, TheRunningMeanIsThePlainMeanWhileFewAndThenCutsNoiseL
       }
     }
     if (frame == 80) {
-      for (const std::uint16_t m : mean) squares += (m / 128.0 - 128.0) * (m / 128.0 - 128.0);
+      for (const std::uint16_t m : mean) squares += (m / 256.0 - 128.0) * (m / 256.0 - 128.0);
     }
   }
   // A plain mean of 16 frames takes noise of 8 levels down to 2.
@@ -106,7 +106,7 @@ TEST(CorrectionArithmetic, TheRunningMeanIsThePlainMeanWhileFewAndThenCutsNoiseL
   std::vector<std::uint8_t> v(count, 40);
   CorrectValues(v.data(), count, {mean.data(), 0});
   EXPECT_EQ(v, std::vector<std::uint8_t>(count, 40));
-  EXPECT_EQ(MeanWeight(2, 16), 32767);
+  EXPECT_EQ(MeanWeight(2, 16), 32768);
   EXPECT_EQ(MeanWeight(40, 16), std::lround(65536.0 * 2 / 17));
 }
 
