@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace q7::imaging {
@@ -32,59 +33,84 @@ __m128i TimesGain(__m128i y, __m128i gain) {
 __m128i Rounded(__m128i y) { return _mm_srli_epi16(_mm_adds_epu16(y, _mm_set1_epi16(128)), kValueShift); }
 
 template <bool kMean, bool kDark, bool kGain>
-void CorrectSpan(std::uint8_t* values, std::size_t count, const Stages& s) {
+void CorrectSpan(std::uint8_t* values, std::size_t count, const Stages& s, std::size_t first) {
   const __m128i weight = _mm_set1_epi16(static_cast<short>(s.meanWeight));
   const __m128i keep = _mm_set1_epi16(static_cast<short>(65536 - s.meanWeight));
+  const CorrectionPlanes* planes = s.planes;
+  const auto one = [&](std::size_t i) {
+    const std::size_t at = first + i;
+    std::uint16_t gain = 0;
+    if constexpr (kGain) std::memcpy(&gain, planes->blocks.data() + planes->GainAt(at), sizeof gain);
+    values[i] = CorrectValue(values[i], kMean ? s.mean + at : nullptr, s.meanWeight,
+                             kDark ? planes->blocks.data() + planes->DarkAt(at) : nullptr, kGain ? &gain : nullptr);
+  };
+  // One value at a time up to the planes' first whole block.
   std::size_t i = 0;
-  for (; i + 16 <= count; i += 16) {
+  for (; i < count && (first + i) % 16 != 0; ++i) one(i);
+  const std::size_t blockBytes = planes ? planes->BlockBytes() : 0;
+  const std::uint8_t* block = planes ? planes->blocks.data() + (first + i) / 16 * blockBytes : nullptr;
+  for (; i + 16 <= count; i += 16, block += blockBytes) {
     __m128i raw = Load(values + i);
+    const std::uint8_t* dark = block + (kGain ? 32 : 0);
     // Without a mean, the dark frame is a saturating byte subtraction.
-    if constexpr (kDark && !kMean) raw = _mm_subs_epu8(raw, Load(s.dark + i));
+    if constexpr (kDark && !kMean) raw = _mm_subs_epu8(raw, Load(dark));
     if constexpr (!kMean && !kGain) {
       Store(values + i, raw);
       continue;
     }
     __m128i lo = Low256ths(raw), hi = High256ths(raw);
     if constexpr (kMean) {
+      std::uint16_t* mean = s.mean + first + i;
       if (s.meanWeight != 0) {
-        lo = StepMean(Load(s.mean + i), lo, keep, weight);
-        hi = StepMean(Load(s.mean + i + 8), hi, keep, weight);
+        lo = StepMean(Load(mean), lo, keep, weight);
+        hi = StepMean(Load(mean + 8), hi, keep, weight);
       }
-      Store(s.mean + i, lo);
-      Store(s.mean + i + 8, hi);
+      Store(mean, lo);
+      Store(mean + 8, hi);
       if constexpr (kDark) {
-        const __m128i dark = Load(s.dark + i);
-        lo = _mm_subs_epu16(lo, Low256ths(dark));
-        hi = _mm_subs_epu16(hi, High256ths(dark));
+        const __m128i d = Load(dark);
+        lo = _mm_subs_epu16(lo, Low256ths(d));
+        hi = _mm_subs_epu16(hi, High256ths(d));
       }
     }
     if constexpr (kGain) {
-      lo = TimesGain(lo, Load(s.gain + i));
-      hi = TimesGain(hi, Load(s.gain + i + 8));
+      lo = TimesGain(lo, Load(block));
+      hi = TimesGain(hi, Load(block + 16));
     } else {
       lo = Rounded(lo), hi = Rounded(hi);
     }
     Store(values + i, _mm_packus_epi16(lo, hi));
   }
-  for (; i < count; ++i) {
-    values[i] = CorrectValue(values[i], kMean ? s.mean + i : nullptr, s.meanWeight, kDark ? s.dark + i : nullptr,
-                             kGain ? s.gain + i : nullptr);
-  }
+  for (; i < count; ++i) one(i);
 }
 
 }  // namespace
 
-void CorrectValues(std::uint8_t* values, std::size_t count, const Stages& s) {
+CorrectionPlanes LayOutPlanes(const std::uint8_t* dark, const std::uint16_t* gains, std::size_t count) {
+  CorrectionPlanes p;
+  p.hasDark = dark != nullptr;
+  p.hasGain = gains != nullptr;
+  // Whole blocks: the last one's values past `count` are never read.
+  p.blocks.assign((count + 15) / 16 * p.BlockBytes(), 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (gains) std::memcpy(p.blocks.data() + p.GainAt(i), &gains[i], sizeof gains[i]);
+    if (dark) p.blocks[p.DarkAt(i)] = dark[i];
+  }
+  return p;
+}
+
+void CorrectValues(std::uint8_t* values, std::size_t count, const Stages& s, std::size_t first) {
   // One loop per combination, so no stage costs a test per value.
-  const int which = (s.mean ? 4 : 0) | (s.dark ? 2 : 0) | (s.gain ? 1 : 0);
+  const bool dark = s.planes && s.planes->hasDark, gain = s.planes && s.planes->hasGain;
+  const int which = (s.mean ? 4 : 0) | (dark ? 2 : 0) | (gain ? 1 : 0);
   switch (which) {
-    case 1: return CorrectSpan<false, false, true>(values, count, s);
-    case 2: return CorrectSpan<false, true, false>(values, count, s);
-    case 3: return CorrectSpan<false, true, true>(values, count, s);
-    case 4: return CorrectSpan<true, false, false>(values, count, s);
-    case 5: return CorrectSpan<true, false, true>(values, count, s);
-    case 6: return CorrectSpan<true, true, false>(values, count, s);
-    case 7: return CorrectSpan<true, true, true>(values, count, s);
+    case 1: return CorrectSpan<false, false, true>(values, count, s, first);
+    case 2: return CorrectSpan<false, true, false>(values, count, s, first);
+    case 3: return CorrectSpan<false, true, true>(values, count, s, first);
+    case 4: return CorrectSpan<true, false, false>(values, count, s, first);
+    case 5: return CorrectSpan<true, false, true>(values, count, s, first);
+    case 6: return CorrectSpan<true, true, false>(values, count, s, first);
+    case 7: return CorrectSpan<true, true, true>(values, count, s, first);
     default: return;  // nothing to do
   }
 }

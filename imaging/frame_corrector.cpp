@@ -50,19 +50,22 @@ struct FrameCorrector::Planes {
   std::wstring calibration;
   std::shared_ptr<const CorrectionPicture> dark;  // null: none
   std::shared_ptr<const CorrectionPicture> flat;  // null: none; its sums give the gains
-  std::vector<std::uint16_t> gains;               // empty without a flat field
+  CorrectionPlanes applied;                       // the dark values and the flat's gains, as applied
   StoredSize elsewhere;                           // with neither: a size there are some for
 
   Planes(int w, int h, std::wstring cal, std::shared_ptr<const CorrectionPicture> d,
          std::shared_ptr<const CorrectionPicture> f)
       : width(w), height(h), calibration(std::move(cal)), dark(std::move(d)), flat(std::move(f)) {
-    if (!flat) return;
-    gains.resize(flat->Values());
-    ComputeFlatGains(flat->flatSum.data(), flat->frames, dark ? dark->dark.data() : nullptr,
-                     static_cast<std::size_t>(width) * height, gains.data());
+    const std::size_t values = static_cast<std::size_t>(width) * height * 3;
+    std::vector<std::uint16_t> gains;
+    if (flat) {
+      gains.resize(values);
+      ComputeFlatGains(flat->flatSum.data(), flat->frames, dark ? dark->dark.data() : nullptr, values / 3,
+                       gains.data());
+    }
+    applied = LayOutPlanes(dark ? dark->dark.data() : nullptr, flat ? gains.data() : nullptr, values);
   }
-  const std::uint8_t* Dark() const { return dark ? dark->dark.data() : nullptr; }
-  const std::uint16_t* Gains() const { return gains.empty() ? nullptr : gains.data(); }
+  bool Any() const { return applied.hasDark || applied.hasGain; }
 };
 
 struct FrameCorrector::Job {
@@ -161,19 +164,11 @@ void FrameCorrector::Apply(std::uint8_t* pixels, std::size_t stride, int width, 
       meanLength_ = 0;
     }
     const bool fits = on && planes && planes->width == width && planes->height == height;
-    if (fits) {
-      stages.dark = planes->Dark();
-      stages.gain = planes->Gains();
-    }
+    if (fits && planes->Any()) stages.planes = &planes->applied;
     if (stride == rowValues) {
       CorrectValues(pixels, count, stages);
     } else {
-      for (int y = 0; y < height; ++y) {
-        const std::size_t at = y * rowValues;
-        CorrectValues(pixels + y * stride, rowValues,
-                      {stages.mean ? stages.mean + at : nullptr, stages.meanWeight,
-                       stages.dark ? stages.dark + at : nullptr, stages.gain ? stages.gain + at : nullptr});
-      }
+      for (int y = 0; y < height; ++y) CorrectValues(pixels + y * stride, rowValues, stages, y * rowValues);
     }
 
     {
@@ -201,14 +196,14 @@ void FrameCorrector::Apply(std::uint8_t* pixels, std::size_t stride, int width, 
         }
       }
       CorrectionStatus next = status_;
-      next.darkApplied = stages.dark != nullptr;
-      next.flatApplied = stages.gain != nullptr;
+      next.darkApplied = stages.planes && stages.planes->hasDark;
+      next.flatApplied = stages.planes && stages.planes->hasGain;
       next.storedWidth = next.storedHeight = 0;
       if (!on) {
         next.gap = CorrectionGap::None;
       } else if (!fits) {
         next.gap = CorrectionGap::Loading;  // a load is in hand whenever the correction held does not fit
-      } else if (!stages.dark && !stages.gain) {
+      } else if (!stages.planes) {
         next.gap = planes->elsewhere.width > 0 ? CorrectionGap::OtherSize : CorrectionGap::NothingStored;
         next.storedWidth = planes->elsewhere.width;
         next.storedHeight = planes->elsewhere.height;

@@ -138,8 +138,8 @@ TEST_F(CorrectedCamera, ASnapshotHoldsTheCorrectedFrameAndWithTheCorrectionOffTh
   WaitForFrames(2);
   // The live frame corrected is what a snapshot copies.
   std::vector<std::uint8_t> corrected = raw;
-  std::vector<std::uint8_t> dark = raw;  // the dark frame is the pattern itself
-  CorrectValues(corrected.data(), corrected.size(), {nullptr, 0, dark.data(), nullptr});
+  const CorrectionPlanes dark = LayOutPlanes(raw.data(), nullptr, raw.size());  // the dark frame is the pattern
+  CorrectValues(corrected.data(), corrected.size(), {nullptr, 0, &dark});
   EXPECT_EQ(Frame(), corrected);
 
   corrector_->SetCorrectionOn(false);

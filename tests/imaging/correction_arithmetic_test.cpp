@@ -39,20 +39,17 @@ TEST(CorrectionArithmetic, EveryCombinationOfStagesMatchesTheScalarDefinition) {
   for (int which = 1; which < 8; ++which) {
     SCOPED_TRACE(which);
     Planes vector(count, 9), scalar(count, 9);
-    const auto stages = [&](Planes& p, int frame) {
-      Stages s;
-      if (which & 4) s.mean = p.mean.data(), s.meanWeight = MeanWeight(frame, 8);
-      if (which & 2) s.dark = p.dark.data();
-      if (which & 1) s.gain = p.gain.data();
-      return s;
-    };
+    const CorrectionPlanes laidOut =
+        LayOutPlanes(which & 2 ? vector.dark.data() : nullptr, which & 1 ? vector.gain.data() : nullptr, count);
     for (int frame = 1; frame <= 12; ++frame) {
       std::vector<std::uint8_t> got = RandomFrame(count, random), expected = got;
-      CorrectValues(got.data(), count, stages(vector, frame));
-      const Stages s = stages(scalar, frame);
+      // In two pieces, the second starting inside a block of the planes, as a row may.
+      Stages s{which & 4 ? vector.mean.data() : nullptr, MeanWeight(frame, 8), which & 3 ? &laidOut : nullptr};
+      CorrectValues(got.data(), 101, s);
+      CorrectValues(got.data() + 101, count - 101, s, 101);
       for (std::size_t i = 0; i < count; ++i) {
-        expected[i] = CorrectValue(expected[i], s.mean ? s.mean + i : nullptr, s.meanWeight,
-                                   s.dark ? s.dark + i : nullptr, s.gain ? s.gain + i : nullptr);
+        expected[i] = CorrectValue(expected[i], which & 4 ? &scalar.mean[i] : nullptr, MeanWeight(frame, 8),
+                                   which & 2 ? &scalar.dark[i] : nullptr, which & 1 ? &scalar.gain[i] : nullptr);
       }
       ASSERT_EQ(got, expected) << "frame " << frame;
       ASSERT_EQ(vector.mean, scalar.mean) << "frame " << frame;
@@ -87,7 +84,7 @@ TEST(CorrectionArithmetic, TheRunningMeanIsThePlainMeanWhileFewAndThenCutsNoiseL
     std::vector<std::uint8_t> v(count);
     for (auto& x : v) x = static_cast<std::uint8_t>(std::clamp(std::lround(noise(random)), 0L, 255L));
     frames.push_back(v);
-    CorrectValues(v.data(), count, {mean.data(), MeanWeight(frame, 16)});
+    CorrectValues(v.data(), count, {mean.data(), MeanWeight(frame, 16), nullptr});
     if (frame <= 8) {
       // While the frames are fewer than half the length, the plain mean of them all.
       for (std::size_t i = 0; i < count; i += 97) {
@@ -104,7 +101,7 @@ TEST(CorrectionArithmetic, TheRunningMeanIsThePlainMeanWhileFewAndThenCutsNoiseL
   EXPECT_NEAR(std::sqrt(squares / count), 2.0, 0.25);
   // Weight 0 starts again from the frame itself.
   std::vector<std::uint8_t> v(count, 40);
-  CorrectValues(v.data(), count, {mean.data(), 0});
+  CorrectValues(v.data(), count, {mean.data(), 0, nullptr});
   EXPECT_EQ(v, std::vector<std::uint8_t>(count, 40));
   EXPECT_EQ(MeanWeight(2, 16), 32768);
   EXPECT_EQ(MeanWeight(40, 16), std::lround(65536.0 * 2 / 17));
@@ -134,7 +131,8 @@ TEST(CorrectionArithmetic, FlatGainsEvenOutAFieldTakenOverSixteenFramesAndKeepEa
 
   std::vector<std::uint16_t> gains(count);
   ComputeFlatGains(sum.data(), frames, dark.data(), count / 3, gains.data());
-  CorrectValues(average.data(), count, {nullptr, 0, dark.data(), gains.data()});
+  const CorrectionPlanes planes = LayOutPlanes(dark.data(), gains.data(), count);
+  CorrectValues(average.data(), count, {nullptr, 0, &planes});
   for (std::size_t i = 0; i < count; ++i) {
     const double channelMean = 0.8 * (i % 3 == 2 ? 200 : i % 3 == 1 ? 160 : 120);
     ASSERT_NEAR(average[i], channelMean, 1.5) << i;
