@@ -1,16 +1,12 @@
 // The picture correction on the simulated sensor's faults, applied by the hand-off as frames
-// flow: what a user gets from a flat field, a dark frame and averaging, what a snapshot holds,
-// and a take that the camera stops feeding.
+// flow: what a user gets from a flat field, a dark frame and averaging, and a take that the
+// camera stops feeding.
 #include <windows.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 
-#include "camera/sdk/sensor_image.h"
 #include "camera_test_support.h"
-#include "imaging/correction_arithmetic.h"
 #include "imaging/frame_corrector.h"
 #include "imaging/picture_measures.h"
 
@@ -121,31 +117,7 @@ TEST_F(CorrectedCamera, AveragingSixteenFramesCutsTheNoiseOfAStillSceneThreefold
   EXPECT_EQ(CorrectionInfoText(corrector_->Status()), L"avg 16");
 }
 
-TEST_F(CorrectedCamera, ASnapshotHoldsTheCorrectedFrameAndWithTheCorrectionOffTheCamerasOwnBytes) {
-  SetSim("Q7SIM_SCENE", "dark");
-  SetSim("Q7SIM_DARK_PATTERN", "6");
-  Play();
-  // What the camera delivers: its dark pattern, the same in every frame.
-  std::vector<std::uint8_t> raw(3u * kSensorWidth * kSensorHeight, 0);
-  q7sim::ImageSettings whole;
-  whole.width = kSensorWidth, whole.height = kSensorHeight;
-  whole.flipVertical = camera->CurrentRecord().flipVertical != 0;  // mirrored by default
-  whole.flipHorizontal = camera->CurrentRecord().flipHorizontal != 0;
-  q7sim::AddDarkPattern(whole, 6, raw.data());
-  EXPECT_EQ(Frame(), raw);
-
-  ASSERT_EQ(Take(CorrectionKind::Dark).kind, CorrectionReport::Kind::Taken);
-  WaitForFrames(2);
-  // The live frame corrected is what a snapshot copies.
-  std::vector<std::uint8_t> corrected = raw;
-  const CorrectionPlanes dark = LayOutPlanes(raw.data(), nullptr, raw.size());  // the dark frame is the pattern
-  CorrectValues(corrected.data(), corrected.size(), {nullptr, 0, &dark});
-  EXPECT_EQ(Frame(), corrected);
-
-  corrector_->SetCorrectionOn(false);
-  WaitForFrames(2);
-  EXPECT_EQ(Frame(), raw);
-}
+// What a snapshot holds with the correction on and off: ViewerCorrection (end to end).
 
 TEST_F(CorrectedCamera, TakingAFlatFieldWhileTheCameraIsUnpluggedEndsWithAMessage) {
   SetSim("Q7SIM_SCENE", "flat");
