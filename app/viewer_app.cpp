@@ -5,9 +5,11 @@
 #include "camera/camera.h"
 #include "display/floater_dlg.h"
 #include "display/q7_fullview.h"
+#include "imaging/frame_corrector.h"
 #include "panel/control_panel_dlg.h"
 #include "resources/resource_ids.h"
 #include "state/calibration_store.h"
+#include "state/settings_key.h"
 
 CViewerApp::CViewerApp() noexcept : CWinApp(nullptr), cameraNotices_(WM_CAMERA_NOTICE) {}
 
@@ -33,8 +35,13 @@ bool CViewerApp::StartUp() {
   AfxSetResourceHandle(resourceLibrary_.get());
 
   m_state.frames.Refit(640, 480);  // black until the camera opens
-  camera_ = std::make_unique<CCamera>(m_state, [this](const std::wstring& text, const std::wstring& caption,
-                                                      UINT style) { cameraNotices_.Notify(text, caption, style); });
+  corrector_ = std::make_unique<q7::imaging::FrameCorrector>(q7::imaging::FrameCorrector::Options{{}, kSettingsKey});
+  camera_ = std::make_unique<CCamera>(
+      m_state,
+      [this](const std::wstring& text, const std::wstring& caption, UINT style) {
+        cameraNotices_.Notify(text, caption, style);
+      },
+      corrector_.get());
   m_state.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
   m_state.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
   m_state.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
@@ -44,6 +51,8 @@ bool CViewerApp::StartUp() {
   CFloaterDlg* video = videoWindow_.get();
   fullView_ = std::make_unique<CQ7Fullview>(m_state, [video] { video->ViewBox().StartRenderThread(); });
   fullView_->Create(IDD_FULL_VIEW);
+  videoWindow_->SetCorrector(corrector_.get());  // the key A steps the averaging
+  fullView_->SetCorrector(corrector_.get());
 
   m_state.displayScale = 100.0;
   LoadLiveViewChoices(m_state.live);
@@ -53,7 +62,7 @@ bool CViewerApp::StartUp() {
 }
 
 void CViewerApp::RunControlPanel() {
-  CControlPanelDlg panel(m_state, *camera_, *videoWindow_, *fullView_, &cameraNotices_);
+  CControlPanelDlg panel(m_state, *camera_, *videoWindow_, *fullView_, &cameraNotices_, corrector_.get());
   panel.TellWhenShown(std::move(startNotice_));
   m_pMainWnd = &panel;
   panel.DoModal();
@@ -82,6 +91,7 @@ void CViewerApp::TearDown() noexcept {
     camera_.reset();  // closes the device; the session's destructor lets nothing escape
     Observe("camera destroyed");
   }
+  corrector_.reset();  // writes a dark frame or flat field still in hand first
   com_.reset();
   if (resourceLibrary_) {
     AfxSetResourceHandle(nullptr);

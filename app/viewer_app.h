@@ -16,6 +16,9 @@
 class CCamera;
 class CFloaterDlg;
 class CQ7Fullview;
+namespace q7::imaging {
+class FrameCorrector;
+}
 
 class CViewerApp : public CWinApp {
  public:
@@ -31,6 +34,7 @@ class CViewerApp : public CWinApp {
 
   // The objects the application owns, null outside StartUp..TearDown; for tests.
   CCamera* Camera() const noexcept { return camera_.get(); }
+  q7::imaging::FrameCorrector* Corrector() const noexcept { return corrector_.get(); }
   CFloaterDlg* VideoWindow() const noexcept { return videoWindow_.get(); }
   CQ7Fullview* FullView() const noexcept { return fullView_.get(); }
 
@@ -46,6 +50,7 @@ class CViewerApp : public CWinApp {
   fw::UniqueModule resourceLibrary_;
   std::unique_ptr<ComApartment> com_;  // snapshot encoders use COM on this thread
   CNoticeBoard cameraNotices_;
+  std::unique_ptr<q7::imaging::FrameCorrector> corrector_;  // outlives the camera, which applies it
   std::unique_ptr<CCamera> camera_;
   std::unique_ptr<CFloaterDlg> videoWindow_;
   std::unique_ptr<CQ7Fullview> fullView_;

@@ -15,11 +15,12 @@ CameraNotifier MessageBoxNotifier() {
   };
 }
 
-CCamera::CCamera(AppState& state, CameraNotifier notifier)
+CCamera::CCamera(AppState& state, CameraNotifier notifier, q7::imaging::FrameCorrector* corrector)
     : state_(state),
       notify_(notifier ? std::move(notifier) : MessageBoxNotifier()),
+      corrector_(corrector),
       linkWatch_([this] { LookAtLink(); }),
-      capture_(state, {[this] { OnFramesStopped(); }, [this] { PublishExposure(); }}) {
+      capture_(state, {[this] { OnFramesStopped(); }, [this] { PublishExposure(); }}, corrector) {
   current_.version = 1;
 }
 

@@ -28,6 +28,10 @@
 #include "framework/handles.h"
 #include "state/app_state.h"
 
+namespace q7::imaging {
+class FrameCorrector;
+}
+
 namespace mvIMPACT::acquire {
 class Device;
 class DeviceManager;
@@ -43,7 +47,10 @@ class CCamera {
  public:
   static constexpr int kOnePushFrames = 5;
 
-  explicit CCamera(AppState& state, CameraNotifier notifier = MessageBoxNotifier());
+  // `corrector`, when given, corrects every frame on its way into the frame buffer and hears of
+  // every change of the camera's settings; it must outlive the session.
+  explicit CCamera(AppState& state, CameraNotifier notifier = MessageBoxNotifier(),
+                   q7::imaging::FrameCorrector* corrector = nullptr);
   ~CCamera();
   CCamera(const CCamera&) = delete;
   CCamera& operator=(const CCamera&) = delete;
@@ -132,6 +139,7 @@ class CCamera {
 
   AppState& state_;  // not owned
   CameraNotifier notify_;
+  q7::imaging::FrameCorrector* const corrector_;  // not owned; may be null
   // Taken first by every operation on the device, the record or the link; recursive.
   mutable CCriticalSection sessionLock_;
   // The camera's resolution: set by a resolution change, read whole by a re-fit from any

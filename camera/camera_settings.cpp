@@ -8,6 +8,7 @@
 
 #include "camera/registry_store.h"
 #include "camera/setting_writer.h"
+#include "imaging/frame_corrector.h"
 #include "resources/resource_ids.h"
 
 using namespace camera_detail;
@@ -88,6 +89,8 @@ void CCamera::WriteProperties(const PropertyRecord& record, bool force) {
   current_ = r;
   SaveRecord();
   PublishPlacement();
+  // The averaging starts again, so the new settings show at once.
+  if (corrector_) corrector_->Restart();
   ReportRefusals(w);
 }
 
@@ -145,4 +148,5 @@ void CCamera::OnePushWhiteBalance(PropertyRecord* record) {
   record->blueGain = w.ReadDouble(kWhiteBalanceList, "BlueGain", record->blueGain);
   current_ = *record;
   SaveRecord();
+  if (corrector_) corrector_->Restart();
 }

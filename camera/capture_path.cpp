@@ -4,6 +4,7 @@
 
 #include "camera/frame_hand_off.h"
 #include "camera/sdk/acquire.h"
+#include "imaging/frame_corrector.h"
 
 namespace acq = mvIMPACT::acquire;
 
@@ -20,8 +21,11 @@ std::int64_t Ticks() noexcept {
 
 }  // namespace
 
-CapturePath::CapturePath(AppState& state, Listener listener)
-    : state_(state), listener_(std::move(listener)), runEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+CapturePath::CapturePath(AppState& state, Listener listener, q7::imaging::FrameCorrector* corrector)
+    : state_(state),
+      listener_(std::move(listener)),
+      corrector_(corrector),
+      runEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 CapturePath::~CapturePath() {
   StopHandOff();
@@ -96,6 +100,10 @@ bool CapturePath::GrabFrame(FrameExchange& frames) noexcept {
     std::int64_t capturedAt = 0;
     if (!slot_.Take(handOffBlock_, capturedAt, kGrabTimeout)) return false;
     const std::int64_t start = Ticks();
+    // In place, on the block nobody else sees yet: no lock is held.
+    if (corrector_)
+      corrector_->Apply(handOffBlock_->Pixels(), handOffBlock_->Stride(), handOffBlock_->Width(),
+                        handOffBlock_->Height());
     const std::size_t bytes = handOffBlock_->PixelBytes();
     const FrameStamp stamp{framesHandedOn_ + 1, capturedAt};
     if (!frames.Publish(handOffBlock_, stamp)) return false;  // the frame of an older size goes

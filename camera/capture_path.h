@@ -24,6 +24,10 @@
 
 class FrameHandOffThread;
 
+namespace q7::imaging {
+class FrameCorrector;
+}
+
 namespace mvIMPACT::acquire {
 class Device;
 }  // namespace mvIMPACT::acquire
@@ -50,7 +54,9 @@ class CapturePath {
     std::function<void()> everyFewFrames;
   };
 
-  CapturePath(AppState& state, Listener listener);
+  // `corrector`, when given, corrects each frame on the hand-off thread before it is
+  // published, so that every reader gets the same corrected picture.
+  CapturePath(AppState& state, Listener listener, q7::imaging::FrameCorrector* corrector = nullptr);
   ~CapturePath();  // stops both threads
   CapturePath(const CapturePath&) = delete;
   CapturePath& operator=(const CapturePath&) = delete;
@@ -90,6 +96,7 @@ class CapturePath {
 
   AppState& state_;  // not owned
   const Listener listener_;
+  q7::imaging::FrameCorrector* const corrector_;  // not owned; may be null
   StagingSlot slot_;
   mvIMPACT::acquire::Device* device_ = nullptr;  // not owned: the session's, while acquiring
   fw::UniqueKernelHandle thread_;

@@ -47,6 +47,10 @@ BOOL CFloaterDlg::PreTranslateMessage(MSG* msg) {
   // Nothing may end or close this window from the keyboard.
   if (display::ClassifyClosingKey(msg->message, msg->wParam) != display::ClosingKey::None) return TRUE;
   if (display::HandleLiveViewKey(state_, *msg)) return TRUE;
+  if (const auto frames = display::HandleAveragingKey(corrector_, *msg)) {
+    m_viewBox.ShowHint(display::AveragingHint(*frames), display::kAveragingHintMs);
+    return TRUE;
+  }
   return CBorderSkinDlg::PreTranslateMessage(msg);
 }
 

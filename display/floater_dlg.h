@@ -9,6 +9,10 @@
 #include "skin/border_skin_dlg.h"
 #include "state/app_state.h"
 
+namespace q7::imaging {
+class FrameCorrector;
+}
+
 class CFloaterDlg : public CBorderSkinDlg {
  public:
   static constexpr int kPictureInset = 5;
@@ -23,6 +27,8 @@ class CFloaterDlg : public CBorderSkinDlg {
   // While set, position changes are taken as they come: the panel sets it around carrying
   // the docked window along with itself.
   void SetSnapSuppressed(BOOL suppressed) noexcept { snapSuppressed_ = suppressed; }
+  // The picture correction the key A steps the averaging of; not owned, may be null.
+  void SetCorrector(q7::imaging::FrameCorrector* corrector) noexcept { corrector_ = corrector; }
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -40,4 +46,5 @@ class CFloaterDlg : public CBorderSkinDlg {
   AppState& state_;
   CViewBox m_viewBox;
   BOOL snapSuppressed_ = FALSE;
+  q7::imaging::FrameCorrector* corrector_ = nullptr;  // not owned
 };

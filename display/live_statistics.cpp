@@ -68,6 +68,7 @@ LiveOverlays LiveStatistics::Prepare(const FrameExchange::Lease& frame, int view
     values.gainDb = live.gainDb.load();
     values.reconnects = state_.reconnects.load();
     values.calibration = state_.measuring.calibrations.InUse();
+    values.correction = live.correction.Get();
     if (pointer) {
       if (const auto pixel = ViewToPicture(g, viewWidth, viewHeight, block.Width(), block.Height(), *pointer)) {
         const std::optional<PixelColour> colour = ColourAt(PictureOf(block), *pixel);

@@ -1,9 +1,18 @@
 #include "display/live_view_keys.h"
 
+#include "imaging/frame_corrector.h"
+
 namespace display {
+namespace {
+
+bool PlainKeyDown(UINT message) {
+  return message == WM_KEYDOWN && ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_MENU) >= 0;
+}
+
+}  // namespace
 
 std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key) {
-  if (message != WM_KEYDOWN || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return std::nullopt;
+  if (!PlainKeyDown(message)) return std::nullopt;
   switch (key) {
     case 'I': return LiveView::InfoLine;
     case 'H': return LiveView::Histogram;
@@ -18,6 +27,15 @@ bool HandleLiveViewKey(AppState& state, const MSG& msg) {
   ToggleLiveView(state.live, *view);
   state.redraw.Notify();
   return true;
+}
+
+std::optional<int> HandleAveragingKey(q7::imaging::FrameCorrector* corrector, const MSG& msg) {
+  if (!corrector || !PlainKeyDown(msg.message) || msg.wParam != 'A') return std::nullopt;
+  return corrector->StepAveraging();
+}
+
+std::wstring AveragingHint(int frames) {
+  return frames >= 2 ? L"Averaging " + std::to_wstring(frames) + L" frames" : L"Averaging off";
 }
 
 }  // namespace display

@@ -1,11 +1,16 @@
 #pragma once
 // The keys of the live-information views, alike in the video window and in full screen:
-// I the information line, H the histogram, F the focus aid.
+// I the information line, H the histogram, F the focus aid; and A, the frame averaging.
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 #include "state/app_state.h"
+
+namespace q7::imaging {
+class FrameCorrector;
+}
 
 namespace display {
 
@@ -14,5 +19,12 @@ std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key);
 
 // Switches that view, stores the choice and has the picture drawn again; false for other messages.
 bool HandleLiveViewKey(AppState& state, const MSG& msg);
+
+// The key A (without Ctrl or Alt) steps the frame averaging of `corrector`: off, 2, 4, ... 32,
+// off. The new length, or nothing for another message or without a corrector.
+std::optional<int> HandleAveragingKey(q7::imaging::FrameCorrector* corrector, const MSG& msg);
+// What the picture says for a while after the key: "Averaging 8 frames", "Averaging off".
+std::wstring AveragingHint(int frames);
+inline constexpr DWORD kAveragingHintMs = 2000;
 
 }  // namespace display

@@ -24,6 +24,10 @@ BOOL CQ7Fullview::PreTranslateMessage(MSG* msg) {
     case display::ClosingKey::None: break;
   }
   if (display::HandleLiveViewKey(state_, *msg)) return TRUE;
+  if (const auto frames = display::HandleAveragingKey(corrector_, *msg)) {
+    ShowHint(display::AveragingHint(*frames), display::kAveragingHintMs);
+    return TRUE;
+  }
   return CPictureView::PreTranslateMessage(msg);
 }
 

@@ -12,6 +12,10 @@
 #include "display/picture_view.h"
 #include "framework/dialog.h"
 
+namespace q7::imaging {
+class FrameCorrector;
+}
+
 namespace display {
 // Sent (wParam 0, lParam 0) to the notify window when the viewer closes itself; the
 // receiver leaves full screen (LeaveFullScreen) and answers 1.
@@ -27,6 +31,8 @@ class CQ7Fullview : public CPictureView<CDialog> {
   // The window told when the viewer closes itself; not owned.
   void SetNotifyWindow(CWnd* wnd) noexcept { notifyWnd_ = wnd; }
   CWnd* GetNotifyWindow() const noexcept { return notifyWnd_; }
+  // The picture correction the key A steps the averaging of; not owned, may be null.
+  void SetCorrector(q7::imaging::FrameCorrector* corrector) noexcept { corrector_ = corrector; }
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -49,5 +55,6 @@ class CQ7Fullview : public CPictureView<CDialog> {
   void Zoom(int direction);
 
   std::function<void()> resumeVideo_;
-  CWnd* notifyWnd_ = nullptr;  // not owned
+  CWnd* notifyWnd_ = nullptr;                         // not owned
+  q7::imaging::FrameCorrector* corrector_ = nullptr;  // not owned
 };

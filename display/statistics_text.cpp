@@ -21,6 +21,7 @@ std::wstring FormatInfoLine(const InfoLineValues& v) {
              v.rates.megabytesPerSecond, v.width, v.height, v.exposureUs, v.gainDb);
   line += v.calibration ? L"   Calibration " + v.calibration->name : std::wstring(L"   No calibration");
   if (v.reconnects > 0) line += Format(L"   Reconnects %u", v.reconnects);
+  if (!v.correction.empty()) line += L"   " + v.correction;
   if (v.pointer) {
     const PointerProbe& p = *v.pointer;
     line += Format(L"   X %ld  Y %ld   R %d  G %d  B %d", p.sensor.x, p.sensor.y, p.colour.red, p.colour.green,

@@ -44,9 +44,11 @@ std::optional<MeasureSwitch> MeasureSwitchOfCommand(UINT commandId) {
   }
 }
 
-UINT TrackContextMenu(HWND owner, POINT screenPoint, const std::vector<MenuItem>& items) {
+namespace {
+
+fw::UniqueMenu BuildMenu(const std::vector<MenuItem>& items) {
   fw::UniqueMenu menu(::CreatePopupMenu());
-  if (!menu) return 0;
+  if (!menu) return menu;
   for (const MenuItem& item : items) {
     if (item.commandId == 0 && item.text.empty()) {
       ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -55,8 +57,24 @@ UINT TrackContextMenu(HWND owner, POINT screenPoint, const std::vector<MenuItem>
     UINT flags = MF_STRING;
     if (item.checked) flags |= MF_CHECKED;
     if (!item.enabled) flags |= MF_GRAYED;
-    ::AppendMenuW(menu.get(), flags, item.commandId, item.text.c_str());
+    if (item.submenu.empty()) {
+      ::AppendMenuW(menu.get(), flags, item.commandId, item.text.c_str());
+      continue;
+    }
+    fw::UniqueMenu submenu = BuildMenu(item.submenu);
+    // Once appended, the submenu belongs to the menu and goes with it.
+    if (submenu &&
+        ::AppendMenuW(menu.get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), item.text.c_str()))
+      submenu.release();
   }
+  return menu;
+}
+
+}  // namespace
+
+UINT TrackContextMenu(HWND owner, POINT screenPoint, const std::vector<MenuItem>& items) {
+  fw::UniqueMenu menu = BuildMenu(items);
+  if (!menu) return 0;
   // The owner must be in front, or the menu does not close when the user clicks elsewhere.
   ::SetForegroundWindow(owner);
   const UINT chosen = static_cast<UINT>(

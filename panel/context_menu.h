@@ -1,6 +1,7 @@
 #pragma once
 // The control panel's right-click menu: the live-information views and the measuring overlays
-// with their keys, ticked while on, the calibrations, and the burn-in of saved pictures.
+// with their keys, ticked while on, the calibrations, and the burn-in of saved pictures; the
+// other parts of the panel add their own items (a submenu for a choice).
 #include <windows.h>
 
 #include <optional>
@@ -12,10 +13,11 @@
 
 // An item without a command or text is a separator.
 struct MenuItem {
-  UINT commandId = 0;
+  UINT commandId = 0;  // 0 for an item that opens `submenu`
   std::wstring text;
   bool checked = false;
   bool enabled = true;
+  std::vector<MenuItem> submenu = {};
 };
 
 // Menu command ids; they stay clear of the dialog's control ids.

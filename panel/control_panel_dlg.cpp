@@ -33,13 +33,14 @@ std::wstring PanelString(HMODULE library, UINT id) { return LoadResourceString(i
 }  // namespace
 
 CControlPanelDlg::CControlPanelDlg(AppState& state, CCamera& camera, CFloaterDlg& videoWindow, CQ7Fullview& fullView,
-                                   CNoticeBoard* notices, CWnd* parent)
+                                   CNoticeBoard* notices, q7::imaging::FrameCorrector* corrector, CWnd* parent)
     : CBitmapSkinDlg(IDD_CONTROL_PANEL, parent),
       state_(state),
       camera_(camera),
       videoWindow_(videoWindow),
       fullView_(fullView),
-      notices_(notices) {
+      notices_(notices),
+      corrector_(corrector) {
   icon_ = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APP));
 }
 
@@ -77,6 +78,10 @@ BOOL CControlPanelDlg::OnInitDialog() {
   snapshotOptions.burnIn = [&state = state_] { return CurrentBurnIn(state); };
   snapshots_ = std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frames,
                                                     std::move(snapshotOptions));
+  if (corrector_)
+    corrections_ =
+        std::make_unique<CorrectionController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_, *corrector_);
+  TellCorrectorTheCalibration();
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
@@ -194,6 +199,7 @@ void CControlPanelDlg::OnStop() {
   camera_.StopAcquisition();
   ShowPlaying(false);
   if (snapshots_) snapshots_->StopSeries();
+  if (corrections_) corrections_->CameraStopped();
 }
 
 void CControlPanelDlg::OnZoomOut() {
@@ -221,7 +227,16 @@ void CControlPanelDlg::OnInformation() {
   about.DoModal();
 }
 
-void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this, &state_.measuring.calibrations); }
+void CControlPanelDlg::OnProperties() {
+  ShowPropertyDialog(camera_, this, &state_.measuring.calibrations);
+  TellCorrectorTheCalibration();  // a settings file may have brought another one
+}
+
+void CControlPanelDlg::TellCorrectorTheCalibration() {
+  if (!corrector_) return;
+  const std::optional<Calibration> inUse = state_.measuring.calibrations.InUse();
+  corrector_->SetCalibration(inUse ? inUse->name : std::wstring());
+}
 
 std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
   std::vector<MenuItem> items = LiveViewMenuItems(state_.live, state_.resourceLibrary);
@@ -229,6 +244,7 @@ std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
   items.insert(items.end(), measuring.begin(), measuring.end());
   const bool playing = ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE;
   if (snapshots_) snapshots_->AddMenuItems(items, playing);
+  if (corrections_) corrections_->AddMenuItems(items, playing);
   return items;
 }
 
@@ -254,9 +270,10 @@ bool CControlPanelDlg::OnMenuCommand(UINT id) {
   }
   if (id == kMenuCalibration) {
     ShowCalibrationDialog(state_, this);
+    TellCorrectorTheCalibration();
     return true;
   }
-  return snapshots_ && snapshots_->OnMenuCommand(id);
+  return (snapshots_ && snapshots_->OnMenuCommand(id)) || (corrections_ && corrections_->OnMenuCommand(id));
 }
 
 void CControlPanelDlg::OnStartNotice() {
@@ -343,7 +360,8 @@ void CControlPanelDlg::OnDestroy() {
   // Nothing raises notices for this window any more.
   if (notices_) notices_->Attach(nullptr);
   videoWindow_.ViewBox().StopRenderThread();
-  camera_.Close();  // stops the hand-off thread and acquisition
+  camera_.Close();       // stops the hand-off thread and acquisition
+  corrections_.reset();  // the corrector, which outlives the panel, stops telling it
 }
 
 void CControlPanelDlg::OnWindowPosChanging(WINDOWPOS* pos) {
@@ -411,6 +429,7 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     default:
       if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
+      if (corrections_ && corrections_->OnMessage(msg, wp, lp)) return 0;
       break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);

@@ -15,6 +15,7 @@
 #include "framework/controls.h"
 #include "framework/handles.h"
 #include "panel/context_menu.h"
+#include "panel/correction_controller.h"
 #include "panel/panel_layout.h"
 #include "panel/snapshot_controller.h"
 #include "skin/bitmap_skin_dlg.h"
@@ -38,8 +39,10 @@ class CControlPanelDlg : public CBitmapSkinDlg {
  public:
   // The panel drives the camera session and the two picture windows; none is owned. Notices
   // the camera raises on other threads reach the user through `notices` when given.
+  // `corrector`, when given, is the picture correction the right-click menu drives.
   CControlPanelDlg(AppState& state, CCamera& camera, CFloaterDlg& videoWindow, CQ7Fullview& fullView,
-                   CNoticeBoard* notices = nullptr, CWnd* parent = nullptr);
+                   CNoticeBoard* notices = nullptr, q7::imaging::FrameCorrector* corrector = nullptr,
+                   CWnd* parent = nullptr);
   ~CControlPanelDlg() override;
 
   BOOL PreTranslateMessage(MSG* msg) override;
@@ -93,6 +96,8 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   LRESULT OnRefitFrameBuffer();
   void OnCameraOpened(bool ready);
   void OnCameraLink(CameraLinkEvent event);
+  // Flat fields are kept per objective: the corrector follows the calibration in use.
+  void TellCorrectorTheCalibration();
   void OnStartNotice();
 
   void SetupButtons();
@@ -120,6 +125,8 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   int originY_ = 0;
   fw::UniqueBrush statusBrush_;
   fw::UniqueBrush faceBrush_;
-  std::unique_ptr<SnapshotController> snapshots_;  // from OnInitDialog on
-  std::wstring startNotice_;                       // shown once, then emptied
+  std::unique_ptr<SnapshotController> snapshots_;      // from OnInitDialog on
+  std::wstring startNotice_;                           // shown once, then emptied
+  q7::imaging::FrameCorrector* corrector_;             // not owned; may be null
+  std::unique_ptr<CorrectionController> corrections_;  // from OnInitDialog on, with a corrector
 };

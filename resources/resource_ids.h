@@ -16,6 +16,8 @@
 #define IDD_CAPTURE_SERIES 132
 // The calibrations of the measuring overlays.
 #define IDD_CALIBRATION 135
+// Taking a dark frame or a flat field for the picture correction.
+#define IDD_TAKE_CORRECTION 137
 
 // Bitmaps
 #define IDB_PROPERTY_BANNER 134
@@ -80,6 +82,17 @@
 #define IDS_MENU_MEASURING_TOOL 9433
 #define IDS_MENU_CALIBRATION 9434
 #define IDS_MENU_BURN_IN 9435
+// Strings of the picture correction: its menu items and its dialog.
+#define IDS_MENU_TAKE_DARK 9450
+#define IDS_MENU_TAKE_FLAT 9451
+#define IDS_MENU_CORRECTION 9452
+#define IDS_MENU_AVERAGING 9453
+#define IDS_MENU_AVERAGING_OFF 9454
+#define IDS_MENU_AVERAGING_FRAMES 9455
+#define IDS_TAKE_DARK_CAPTION 9456
+#define IDS_TAKE_DARK_TEXT 9457
+#define IDS_TAKE_FLAT_CAPTION 9458
+#define IDS_TAKE_FLAT_TEXT 9459
 
 // Controls of the control panel (IDD_CONTROL_PANEL)
 #define IDC_HIDE 1000
@@ -166,3 +179,6 @@
 
 // Control of the video window (IDD_VIDEO_WINDOW)
 #define IDC_PICTURE 1017
+
+// Control of the dark frame and flat field dialog (IDD_TAKE_CORRECTION); IDOK (Take) and IDCANCEL besides
+#define IDC_TAKE_CORRECTION_TEXT 1170

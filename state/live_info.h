@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "state/frame_rate_meter.h"
+#include "state/shared_text.h"
 
 struct LiveInfo {
   FrameRateMeter meter;
@@ -17,6 +18,9 @@ struct LiveInfo {
   std::atomic<int> aoiY{0};
   std::atomic<bool> flipHorizontal{false};
   std::atomic<bool> flipVertical{false};
+  // What the picture correction does to the frames ("avg 8", or why a correction is not
+  // applied); empty: nothing. Set by whoever drives the correction.
+  SharedText correction;
 
   std::atomic<bool> showInfoLine{false};
   std::atomic<bool> showHistogram{false};

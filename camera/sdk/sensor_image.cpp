@@ -1,8 +1,11 @@
 #include "camera/sdk/sensor_image.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <random>
 
 namespace q7sim {
 namespace {
@@ -253,6 +256,120 @@ void RestoreMovingObjects(const ImageSettings& s, int chartWidth, int chartHeigh
     std::memcpy(out + at, developed + at, static_cast<std::size_t>(x1 - x0) * 3);
   }
 }
+
+Picture MakeScene(Scene scene, double vignette, int width, int height) {
+  Picture p;
+  if (scene == Scene::Chart) {
+    p = MakeTestChart(width, height);
+  } else {
+    p.width = width;
+    p.height = height;
+    p.pixels.resize(p.Stride() * static_cast<std::size_t>(height));
+    // A bright field that the default settings show unclipped, in the same warm light.
+    if (scene == Scene::Flat) {
+      Canvas canvas(p);
+      canvas.Fill(0, 0, width, height, Lit(176, 176, 176));
+    }
+  }
+  if (vignette <= 0.0) return p;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = p.pixels.data() + static_cast<std::size_t>(y) * p.Stride();
+    for (int x = 0; x < width; ++x) {
+      const double light = VignetteAt(vignette, x, y, width, height);
+      for (int c = 0; c < 3; ++c) row[3 * x + c] = ClampByte(row[3 * x + c] * light);
+    }
+  }
+  return p;
+}
+
+double VignetteAt(double vignette, int x, int y, int width, int height) {
+  // The optical centre sits right of and above the sensor's centre, as a lens that is a
+  // little off its axis puts it.
+  const double cx = 0.56 * width, cy = 0.45 * height;
+  const double farthestSquared =
+      std::max(cx, width - cx) * std::max(cx, width - cx) + std::max(cy, height - cy) * std::max(cy, height - cy);
+  const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+  return 1.0 - std::clamp(vignette, 0.0, 1.0) * (dx * dx + dy * dy) / farthestSquared;
+}
+
+std::uint8_t DarkOffsetAt(int level, int sensorX, int sensorY, int channel) {
+  // A hash of the position: the same value for the same photosite in every frame.
+  std::uint32_t h = static_cast<std::uint32_t>(sensorX) * 0x9E3779B1u ^
+                    static_cast<std::uint32_t>(sensorY) * 0x85EBCA77u ^
+                    static_cast<std::uint32_t>(channel + 1) * 0xC2B2AE3Du;
+  h ^= h >> 15, h *= 0x2C1B3C6Du, h ^= h >> 12, h *= 0x297A2D39u, h ^= h >> 15;
+  if (h % 5000 == 0) return static_cast<std::uint8_t>(96 + (h >> 16) % 160);
+  return static_cast<std::uint8_t>((h >> 8) % (2 * static_cast<std::uint32_t>(std::clamp(level, 0, 127)) + 1));
+}
+
+void AddDarkPattern(const ImageSettings& s, int level, std::uint8_t* out) {
+  for (int oy = 0; oy < s.height; ++oy) {
+    const int sy = s.flipVertical ? s.y + s.height - 1 - oy : s.y + oy;
+    std::uint8_t* row = out + static_cast<std::size_t>(oy) * s.width * 3;
+    for (int ox = 0; ox < s.width; ++ox) {
+      const int sx = s.flipHorizontal ? s.x + s.width - 1 - ox : s.x + ox;
+      for (int c = 0; c < 3; ++c) {
+        // A mono picture has one photosite value per pixel.
+        const int offset = row[3 * ox + c] + DarkOffsetAt(level, sx, sy, s.mono ? 0 : c);
+        row[3 * ox + c] = static_cast<std::uint8_t>(std::min(offset, 255));
+      }
+    }
+  }
+}
+
+namespace {
+
+constexpr std::size_t kNoiseValues = std::size_t{1} << 20;
+
+// Normally distributed values of standard deviation 1, made once per process.
+const std::vector<float>& StandardNormals() {
+  static const std::vector<float> values = [] {
+    std::vector<float> v(kNoiseValues);
+    std::mt19937 random(20261208);
+    std::normal_distribution<float> normal(0.0f, 1.0f);
+    for (float& x : v) x = normal(random);
+    return v;
+  }();
+  return values;
+}
+
+// Adds signed noise with saturation: with the top bit flipped, a byte reads as its value less
+// 128, so a signed saturating add clamps the sum to 0..255.
+void AddSaturating(const std::uint8_t* clean, const std::int8_t* noise, std::uint8_t* out, std::size_t count) {
+  const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+  std::size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const __m128i c = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(clean + i)), flip);
+    const __m128i n = _mm_loadu_si128(reinterpret_cast<const __m128i*>(noise + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_xor_si128(_mm_adds_epi8(c, n), flip));
+  }
+  for (; i < count; ++i) out[i] = static_cast<std::uint8_t>(std::clamp(clean[i] + noise[i], 0, 255));
+}
+
+}  // namespace
+
+NoiseTable::NoiseTable(double sigma) : sigma_(sigma), values_(kNoiseValues) {
+  const std::vector<float>& normals = StandardNormals();
+  for (std::size_t i = 0; i < kNoiseValues; ++i)
+    values_[i] = static_cast<std::int8_t>(std::clamp(std::lround(normals[i] * sigma), -127L, 127L));
+}
+
+void NoiseTable::Add(const std::uint8_t* clean, std::uint8_t* out, std::size_t count, std::uint64_t frame) const {
+  if (values_.empty()) {
+    std::memmove(out, clean, count);
+    return;
+  }
+  // A different start in every frame, so no pixel sees the same noise twice in a row.
+  std::size_t at = static_cast<std::size_t>((frame * 0x9E3779B97F4A7C15ull) >> 40) % kNoiseValues;
+  for (std::size_t done = 0; done < count;) {
+    const std::size_t run = std::min(count - done, kNoiseValues - at);
+    AddSaturating(clean + done, values_.data() + at, out + done, run);
+    done += run;
+    at = 0;
+  }
+}
+
+double NoiseSigma(double sigmaAtZeroDb, double gainDb) { return sigmaAtZeroDb * std::pow(10.0, gainDb / 20.0); }
 
 ChannelMeans MeasureMeans(const std::uint8_t* pixels, int width, int height, std::size_t stride, int step) {
   ChannelMeans m;

@@ -64,6 +64,50 @@ void DrawMovingObjects(const ImageSettings& settings, int chartWidth, int chartH
 void RestoreMovingObjects(const ImageSettings& settings, int chartWidth, int chartHeight, std::uint64_t frameNumber,
                           const std::uint8_t* developed, std::uint8_t* out);
 
+// ---------------------------------------------------------------------------------------
+// Faults of a real sensor and its optics, for the picture correction to take out. Each is off
+// by default, so the picture stays exactly the chart (camera/sdk/README.md).
+
+enum class Scene {
+  Chart,  // the test chart
+  Flat,   // an even bright field, as with the specimen taken out
+  Dark,   // a capped lens: no light at all
+};
+
+// The scene in sensor coordinates, lit through optics whose brightness falls off towards the
+// corners: at the farthest corner from the optical centre (which lies off the sensor's centre)
+// the light is `vignette` (0 to 1) less. 0: no fall-off, and the chart is MakeTestChart's.
+Picture MakeScene(Scene scene, double vignette, int width, int height);
+// The share of light that reaches sensor point (x, y) of a width x height sensor.
+double VignetteAt(double vignette, int x, int y, int width, int height);
+
+// The sensor's fixed dark pattern: an offset per pixel and channel, 0 to 2 * level (mean
+// level), with about one value in 5000 a hot one of 96 to 255. A function of the sensor
+// position, so a crop and mirroring move it as they move the picture.
+std::uint8_t DarkOffsetAt(int level, int sensorX, int sensorY, int channel);
+// Adds the dark pattern to a developed area of interest (saturating at 255).
+void AddDarkPattern(const ImageSettings& settings, int level, std::uint8_t* out);
+
+// Random noise per pixel and channel: a table of normally distributed values of one standard
+// deviation, read from a different place in every frame, so a frame costs one pass over its
+// bytes however strong the noise is.
+class NoiseTable {
+ public:
+  NoiseTable() = default;
+  // Values with standard deviation `sigma` grey levels (clamped to +-127).
+  explicit NoiseTable(double sigma);
+  double Sigma() const { return sigma_; }
+  // out[i] = clean[i] + noise, saturating at 0 and 255; frame `frame` reads its own stretch.
+  void Add(const std::uint8_t* clean, std::uint8_t* out, std::size_t count, std::uint64_t frame) const;
+
+ private:
+  double sigma_ = 0.0;
+  std::vector<std::int8_t> values_;
+};
+
+// The noise's standard deviation at an analogue gain: the gain amplifies it.
+double NoiseSigma(double sigmaAtZeroDb, double gainDb);
+
 struct ChannelMeans {
   double blue = 0, green = 0, red = 0;
   double Grey() const { return 0.114 * blue + 0.587 * green + 0.299 * red; }

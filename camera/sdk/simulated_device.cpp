@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <utility>
 
 #include "camera/sdk/acquire.h"
 
@@ -75,6 +77,14 @@ SimulatorConfig ReadSimulatorConfig() {
   wchar_t logPath[MAX_PATH] = L"";
   const DWORD logLength = ::GetEnvironmentVariableW(L"Q7SIM_FRAME_LOG", logPath, MAX_PATH);
   if (logLength > 0 && logLength < MAX_PATH) c.frameLog = logPath;
+  std::string scene;
+  if (Env("Q7SIM_SCENE", scene)) {
+    if (scene == "flat") c.scene = q7sim::Scene::Flat;
+    if (scene == "dark") c.scene = q7sim::Scene::Dark;
+  }
+  c.vignette = std::clamp(EnvNumber("Q7SIM_VIGNETTE", 0.0), 0.0, 1.0);
+  c.darkPattern = std::clamp(static_cast<int>(EnvNumber("Q7SIM_DARK_PATTERN", 0)), 0, 64);
+  c.noise = std::clamp(EnvNumber("Q7SIM_NOISE", 0.0), 0.0, 64.0);
   std::string names;
   if (Env("Q7SIM_REJECT_PROPERTY", names)) {
     std::size_t start = 0;
@@ -87,9 +97,16 @@ SimulatorConfig ReadSimulatorConfig() {
   return c;
 }
 
-const q7sim::Picture& SharedChart() {
-  static const q7sim::Picture chart = q7sim::MakeTestChart(q7sim::kSensorWidth, q7sim::kSensorHeight);
-  return chart;
+const q7sim::Picture& SceneChart(const SimulatorConfig& config) {
+  // Each is 15 MB: made once per scene and vignetting the process asks for, and kept.
+  static std::mutex mutex;
+  static std::map<std::pair<q7sim::Scene, double>, std::unique_ptr<q7sim::Picture>> scenes;
+  std::lock_guard lock(mutex);
+  auto& scene = scenes[{config.scene, config.vignette}];
+  if (!scene)
+    scene = std::make_unique<q7sim::Picture>(
+        q7sim::MakeScene(config.scene, config.vignette, q7sim::kSensorWidth, q7sim::kSensorHeight));
+  return *scene;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -238,7 +255,7 @@ double DeviceState::DoubleAt(const std::string& path) const { return properties_
 void DeviceState::Open() {
   if (config_.openDelayMs > 0) ::Sleep(static_cast<DWORD>(config_.openDelayMs));
   if (config_.openFails) throw ImpactAcquireException("Open device failed", kErrorOpenFailed, serial_);
-  SharedChart();  // made now, so the first frame is not late
+  SceneChart(config_);  // made now, so the first frame is not late
   std::lock_guard lock(mutex_);
   if (!IsPresentLocked())
     throw ImpactAcquireException("Open device failed", kErrorNotPresent, serial_ + " is unplugged");
@@ -380,7 +397,7 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
   const FrameParameters f = SnapshotLocked();
   lock.unlock();
 
-  const q7sim::Picture& chart = SharedChart();
+  const q7sim::Picture& chart = SceneChart(config_);
   int result = kRequestOk;
   std::size_t size = 0;
   double grey = 0.0;
@@ -394,9 +411,17 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
     if (developedFor_ != f.image) {
       developed_.resize(size);
       q7sim::RenderFrame(chart, f.image, developed_.data());
+      if (config_.darkPattern > 0) q7sim::AddDarkPattern(f.image, config_.darkPattern, developed_.data());
       developedFor_ = f.image;
     }
-    if (slot.developedFor != f.image || config_.copyWholeFrames) {
+    if (config_.noise > 0.0) {
+      // Noise changes every pixel of every frame: each is developed whole.
+      const double sigma = q7sim::NoiseSigma(config_.noise, f.exposure.gainDb);
+      if (noise_.Sigma() != sigma) noise_ = q7sim::NoiseTable(sigma);
+      slot.buffer.resize(size);
+      noise_.Add(developed_.data(), slot.buffer.data(), size, frameNumber);
+      slot.developedFor.reset();
+    } else if (slot.developedFor != f.image || config_.copyWholeFrames) {
       slot.buffer.assign(developed_.begin(), developed_.end());
       slot.developedFor = f.image;
     } else {
@@ -404,7 +429,9 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
                                   slot.buffer.data());
     }
     slot.drawnFrame = frameNumber;
-    q7sim::DrawMovingObjects(f.image, chart.width, chart.height, frameNumber, slot.buffer.data());
+    // An even field and a capped lens show nothing that moves.
+    if (config_.scene == q7sim::Scene::Chart)
+      q7sim::DrawMovingObjects(f.image, chart.width, chart.height, frameNumber, slot.buffer.data());
     if (f.control.autoExpose || f.control.autoGain) {
       grey = q7sim::MeasureMeans(slot.buffer.data(), f.image.width, f.image.height, f.image.width * 3u, 8).Grey();
     }

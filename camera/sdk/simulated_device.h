@@ -33,6 +33,11 @@ struct SimulatorConfig {
   int arriveAfterMs = -1;          // one camera more, after the driver started; -1: never
   std::set<std::string> rejected;  // property names whose writes throw
   std::wstring frameLog;           // where to log each good frame; empty: nowhere
+  // Faults of the sensor and its optics; all off by default.
+  q7sim::Scene scene = q7sim::Scene::Chart;
+  double vignette = 0.0;  // the light lost at the farthest corner, 0 to 1
+  int darkPattern = 0;    // mean of the fixed offset per pixel, grey levels
+  double noise = 0.0;     // standard deviation of the noise at 0 dB, grey levels
 };
 SimulatorConfig ReadSimulatorConfig();
 
@@ -131,7 +136,8 @@ class DeviceState {
   // nothing. Sensor thread only.
   std::vector<std::uint8_t> developed_;
   std::optional<q7sim::ImageSettings> developedFor_;
-  FrameLog frameLog_;  // sensor thread only, and Close after it ended
+  FrameLog frameLog_;        // sensor thread only, and Close after it ended
+  q7sim::NoiseTable noise_;  // for the gain in use; sensor thread only
   std::thread sensor_;
 };
 
@@ -159,7 +165,8 @@ void SetCurrentDriver(const std::shared_ptr<DriverState>& driver);
 // Records an accepted write when recording is on (simulator_control.h).
 void RecordWrite(const std::string& path, const std::string& name, bool isDouble, int i, double f);
 
-// The chart every simulated camera shows, made on first use.
-const q7sim::Picture& SharedChart();
+// The scene a simulated camera of this configuration shows, made on first use and kept for
+// the process.
+const q7sim::Picture& SceneChart(const SimulatorConfig& config);
 
 }  // namespace mvIMPACT::acquire::detail

@@ -6,7 +6,9 @@
 
 #include "display/full_screen.h"
 #include "display/live_overlays.h"
+#include "display/live_view_keys.h"
 #include "framework/win_app.h"
+#include "imaging/frame_corrector.h"
 #include "resources/resource_ids.h"
 #include "tests/display/test_pixels.h"
 
@@ -257,6 +259,35 @@ TEST_F(FullViewTest, EnteringShowsTheWayOutForAFewSeconds) {
   EXPECT_TRUE(display_test::PumpFramesUntil(
       state_, [&] { return hintPixels() == 0; }, 8000))
       << "the hint stays";
+}
+
+}  // namespace
+
+namespace {
+
+// A in the picture, in the video window and in full screen alike, steps the averaging.
+TEST_F(FullViewTest, TheKeyAStepsTheAveragingInBothViews) {
+  q7::imaging::FrameCorrector corrector;
+  video_.SetCorrector(&corrector);
+  viewer_.SetCorrector(&corrector);
+  const auto press = [](HWND target) {
+    ::PostMessageW(target, WM_KEYDOWN, 'A', 0);
+    display_test::PumpFor(20);
+  };
+  press(video_.ViewBox().m_hWnd);
+  EXPECT_EQ(corrector.Averaging(), 2);
+  press(video_.m_hWnd);
+  EXPECT_EQ(corrector.Averaging(), 4);
+  Enter();
+  for (const int expected : {8, 16, 32, 0}) {
+    press(viewer_.m_hWnd);
+    EXPECT_EQ(corrector.Averaging(), expected);
+  }
+  EXPECT_TRUE(viewer_.IsWindowVisible());
+  EXPECT_EQ(display::AveragingHint(8), L"Averaging 8 frames");
+  EXPECT_EQ(display::AveragingHint(0), L"Averaging off");
+  video_.SetCorrector(nullptr);
+  viewer_.SetCorrector(nullptr);
 }
 
 }  // namespace

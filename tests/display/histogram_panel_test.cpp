@@ -58,7 +58,7 @@ TEST(HistogramPanel, CurvesShareOneScaleThatLeavesOutTheClippedEnds) {
   for (int i = 0; i < 256; ++i) ASSERT_EQ(blue[i].x, display::kHistogramPanelPadding + i);
 }
 
-TEST(StatisticsText, InformationLineNamesTheCalibrationAndAddsThePointerWhenItIsOverThePicture) {
+TEST(StatisticsText, InformationLineNamesTheCalibrationAddsTheCorrectionAndThePointerOverThePicture) {
   display::InfoLineValues v;
   v.rates.shownPerSecond = 14.94;
   v.rates.cameraPerSecond = 15.0;
@@ -71,10 +71,11 @@ TEST(StatisticsText, InformationLineNamesTheCalibrationAndAddsThePointerWhenItIs
       L"   No calibration");
   v.pointer = display::PointerProbe{{1296, 972}, {128, 64, 32}};
   v.calibration = Calibration{L"40x", 0.055};
+  v.correction = L"avg 8";
   EXPECT_EQ(
       display::FormatInfoLine(v),
       L"Shown 14.9 fps   Camera 15.0 fps   Lost 3   226.8 MB/s   2592 x 1944   Exposure 20000 \u00B5s   Gain 6.0 dB"
-      L"   Calibration 40x   X 1296  Y 972   R 128  G 64  B 32");
+      L"   Calibration 40x   avg 8   X 1296  Y 972   R 128  G 64  B 32");
 }
 
 TEST(StatisticsText, FocusShowsTheFigureAndItsPeak) {

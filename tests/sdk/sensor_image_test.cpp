@@ -187,6 +187,78 @@ TEST(SensorImageScene, ABufferReusedForTheNextFrameEqualsOneDevelopedAfresh) {
   }
 }
 
+// ---------------------------------------------------------------------------------------
+// The faults the picture correction takes out
+
+TEST(SensorFaults, WithoutVignettingTheChartSceneIsTheChart) {
+  EXPECT_EQ(MakeScene(Scene::Chart, 0.0, 648, 486).pixels, MakeTestChart(648, 486).pixels);
+  const Picture dark = MakeScene(Scene::Dark, 0.5, 64, 48);
+  EXPECT_TRUE(std::all_of(dark.pixels.begin(), dark.pixels.end(), [](std::uint8_t v) { return v == 0; }));
+}
+
+TEST(SensorFaults, VignettingTakesItsFractionAtTheFarthestCornerAndNothingAtTheOpticalCentre) {
+  const int w = 648, h = 486;
+  const Picture even = MakeScene(Scene::Flat, 0.0, w, h), dimmed = MakeScene(Scene::Flat, 0.4, w, h);
+  const auto green = [&](const Picture& p, int x, int y) { return p.pixels[y * p.Stride() + 3 * x + 1]; };
+  // The centre lies right of and above the middle: the bottom-left corner is the farthest.
+  EXPECT_EQ(green(dimmed, w * 56 / 100, h * 45 / 100), green(even, 0, 0));
+  EXPECT_NEAR(green(dimmed, 0, h - 1), 0.6 * green(even, 0, 0), 1.0);
+  EXPECT_GT(green(dimmed, w - 1, 0), green(dimmed, 0, h - 1));
+}
+
+TEST(SensorFaults, TheDarkPatternFollowsTheSensorPositionThroughCropAndMirroring) {
+  const int w = 200, h = 160, level = 6;
+  ImageSettings whole = Aoi(0, 0, w, h);
+  std::vector<std::uint8_t> full(static_cast<std::size_t>(w) * h * 3, 0);
+  AddDarkPattern(whole, level, full.data());
+  ImageSettings mirroredCrop = Aoi(40, 30, 80, 60);
+  mirroredCrop.flipHorizontal = mirroredCrop.flipVertical = true;
+  std::vector<std::uint8_t> crop(80u * 60u * 3u, 0);
+  AddDarkPattern(mirroredCrop, level, crop.data());
+  // Output pixel (0, 0) of the mirrored crop is sensor pixel (119, 89).
+  EXPECT_EQ(0, std::memcmp(&crop[0], &full[(89 * w + 119) * 3], 3));
+  double sum = 0;
+  int hot = 0;
+  for (int x = 0; x < 2592; ++x) {
+    for (int y = 0; y < 100; ++y) {
+      const int v = DarkOffsetAt(level, x, y, 1);
+      if (v > 2 * level) {
+        EXPECT_GE(v, 96);
+        ++hot;
+      } else {
+        sum += v;
+      }
+    }
+  }
+  EXPECT_NEAR(sum / (259200 - hot), level, 0.1);
+  EXPECT_GT(hot, 20);
+  EXPECT_LT(hot, 120);
+}
+
+TEST(SensorFaults, NoiseHasItsDeviationChangesEveryFrameAndSaturates) {
+  const std::size_t n = 3 * 640 * 480;
+  const std::vector<std::uint8_t> clean(n, 128);
+  std::vector<std::uint8_t> a(n), b(n);
+  const NoiseTable noise(NoiseSigma(2.0, 6.0206));  // twice as strong at 6 dB
+  noise.Add(clean.data(), a.data(), n, 1);
+  noise.Add(clean.data(), b.data(), n, 2);
+  double sum = 0, squares = 0;
+  for (const std::uint8_t v : a) sum += v, squares += (v - 128.0) * (v - 128.0);
+  EXPECT_NEAR(sum / n, 128.0, 0.05);
+  EXPECT_NEAR(std::sqrt(squares / n), 4.0, 0.1);
+  EXPECT_NE(a, b);
+  // Black and white with strong noise: clamped at both ends, never wrapped round.
+  std::vector<std::uint8_t> extremes(4096), out(4096);
+  for (std::size_t i = 0; i < extremes.size(); ++i) extremes[i] = i % 2 ? 255 : 0;
+  NoiseTable(60.0).Add(extremes.data(), out.data(), out.size(), 7);
+  int clamped = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    ASSERT_TRUE(i % 2 ? out[i] >= 128 : out[i] <= 127) << i;
+    clamped += out[i] == extremes[i];
+  }
+  EXPECT_GT(clamped, 1500);
+}
+
 // A scene whose grey grows with the brightness and clips at white, like the chart.
 double SceneGrey(const ExposureState& e) { return std::min(255.0, 90.0 * Brightness(e.exposeUs, e.gainDb)); }
 

@@ -26,7 +26,8 @@ class SimulatedCamera : public ::testing::Test {
   void SetUp() override {
     for (const char* name :
          {"Q7SIM_CAMERAS", "Q7SIM_INIT_FAIL", "Q7SIM_OPEN_FAIL", "Q7SIM_BAD_RESULT_EVERY", "Q7SIM_UNPLUG_AFTER",
-          "Q7SIM_REPLUG_AFTER_MS", "Q7SIM_ARRIVE_AFTER_MS", "Q7SIM_REJECT_PROPERTY"}) {
+          "Q7SIM_REPLUG_AFTER_MS", "Q7SIM_ARRIVE_AFTER_MS", "Q7SIM_REJECT_PROPERTY", "Q7SIM_SCENE", "Q7SIM_VIGNETTE",
+          "Q7SIM_DARK_PATTERN", "Q7SIM_NOISE"}) {
       ::SetEnvironmentVariableA(name, nullptr);
     }
     ::SetEnvironmentVariableA("Q7SIM_FPS", "60");
@@ -226,6 +227,24 @@ TEST_F(SimulatedCamera, AnAreaOffTheSensorGivesABadResult) {
   EXPECT_EQ(Capture(fi).result, kRequestBadAoi);
   Prop(d, "Camera/Aoi", "W").write(640);
   EXPECT_EQ(Capture(fi).result, kRequestOk);
+}
+
+TEST_F(SimulatedCamera, ACappedLensShowsTheFixedDarkPatternAndNoiseMakesEveryFrameDiffer) {
+  ::SetEnvironmentVariableA("Q7SIM_SCENE", "dark");
+  ::SetEnvironmentVariableA("Q7SIM_DARK_PATTERN", "5");
+  {
+    Device& d = OpenCamera();
+    FunctionInterface fi(&d);
+    const Frame first = Capture(fi), second = Capture(fi);
+    ASSERT_EQ(first.result, kRequestOk);
+    EXPECT_EQ(first.pixels, second.pixels);
+    EXPECT_EQ(first.pixels[(100 * 2592 + 7) * 3 + 2], q7sim::DarkOffsetAt(5, 7, 100, 2));
+    EXPECT_NEAR(Means(first, 2592).green, 5.0, 0.5);
+  }
+  ::SetEnvironmentVariableA("Q7SIM_NOISE", "3");
+  Device& d = OpenCamera();
+  FunctionInterface fi(&d);
+  EXPECT_NE(Capture(fi).pixels, Capture(fi).pixels);
 }
 
 TEST_F(SimulatedCamera, BadResultsAndUnpluggingFollowTheEnvironment) {
