@@ -32,11 +32,11 @@ SnapshotWorker::SnapshotWorker(HWND notify, SaveFunction save)
 
 SnapshotWorker::~SnapshotWorker() { Finish(); }
 
-SnapshotWorker::Accepted SnapshotWorker::Submit(std::vector<std::uint8_t> frame, std::wstring path) {
+SnapshotWorker::Accepted SnapshotWorker::Submit(std::vector<std::uint8_t> frame, std::wstring path, int jpegQuality) {
   std::lock_guard lock(mutex_);
   if (finishing_) return Accepted::Finishing;
   if (queue_.size() + (writingSnapshot_ ? 1 : 0) >= kSnapshotLimit) return Accepted::Full;
-  queue_.push_back({std::move(frame), std::move(path)});
+  queue_.push_back({std::move(frame), std::move(path), jpegQuality});
   wake_.notify_one();
   return Accepted::Yes;
 }
@@ -108,6 +108,7 @@ void SnapshotWorker::WriteSnapshot(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   SnapshotWriteOptions options;
   options.progress = [this](int percent) { ::PostMessageW(notify_, WM_SNAPSHOT_PROGRESS, percent, 0); };
+  options.jpegQuality = job.jpegQuality;
   const SnapshotOutcome outcome = SaveSafely(job.frame, job.path, options);
   job.frame = {};  // the memory goes back before the next job's
   lock.lock();
@@ -150,6 +151,7 @@ void SnapshotWorker::TakeSeriesPicture(std::unique_lock<std::mutex>& lock) {
   const std::wstring path = SeriesFilePath(series.plan, number);
   SnapshotWriteOptions options;
   options.existing = q7::imaging::ExistingFile::Keep;
+  options.jpegQuality = series.plan.jpegQuality;
   const SnapshotOutcome outcome = SaveSafely(frame, path, options);
   lock.lock();
   series.nextNumber = number + 1;

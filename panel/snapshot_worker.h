@@ -55,8 +55,10 @@ class SnapshotWorker {
   SnapshotWorker& operator=(const SnapshotWorker&) = delete;
 
   enum class Accepted { Yes, Full, Finishing };
-  // A frame copy (FrameBuffer::CopyBlock) to be written to `path`, replacing a file there.
-  Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path);
+  // A frame copy (FrameBuffer::CopyBlock) to be written to `path`, replacing a file there;
+  // a JPEG at `jpegQuality`.
+  Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path,
+                  int jpegQuality = q7::imaging::kDefaultJpegQuality);
   // Starts a series that takes its pictures from `frames`; false while one runs or when finishing.
   bool StartSeries(const SeriesPlan& plan, FrameSource frames);
   // The picture being written is finished, then the series ends as stopped.
@@ -76,6 +78,7 @@ class SnapshotWorker {
   struct Job {
     std::vector<std::uint8_t> frame;
     std::wstring path;
+    int jpegQuality = q7::imaging::kDefaultJpegQuality;
   };
   struct Series {
     SeriesPlan plan;

@@ -14,6 +14,8 @@
 #define IDD_ABOUT 130
 #define IDD_FULL_VIEW 131
 #define IDD_CAPTURE_SERIES 132
+// Dialog templates of JPEG quality and recording.
+#define IDD_JPEG_QUALITY 133
 
 // Bitmaps
 #define IDB_PROPERTY_BANNER 134
@@ -71,6 +73,8 @@
 // Strings of the timed series' menu items.
 #define IDS_MENU_CAPTURE_SERIES 9408
 #define IDS_MENU_STOP_SERIES 9409
+// Strings of JPEG quality and recording.
+#define IDS_MENU_JPEG_QUALITY 9410
 
 // Controls of the control panel (IDD_CONTROL_PANEL)
 #define IDC_HIDE 1000
@@ -138,6 +142,9 @@
 #define IDC_SERIES_UNTIL_STOPPED 1106
 #define IDC_SERIES_PREFIX 1107
 #define IDC_SERIES_FIRST_FILE 1108
+
+// Controls of JPEG quality and recording: the JPEG quality dialog (IDD_JPEG_QUALITY); IDOK and IDCANCEL besides
+#define IDC_JPEG_QUALITY 1120
 
 // Control of the video window (IDD_VIDEO_WINDOW)
 #define IDC_PICTURE 1017

@@ -36,6 +36,7 @@ const std::map<UINT, std::wstring>& ExpectedStrings() {
       {IDS_ZOOM_OUT_STATUS, L"Zoom Out 10%"},
       {IDS_MENU_CAPTURE_SERIES, L"&Capture series\x2026"},
       {IDS_MENU_STOP_SERIES, L"&Stop series"},
+      {IDS_MENU_JPEG_QUALITY, L"&JPEG quality\x2026"},
   };
   return strings;
 }
