@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # Rank of each folder: a file may include headers of folders with a lower rank only.
 declare -A rank=([framework]=0 [resources]=0 [camera/sdk]=0 [skin]=1 [imaging]=1 [state]=1
-                 [camera]=2 [display]=2 [panel]=3 [app]=4)
+                 [camera]=2 [display]=2 [recording]=2 [panel]=3 [app]=4)
 folder_of() { case $1 in camera/sdk/*) echo camera/sdk ;; *) echo "${1%%/*}" ;; esac; }
 bad=0
 while IFS= read -r file; do
