@@ -4,37 +4,6 @@
 #include <cstring>
 #include <utility>
 
-FrameLayout ComputeFrameLayout(int width, int height, int bitsPerPixel) {
-  if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return {};
-  FrameLayout layout;
-  layout.width = width;
-  layout.height = height;
-  layout.bitsPerPixel = bitsPerPixel;
-  layout.stride = ((static_cast<std::size_t>(width) * bitsPerPixel + 31) & ~std::size_t{31}) / 8;
-  layout.imageSize = layout.stride * static_cast<std::size_t>(height);
-  return layout;
-}
-
-std::size_t FirstPixelOffset(const BITMAPINFOHEADER& header) {
-  if (header.biCompression == BI_BITFIELDS) return header.biSize + 12;
-  return header.biSize + 4 * static_cast<std::size_t>(header.biClrUsed);
-}
-
-FrameBlock::FrameBlock(int width, int height, int bitsPerPixel) {
-  const FrameLayout layout = ComputeFrameLayout(width, height, bitsPerPixel);
-  size_ = sizeof(BITMAPINFOHEADER) + layout.imageSize;
-  bytes_ = std::make_unique<std::uint8_t[]>(size_);  // value-initialised: black pixels
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(BITMAPINFOHEADER);
-  header.biWidth = layout.width;
-  header.biHeight = -layout.height;  // top-down rows
-  header.biPlanes = 1;
-  header.biBitCount = static_cast<WORD>(layout.bitsPerPixel);
-  header.biCompression = BI_RGB;
-  header.biSizeImage = static_cast<DWORD>(layout.imageSize);
-  std::memcpy(bytes_.get(), &header, sizeof header);
-}
-
 void FrameBuffer::Fit(int width, int height, int bitsPerPixel) {
   std::lock_guard bufferLock(bufferLock_);
   Replace(nullptr);  // the old block goes first, as the two never need to coexist for us

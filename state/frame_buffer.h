@@ -26,44 +26,7 @@
 #include <vector>
 
 #include "framework/critical_section.h"
-
-// Every frame of this program: blue, green and red bytes.
-inline constexpr int kFrameBitsPerPixel = 24;
-
-struct FrameLayout {
-  int width = 0;
-  int height = 0;
-  int bitsPerPixel = 0;
-  std::size_t stride = 0;     // bytes per row, a multiple of 4
-  std::size_t imageSize = 0;  // stride * height
-};
-
-// Row padding and size of a picture; negative or zero sizes give an empty layout.
-FrameLayout ComputeFrameLayout(int width, int height, int bitsPerPixel);
-
-// Offset of the first pixel byte from the start of a block that begins with this header:
-// biSize, plus 12 for BI_BITFIELDS masks, otherwise plus the colour table.
-std::size_t FirstPixelOffset(const BITMAPINFOHEADER& header);
-
-class FrameBlock {
- public:
-  FrameBlock(int width, int height, int bitsPerPixel);
-
-  const BITMAPINFOHEADER& Header() const { return *reinterpret_cast<const BITMAPINFOHEADER*>(bytes_.get()); }
-  const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(bytes_.get()); }
-  std::uint8_t* Pixels() { return bytes_.get() + FirstPixelOffset(Header()); }
-  const std::uint8_t* Pixels() const { return bytes_.get() + FirstPixelOffset(Header()); }
-  std::size_t PixelBytes() const { return Header().biSizeImage; }
-  int Width() const { return Header().biWidth; }
-  int Height() const { return Header().biHeight < 0 ? -Header().biHeight : Header().biHeight; }
-  std::size_t Stride() const { return ComputeFrameLayout(Width(), Height(), Header().biBitCount).stride; }
-  const std::uint8_t* Data() const { return bytes_.get(); }
-  std::size_t Size() const { return size_; }
-
- private:
-  std::unique_ptr<std::uint8_t[]> bytes_;
-  std::size_t size_;
-};
+#include "state/frame_block.h"
 
 class FrameBuffer {
  public:
