@@ -151,7 +151,9 @@ void Recorder::Encode() noexcept {
       const FrameBlock& block = job.frame.Block();
       try {
         encoded =
-            SUCCEEDED(encoder.Encode({block.Pixels(), block.Width(), block.Height(), block.Stride()}, quality, jpeg));
+            SUCCEEDED(settings_.encode ? settings_.encode(block, jpeg)
+                                       : encoder.Encode({block.Pixels(), block.Width(), block.Height(), block.Stride()},
+                                                        quality, jpeg));
       } catch (const std::exception&) {
         encoded = false;  // no memory for the output: the frame is written as dropped
       }

@@ -39,6 +39,9 @@ struct RecorderSettings {
   std::size_t framesInFlight = 8;
   std::chrono::milliseconds commitEvery{1000};
   AviWriterOptions file;
+  // Turns a frame into a JPEG file, on the encoder threads (called by one thread at a time per
+  // thread); the default is libjpeg-turbo at `jpegQuality`. Benchmarks put WIC's in its place.
+  std::function<HRESULT(const FrameBlock& frame, std::vector<std::uint8_t>& jpeg)> encode;
   // Called once, from a recorder thread, when the recording has ended and its file is closed
   // (also after Stop). It must not call Stop or destroy the recorder itself: post a message.
   std::function<void()> ended;
