@@ -31,7 +31,7 @@ bool CViewerApp::StartUp() {
   m_state.resourceLibrary = resourceLibrary_.get();
   AfxSetResourceHandle(resourceLibrary_.get());
 
-  m_state.frameBuffer.Fit(640, 480, kFrameBitsPerPixel);  // black until the camera opens
+  m_state.frames.Refit(640, 480);  // black until the camera opens
   camera_ = std::make_unique<CCamera>(m_state, [this](const std::wstring& text, const std::wstring& caption,
                                                       UINT style) { cameraNotices_.Notify(text, caption, style); });
   m_state.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
@@ -70,8 +70,8 @@ void CViewerApp::TearDown() noexcept {
     Observe("video window destroyed");
   }
   m_state.frameReady = 0;
-  if (m_state.frameBuffer.Current()) {
-    m_state.frameBuffer.Free();
+  if (m_state.frames.Size().width > 0) {
+    m_state.frames.Free();
     Observe("frame buffer freed");
   }
   if (camera_) {

@@ -59,15 +59,6 @@ double DrawFrameMs(HDC windowDc, int width, int height, const FrameBlock& block,
   return bench::MedianMs(runs, [&] { renderer.Draw(windowDc, client, block, scale, {0, 0}, options); });
 }
 
-void PumpFor(DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 }  // namespace
 
 int main() {
@@ -119,8 +110,12 @@ int main() {
   // while nothing new comes: it draws once and then waits (screen_rate_bench measures it with
   // frames flowing).
   AppState state;
-  state.frameBuffer.Fit(2592, 1944, 24);
-  FillPattern(*state.frameBuffer.Current());
+  state.frames.Refit(2592, 1944);
+  {
+    auto block = state.frames.EmptyBlock();
+    FillPattern(*block);
+    state.frames.Publish(block, {1, 0});
+  }
   state.displayScale = views[0].wholeScale;
   constexpr DWORD kSampleMs = 3000;
   std::printf("\nRender thread CPU over %lu ms, 468 x 358 view, scale %.0f %%\n\n", kSampleMs, views[0].wholeScale);
@@ -131,11 +126,11 @@ int main() {
   for (const int ready : {1, 0}) {
     state.frameReady = ready;
     const HANDLE h = thread.Start(views[0].wnd.get());
-    PumpFor(300);  // settle
+    bench::Pump(300);  // settle
     const bench::CpuSample a = bench::SampleCpu(h);
     const auto frames0 = thread.FramesDrawn();
     const auto t0 = Clock::now();
-    PumpFor(kSampleMs);
+    bench::Pump(kSampleMs);
     const bench::CpuSample b = bench::SampleCpu(h);
     const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
     const double fps = static_cast<double>(thread.FramesDrawn() - frames0) / wall;

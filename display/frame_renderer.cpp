@@ -1,7 +1,6 @@
 #include "display/frame_renderer.h"
 
 #include <iterator>
-#include <mutex>
 #include <string>
 #include <utility>
 
@@ -12,8 +11,6 @@ namespace {
 
 void StretchPicture(HDC dc, int width, int height, const FrameBlock& block, const RenderGeometry& g,
                     const DrawFrameOptions& options) {
-  std::unique_lock<CCriticalSection> frameLock;
-  if (options.frameLock) frameLock = std::unique_lock(*options.frameLock);
   const int previousMode = ::SetStretchBltMode(dc, options.stretchMode);
   if (options.stretchMode == HALFTONE) ::SetBrushOrgEx(dc, 0, 0, nullptr);  // HALFTONE needs it reset
   ::StretchDIBits(dc, g.destX, g.destY, width, height, g.sourceX, g.sourceY, g.sourceWidth, g.sourceHeight,
@@ -48,15 +45,13 @@ RECT DrawNoSignal(HDC dc, int viewHeight) {
 
 }  // namespace
 
-void FrameRenderer::ScalePicture(const FrameBlock& block, const RenderGeometry& g, CCriticalSection* frameLock) {
+void FrameRenderer::ScalePicture(const FrameBlock& block, const RenderGeometry& g) {
   const ScaleInputs inputs{block.Width(), block.Height(), back_.Width(), back_.Height(), g};
   if (!planned_ || !(plan_.inputs == inputs)) {
     plan_ = MakeScalePlan(inputs);
     planned_ = true;
   }
   ::GdiFlush();  // GDI may still be drawing the last frame's caption into these pixels
-  std::unique_lock<CCriticalSection> lock;
-  if (frameLock) lock = std::unique_lock(*frameLock);
   ScaleRows(plan_, block.Pixels(), block.Stride(), back_.Bits(), back_.Stride(), 0, back_.Height());
 }
 
@@ -117,7 +112,7 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
   const HDC back = back_.Dc();
   PresentedFrame frame{width, height, {}, {}};
   if (options.stretchMode == 0) {
-    ScalePicture(block, g, options.frameLock);  // writes every pixel, black around the picture
+    ScalePicture(block, g);  // writes every pixel, black around the picture
     frame.picture = {plan_.columns.begin, plan_.rows.begin, plan_.columns.end, plan_.rows.end};
   } else {
     ::PatBlt(back, 0, 0, width, height, BLACKNESS);

@@ -3,9 +3,11 @@
 // window: once for every new frame and once for every change of zoom, pan or view size, and
 // not at all while nothing changes. Each view owns one; it never runs two threads.
 //
-// The thread reads the shared state (frame buffer, frame-ready flag, frames stored, display
-// scale, pan offset), waits on its redraw signal, and writes back only the clamped pan offset. It draws through its own
-// DC of the view window and sends the view no message, so stopping it from the UI thread is safe.
+// The thread reads the shared state (the frame exchange, frame-ready flag, display scale, pan
+// offset), waits on its redraw signal, and writes back only the clamped pan offset. Each draw
+// reads one frame through one lease: the picture and the live statistics drawn over it come
+// from the same frame. It draws through its own DC of the view window and sends the view no
+// message, so stopping it from the UI thread is safe.
 #include <windows.h>
 
 #include <atomic>
@@ -60,8 +62,8 @@ class RenderThread {
  private:
   // What one picture is drawn from; the thread draws again only when this changes.
   struct Inputs {
-    std::uint64_t bufferGeneration = 0;  // FrameBuffer::Generation
-    std::uint64_t framesStored = 0;
+    std::uint64_t bufferGeneration = 0;  // FrameExchange::Generation
+    std::uint64_t frameNumber = 0;       // FrameExchange::NewestNumber
     double scale = 0;
     PanOffset pan;
     RECT client{};
@@ -75,7 +77,7 @@ class RenderThread {
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
                                (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
-      return bufferGeneration == o.bufferGeneration && framesStored == o.framesStored && scale == o.scale &&
+      return bufferGeneration == o.bufferGeneration && frameNumber == o.frameNumber && scale == o.scale &&
              pan == o.pan && ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
              focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint &&
              noSignal == o.noSignal;
@@ -86,7 +88,7 @@ class RenderThread {
   void Run();
   Inputs CurrentInputs() const;
   std::optional<RenderGeometry> DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics,
-                                         const FrameBlock& block, const Inputs& in);
+                                         const FrameExchange::Lease& frame, const Inputs& in);
   // The pointer's position in the view while it is over the view, for the information line.
   std::optional<POINT> PointerOverView() const;
   // The hint's text while it is due, else empty.

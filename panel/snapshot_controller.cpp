@@ -34,7 +34,7 @@ std::wstring WindowText(HWND window) {
 
 }  // namespace
 
-SnapshotController::SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameBuffer& frames,
+SnapshotController::SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameExchange& frames,
                                        Options options)
     : panel_(panel),
       statusLine_(statusLine),
@@ -142,7 +142,7 @@ void SnapshotController::OnCaptureSeries() {
   if (!choices) return;
   SeriesPlan plan = PlanSeries(*choices);
   plan.jpegQuality = jpegQuality_;
-  // The worker copies each picture at its time, under the frame lock like a snapshot.
+  // The worker copies each picture at its time, through a lease like a snapshot.
   if (worker_.StartSeries(plan, [&frames = frames_] { return frames.CopyBlock(); })) Show(SeriesText(0, plan.count, 0));
 }
 

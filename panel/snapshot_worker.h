@@ -55,7 +55,7 @@ class SnapshotWorker {
   SnapshotWorker& operator=(const SnapshotWorker&) = delete;
 
   enum class Accepted { Yes, Full, Finishing };
-  // A frame copy (FrameBuffer::CopyBlock) to be written to `path`, replacing a file there;
+  // A frame copy (FrameExchange::CopyBlock) to be written to `path`, replacing a file there;
   // a JPEG at `jpegQuality`.
   Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path,
                   int jpegQuality = q7::imaging::kDefaultJpegQuality);

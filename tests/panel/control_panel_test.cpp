@@ -40,7 +40,7 @@ class ControlPanel : public ::testing::Test {
     state_.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
     state_.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     state_.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    state_.frameBuffer.Fit(640, 480, 24);
+    state_.frames.Refit(640, 480);
     camera_ = std::make_unique<CCamera>(
         state_, [this](const std::wstring& text, const std::wstring&, UINT) { messages_.push_back(text); });
     video_ = std::make_unique<CFloaterDlg>(state_);
@@ -94,8 +94,8 @@ TEST_F(ControlPanel, InitialisationOpensTheCameraAndSetsTheButtonStates) {
   EXPECT_TRUE(video_->IsWindowVisible());
   EXPECT_EQ(state_.docked, 1);
   // The frame buffer follows the camera's resolution.
-  ASSERT_TRUE(state_.frameBuffer.Current());
-  EXPECT_EQ(state_.frameBuffer.Current()->Width(), camera_->Width());
+  ASSERT_TRUE(state_.frames.Read());
+  EXPECT_EQ(state_.frames.Size().width, camera_->Width());
   RECT face = panel_->GetWindowRect();
   EXPECT_EQ(face.right - face.left, 274);
   EXPECT_EQ(face.bottom - face.top, 178);
@@ -162,10 +162,10 @@ TEST_F(ControlPanel, FullScreenRunsOneRenderThreadAtATime) {
 
 TEST_F(ControlPanel, RefitMessageSizesTheFrameBufferToTheCamera) {
   OpenPanel();
-  state_.frameBuffer.Fit(640, 480, 24);
+  state_.frames.Refit(640, 480);
   EXPECT_EQ(panel_->SendMessage(WM_REFIT_FRAME_BUFFER), 1);
-  EXPECT_EQ(state_.frameBuffer.Current()->Width(), camera_->Width());
-  EXPECT_EQ(state_.frameBuffer.Current()->Height(), camera_->Height());
+  EXPECT_EQ(state_.frames.Size().width, camera_->Width());
+  EXPECT_EQ(state_.frames.Size().height, camera_->Height());
 }
 
 // Escape and Enter do nothing in the panel; Alt+F4 closes it like its close button.

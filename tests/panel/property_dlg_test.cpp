@@ -110,12 +110,12 @@ class PropertyDialog : public ::testing::Test {
 
   // One good frame of the camera's current size; empty when none comes.
   std::vector<std::uint8_t> GrabOneFrame() {
-    FrameBuffer frame;
-    frame.Fit(camera_->Width(), camera_->Height(), 24);
+    FrameExchange frames;
+    frames.Refit(camera_->Width(), camera_->Height());
     for (int i = 0; i < 5; ++i) {
-      if (camera_->GrabFrame(frame)) {
-        const auto block = frame.Current();
-        return {block->Pixels(), block->Pixels() + block->PixelBytes()};
+      if (camera_->GrabFrame(frames)) {
+        const FrameExchange::Lease frame = frames.Read();
+        return {frame.Block().Pixels(), frame.Block().Pixels() + frame.Block().PixelBytes()};
       }
     }
     return {};
@@ -201,7 +201,7 @@ TEST_F(PropertyDialog, ResolutionRadioRestartsTheCameraAtThatSize) {
   EXPECT_EQ(CameraProperty("Camera/Aoi/W"), 1024);
   EXPECT_EQ(CameraProperty("Camera/Aoi/X"), 784);
   EXPECT_EQ(RegistryRecord().resolutionIndex, 8);
-  EXPECT_EQ(state_.frameBuffer.Current()->Width(), 1024);
+  EXPECT_EQ(state_.frames.Size().width, 1024);
   // The same radio again restarts nothing.
   q7sim::ClearRecordedWrites();
   Click(IDC_RES_1024x768);
