@@ -45,6 +45,10 @@ BOOL CFloaterDlg::PreTranslateMessage(MSG* msg) {
   // Nothing may end or close this window from the keyboard.
   if (display::ClassifyClosingKey(msg->message, msg->wParam) != display::ClosingKey::None) return TRUE;
   if (display::HandleLiveViewKey(state_, *msg)) return TRUE;
+  if (recordKey_ && display::IsRecordKey(*msg)) {
+    recordKey_();
+    return TRUE;
+  }
   return CBorderSkinDlg::PreTranslateMessage(msg);
 }
 

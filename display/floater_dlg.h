@@ -5,6 +5,8 @@
 // flag whether it sits against the panel. The keys that would end a dialog do nothing here.
 #include <windows.h>
 
+#include <functional>
+
 #include "display/view_box.h"
 #include "skin/border_skin_dlg.h"
 #include "state/app_state.h"
@@ -24,6 +26,9 @@ class CFloaterDlg : public CBorderSkinDlg {
   // the docked window along with itself.
   void SetSnapSuppressed(BOOL suppressed) noexcept { snapSuppressed_ = suppressed; }
 
+  // Called for the R key, on this thread; empty: the key does nothing.
+  void SetRecordKeyHandler(std::function<void()> handler) { recordKey_ = std::move(handler); }
+
   BOOL PreTranslateMessage(MSG* msg) override;
 
  protected:
@@ -40,4 +45,5 @@ class CFloaterDlg : public CBorderSkinDlg {
   AppState& state_;
   CViewBox m_viewBox;
   BOOL snapSuppressed_ = FALSE;
+  std::function<void()> recordKey_;
 };

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "display/picture_scaler.h"
+#include "state/recording_state.h"
 
 namespace display {
 namespace {
@@ -41,6 +42,28 @@ RECT DrawNoSignal(HDC dc, int viewHeight) {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
   return ShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, kText, static_cast<int>(std::size(kText) - 1));
+}
+
+constexpr COLORREF kRecordingDotColour = RGB(230, 30, 30);
+
+// A red dot and the recording's time at the top, just left of the navigator.
+RECT DrawRecordingMark(HDC dc, int viewWidth, double seconds) {
+  const std::wstring text = FormatRecordingClock(seconds);
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  const int dot = 10;
+  const int textX = viewWidth - kNavigatorWidth - 2 * kNavigatorMargin - size.cx - 2;
+  const int dotX = textX - dot - 4;
+  const int dotY = 1 + (size.cy - dot) / 2;
+  const fw::UniqueBrush red(::CreateSolidBrush(kRecordingDotColour));
+  const fw::UniquePen none(::CreatePen(PS_NULL, 0, 0));
+  {
+    const fw::ScopedSelectObject brush(dc, red.get()), pen(dc, none.get());
+    ::Ellipse(dc, dotX, dotY, dotX + dot + 1, dotY + dot + 1);
+  }
+  RECT drawn = ShadowedText(dc, textX, 1, text.c_str(), static_cast<int>(text.size()));
+  drawn.left = dotX;
+  return drawn;
 }
 
 }  // namespace
@@ -121,6 +144,7 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
   frame.overlays.push_back(DrawCaption(back, scalePercent));
   if (options.overlays) DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_, frame.overlays);
   if (options.noSignal) frame.overlays.push_back(DrawNoSignal(back, height));
+  if (options.recordingSeconds) frame.overlays.push_back(DrawRecordingMark(back, width, *options.recordingSeconds));
   frame.overlays.push_back(DrawNavigator(width, navigator));
   Present(targetDc, std::move(frame));
   return g;

@@ -67,6 +67,7 @@ LiveOverlays LiveStatistics::Prepare(const FrameExchange::Lease& frame, int view
     values.exposureUs = live.exposureUs.load();
     values.gainDb = live.gainDb.load();
     values.reconnects = state_.reconnects.load();
+    if (state_.recording.on) values.recordingPerSecond = state_.recording.framesPerSecond.load();
     if (pointer) {
       if (const auto pixel = ViewToPicture(g, viewWidth, viewHeight, block.Width(), block.Height(), *pointer)) {
         const std::optional<PixelColour> colour = ColourAt(PictureOf(block), *pixel);

@@ -20,6 +20,10 @@ BOOL CQ7Fullview::PreTranslateMessage(MSG* msg) {
     case display::ClosingKey::None: break;
   }
   if (display::HandleLiveViewKey(state_, *msg)) return TRUE;
+  if (recordKey_ && display::IsRecordKey(*msg)) {
+    recordKey_();
+    return TRUE;
+  }
   return CPictureView::PreTranslateMessage(msg);
 }
 

@@ -26,6 +26,9 @@ class CQ7Fullview : public CPictureView<CDialog> {
   void SetNotifyWindow(CWnd* wnd) noexcept { notifyWnd_ = wnd; }
   CWnd* GetNotifyWindow() const noexcept { return notifyWnd_; }
 
+  // Called for the R key, on this thread; empty: the key does nothing.
+  void SetRecordKeyHandler(std::function<void()> handler) { recordKey_ = std::move(handler); }
+
   BOOL PreTranslateMessage(MSG* msg) override;
 
  protected:
@@ -46,4 +49,5 @@ class CQ7Fullview : public CPictureView<CDialog> {
 
   std::function<void()> resumeVideo_;
   CWnd* notifyWnd_ = nullptr;  // not owned
+  std::function<void()> recordKey_;
 };

@@ -85,6 +85,7 @@ RenderThread::Inputs RenderThread::CurrentInputs() const {
   if (now.infoLine) now.pointer = PointerOverView();
   now.hint = CurrentHint();
   now.noSignal = state_.noSignal.load();
+  if (state_.recording.on) now.recordingSecond = static_cast<long long>(state_.recording.seconds.load());
   return now;
 }
 
@@ -184,6 +185,7 @@ std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& rend
   overlays.hint = in.hint;
   if (!overlays.Empty()) options.overlays = &overlays;
   options.noSignal = in.noSignal;
+  if (in.recordingSecond >= 0) options.recordingSeconds = static_cast<double>(in.recordingSecond);
   const auto g = renderer.Draw(dc, in.client, block, in.scale, in.pan, options);
   if (g) {
     WriteBack(state_.panX, in.pan.x, g->panX);

@@ -74,13 +74,14 @@ class RenderThread {
     std::optional<POINT> pointer;
     std::wstring hint;  // shown while due
     bool noSignal = false;
+    long long recordingSecond = -1;  // the recording's clock; -1: not recording
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
                                (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
       return bufferGeneration == o.bufferGeneration && frameNumber == o.frameNumber && scale == o.scale &&
              pan == o.pan && ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
              focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint &&
-             noSignal == o.noSignal;
+             noSignal == o.noSignal && recordingSecond == o.recordingSecond;
     }
   };
 

@@ -20,6 +20,7 @@ std::wstring FormatInfoLine(const InfoLineValues& v) {
              v.rates.shownPerSecond, v.rates.cameraPerSecond, static_cast<unsigned long long>(v.rates.lost),
              v.rates.megabytesPerSecond, v.width, v.height, v.exposureUs, v.gainDb);
   if (v.reconnects > 0) line += Format(L"   Reconnects %u", v.reconnects);
+  if (v.recordingPerSecond >= 0) line += Format(L"   Recording %.1f fps", v.recordingPerSecond);
   if (v.pointer) {
     const PointerProbe& p = *v.pointer;
     line += Format(L"   X %ld  Y %ld   R %d  G %d  B %d", p.sensor.x, p.sensor.y, p.colour.red, p.colour.green,

@@ -72,6 +72,11 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetDrawMode(SKIN_DRAW_FIT);
   SetupButtons();
   snapshots_ = std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frames);
+  recordings_ = std::make_unique<RecordingController>(m_hWnd, statusLine_.m_hWnd, state_);
+  // R in either picture view starts or stops a recording, as "Record" does.
+  const auto recordKey = [this] { recordings_->Toggle(Playing()); };
+  videoWindow_.SetRecordKeyHandler(recordKey);
+  fullView_.SetRecordKeyHandler(recordKey);
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
@@ -188,6 +193,7 @@ void CControlPanelDlg::OnStop() {
   camera_.StopAcquisition();
   ShowPlaying(false);
   if (snapshots_) snapshots_->StopSeries();
+  if (recordings_ && recordings_->Recording()) recordings_->Toggle(false);
 }
 
 void CControlPanelDlg::OnZoomOut() {
@@ -219,8 +225,9 @@ void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this); }
 
 std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
   std::vector<MenuItem> items = LiveViewMenuItems(state_.live, state_.resourceLibrary);
-  const bool playing = ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE;
+  const bool playing = Playing();
   if (snapshots_) snapshots_->AddMenuItems(items, playing);
+  if (recordings_) recordings_->AddMenuItems(items, playing);
   return items;
 }
 
@@ -235,7 +242,9 @@ void CControlPanelDlg::OnContextMenu(HWND target, POINT screenPoint) {
 
 bool CControlPanelDlg::OnMenuCommand(UINT id) {
   LiveView view;
-  if (!LiveViewOfCommand(id, view)) return snapshots_ && snapshots_->OnMenuCommand(id);
+  if (!LiveViewOfCommand(id, view)) {
+    return (snapshots_ && snapshots_->OnMenuCommand(id)) || (recordings_ && recordings_->OnMenuCommand(id, Playing()));
+  }
   ToggleLiveView(state_.live, view);
   state_.redraw.Notify();
   return true;
@@ -310,6 +319,10 @@ void CControlPanelDlg::OnDestroy() {
   Default();
   // Snapshots in hand are written before anything they read goes away.
   if (snapshots_) snapshots_->Shutdown();
+  // A recording ends with its file closed while its frames are still there.
+  videoWindow_.SetRecordKeyHandler({});
+  fullView_.SetRecordKeyHandler({});
+  if (recordings_) recordings_->Shutdown();
   // A camera still being opened is never closed under the opening thread.
   if (initThread_) {
     ::WaitForSingleObject(initThread_.get(), INFINITE);
@@ -354,6 +367,8 @@ void CControlPanelDlg::OnActivate(UINT activation, HWND other, BOOL minimized) {
   }
 }
 
+bool CControlPanelDlg::Playing() const { return ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE; }
+
 bool CControlPanelDlg::FullViewVisible() const { return fullView_.m_hWnd && fullView_.IsWindowVisible(); }
 
 void CControlPanelDlg::OnFullScreen() { display::ToggleFullScreen(fullView_, videoWindow_, state_, this); }
@@ -387,6 +402,7 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     default:
       if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
+      if (recordings_ && recordings_->OnMessage(msg, wp, lp)) return 0;
       break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);

@@ -2,8 +2,8 @@
 // CControlPanelDlg: the program's main window, run modally for the whole run. It opens the
 // camera on a short initialisation thread, then has the camera session watch for a camera
 // that appears, goes away or comes back; it plays and stops it, zooms, toggles full screen,
-// saves snapshots, shows the property dialog and the About box, and keeps the docked video
-// window attached to itself.
+// saves snapshots, records video, shows the property dialog and the About box, and keeps the
+// docked video window attached to itself.
 #include <windows.h>
 
 #include <array>
@@ -16,6 +16,7 @@
 #include "framework/handles.h"
 #include "panel/context_menu.h"
 #include "panel/panel_layout.h"
+#include "panel/recording_controller.h"
 #include "panel/snapshot_controller.h"
 #include "skin/bitmap_skin_dlg.h"
 #include "skin/hover_button.h"
@@ -97,6 +98,8 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   // The buttons of the playing or the stopped camera.
   void ShowPlaying(bool playing);
   bool FullViewVisible() const;
+  // The camera plays: the buttons of a playing camera are on.
+  bool Playing() const;
 
   static DWORD WINAPI InitializationThread(LPVOID self) noexcept;
 
@@ -114,5 +117,6 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   int originY_ = 0;
   fw::UniqueBrush statusBrush_;
   fw::UniqueBrush faceBrush_;
-  std::unique_ptr<SnapshotController> snapshots_;  // from OnInitDialog on
+  std::unique_ptr<SnapshotController> snapshots_;    // from OnInitDialog on
+  std::unique_ptr<RecordingController> recordings_;  // from OnInitDialog on
 };

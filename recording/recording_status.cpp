@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "framework/system_message.h"
+#include "state/recording_state.h"
 
 namespace q7::recording {
 namespace {
@@ -19,13 +20,9 @@ std::wstring Grouped(std::uint64_t value) {
 
 std::wstring FormatRecordingStatus(double elapsedSeconds, std::uint64_t frames, std::uint64_t dropped,
                                    std::uint64_t bytes) {
-  const auto seconds = static_cast<std::uint64_t>(elapsedSeconds > 0 ? elapsedSeconds : 0);
-  wchar_t clock[32];
-  std::swprintf(clock, 32, L"%02llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
-                static_cast<unsigned long long>(seconds / 60 % 60), static_cast<unsigned long long>(seconds % 60));
   const auto megabytes = static_cast<std::uint64_t>(std::llround(static_cast<double>(bytes) / 1e6));
-  return L"Recording " + std::wstring(clock) + L" \u00B7 " + Grouped(frames) + L" frames \u00B7 " + Grouped(dropped) +
-         L" dropped \u00B7 " + Grouped(megabytes) + L" MB";
+  return L"Recording " + FormatRecordingClock(elapsedSeconds) + L" \u00B7 " + Grouped(frames) + L" frames \u00B7 " +
+         Grouped(dropped) + L" dropped \u00B7 " + Grouped(megabytes) + L" MB";
 }
 
 std::wstring FormatRecordingStatus(const RecordingStatus& status) {

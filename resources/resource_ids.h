@@ -75,6 +75,8 @@
 #define IDS_MENU_STOP_SERIES 9409
 // Strings of JPEG quality and recording.
 #define IDS_MENU_JPEG_QUALITY 9410
+#define IDS_MENU_RECORD 9411
+#define IDS_MENU_RECORDING_FOLDER 9412
 
 // Controls of the control panel (IDD_CONTROL_PANEL)
 #define IDC_HIDE 1000

@@ -10,6 +10,7 @@
 
 #include "state/frame_exchange.h"
 #include "state/live_info.h"
+#include "state/recording_state.h"
 #include "state/redraw_signal.h"
 
 struct AppState {
@@ -28,4 +29,5 @@ struct AppState {
   int virtualScreenHeight = 0;
   std::atomic<int> docked{0};  // the video window sits against the panel
   LiveInfo live;
+  RecordingState recording;
 };

@@ -37,6 +37,8 @@ const std::map<UINT, std::wstring>& ExpectedStrings() {
       {IDS_MENU_CAPTURE_SERIES, L"&Capture series\x2026"},
       {IDS_MENU_STOP_SERIES, L"&Stop series"},
       {IDS_MENU_JPEG_QUALITY, L"&JPEG quality\x2026"},
+      {IDS_MENU_RECORD, L"Record\tR"},
+      {IDS_MENU_RECORDING_FOLDER, L"Recording folder\x2026"},
   };
   return strings;
 }
