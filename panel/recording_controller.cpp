@@ -109,6 +109,9 @@ void RecordingController::OnEnded() {
   if (const std::wstring why = recording::RecordingEndText(status); !why.empty()) {
     ::SetWindowTextW(statusLine_, why.substr(0, why.find(L'\n')).c_str());
     options_.tellUser(why);
+  } else {
+    const std::wstring name = status.path.substr(status.path.find_last_of(L'\\') + 1);
+    ::SetWindowTextW(statusLine_, (L"Recording saved: " + name).c_str());
   }
 }
 

@@ -108,6 +108,7 @@ TEST_F(RecordingControl, RecordRecordsIntoTheChosenFolderCountingOnTheStatusLine
   ASSERT_TRUE(PumpUntil([&] { return !controller_->Recording(); }, 10000));
   EXPECT_FALSE(state_.recording.on);
   EXPECT_TRUE(told_.empty());
+  EXPECT_EQ(Status().substr(0, 20), L"Recording saved: Q7_") << Status();
   const auto files = Recordings();
   ASSERT_EQ(files.size(), 1u);
   const std::wstring name = files[0].filename().wstring();
