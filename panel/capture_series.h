@@ -14,7 +14,11 @@ struct SeriesPlan {
   int intervalMs = 1000;                               // between two pictures' times
   int count = 0;                                       // pictures to save; 0: until stopped
   int firstNumber = 1;                                 // see NextSeriesNumber
-  int jpegQuality = q7::imaging::kDefaultJpegQuality;  // for a JPEG series
+  int jpegQuality = q7::imaging::kDefaultJpegQuality;  // for a JPEG series and a time-lapse
+  // A time-lapse: every picture goes into one AVI file (extension "avi"), played back at
+  // `playbackFps`, instead of a file each.
+  bool timeLapse = false;
+  double playbackFps = 10;
 };
 
 // How a series came to its end.

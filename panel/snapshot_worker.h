@@ -20,6 +20,7 @@
 
 #include "panel/capture_series.h"
 #include "panel/snapshot.h"
+#include "recording/avi_writer.h"
 
 inline constexpr UINT WM_SNAPSHOT_PROGRESS = WM_APP + 20;  // wParam: percent of the snapshot being written
 inline constexpr UINT WM_SNAPSHOT_REPORT = WM_APP + 21;    // TakeReports() has news
@@ -88,6 +89,11 @@ class SnapshotWorker {
     int nextNumber = 1;
     SeriesCounts counts;
     bool stopRequested = false;
+    // A time-lapse's file, open from its first picture on, and the compressor for its frames.
+    std::unique_ptr<q7::recording::AviWriter> movie;
+    std::wstring moviePath;
+    int movieWidth = 0, movieHeight = 0;
+    std::unique_ptr<q7::imaging::JpegEncoder> encoder;
   };
 
   void Run() noexcept;
@@ -95,6 +101,9 @@ class SnapshotWorker {
   void WriteSnapshot(std::unique_lock<std::mutex>& lock);
   void ServeSeries(std::unique_lock<std::mutex>& lock);
   void TakeSeriesPicture(std::unique_lock<std::mutex>& lock);
+  // Encodes a time-lapse's picture and adds it to its file; called without the lock.
+  static SnapshotOutcome AddToTimeLapse(Series& series, std::span<const std::uint8_t> frame,
+                                        const std::wstring& path) noexcept;
   void EndSeries(SeriesEnd end, const std::wstring& path = {}, const SnapshotOutcome& failure = {});
   void Report(SnapshotReport report);
   SnapshotOutcome SaveSafely(std::span<const std::uint8_t> frame, const std::wstring& path,

@@ -147,6 +147,9 @@
 
 // Controls of JPEG quality and recording: the JPEG quality dialog (IDD_JPEG_QUALITY); IDOK and IDCANCEL besides
 #define IDC_JPEG_QUALITY 1120
+// the series dialog's time-lapse (IDD_CAPTURE_SERIES)
+#define IDC_SERIES_TIME_LAPSE 1121
+#define IDC_SERIES_PLAYBACK_RATE 1122
 
 // Control of the video window (IDD_VIDEO_WINDOW)
 #define IDC_PICTURE 1017
