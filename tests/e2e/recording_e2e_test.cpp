@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "framework/handles.h"
 #include "panel/recording_choices.h"
 #include "tests/e2e/viewer_fixture.h"
 #include "tests/recording/avi_probe.h"
@@ -78,6 +79,33 @@ TEST_F(ViewerRecording, RInTheVideoWindowRecordsTheFramesAsStoredIntoAFileThatPl
   EXPECT_GE(pictures, 4u * 15 * 9 / 10);
   EXPECT_LE(dropped * 100, frames + dropped);
   EXPECT_LE((counted - pictures) * 100, counted) << "dropped frames in the file";
+}
+
+// As kill -9 would: the program ends at once, four seconds into a recording. The file plays,
+// with at least what was recorded a second before.
+TEST_F(ViewerRecording, AKilledProgramLeavesAFileThatPlaysUpToItsLastSecond) {
+  StartWithCamera({L"Q7SIM_FPS=15"});
+  StartPlaying();
+  ::SetForegroundWindow(session_->Video());
+  PressAndRelease('R');
+  ASSERT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Recording 00:00:02"); }, 20s))
+      << session_->Status();
+  const std::uint64_t framesASecondBefore = CountsOf(session_->Status()).first;
+  ASSERT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Recording 00:00:04"); }, 20s))
+      << session_->Status();
+  const fw::UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, session_->Program().ProcessId()));
+  ASSERT_TRUE(process && ::TerminateProcess(process.get(), 9));
+  session_->Program().WaitForExit(10s);
+  session_.reset();
+
+  const std::vector<fs::path> files{fs::directory_iterator(folder_), {}};
+  ASSERT_EQ(files.size(), 1u);
+  auto probe = testing_support::ProbeAvi(files[0].wstring());
+  EXPECT_EQ(probe["codec_name"], "mjpeg");
+  EXPECT_EQ(probe["decode_errors"], "0");
+  const std::uint64_t pictures = std::stoull(probe["nb_read_frames"].empty() ? "0" : probe["nb_read_frames"]);
+  EXPECT_GE(pictures, framesASecondBefore);
+  EXPECT_GE(pictures, 2u * 15 * 9 / 10);
 }
 
 }  // namespace
