@@ -27,10 +27,12 @@ std::uint64_t FrameSlots::Place(std::uint64_t number, std::int64_t capturedAt) {
   // Only frames that follow each other directly measure the camera's period.
   if (numbers == 1 && elapsed > 0 && elapsed < kPauseSeconds * ticksPerSecond_)
     period_ = period_ > 0 ? period_ + (elapsed - period_) * kLearning : elapsed;
+  // The next frame of the camera takes the next slot however late it came: nothing was missed.
+  // Frames missed in between take a slot each, or the slots their time covers when that is more.
   std::uint64_t advance = numbers;
-  if (period_ > 0) advance = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::llround(elapsed / period_)));
+  if (numbers > 1 && period_ > 0)
+    advance = std::max<std::uint64_t>(numbers, static_cast<std::uint64_t>(std::llround(elapsed / period_)));
   const bool paused = numbers == 1 && elapsed >= kPauseSeconds * ticksPerSecond_;
-  if (paused) advance = 1;
   recordedTicks_ += paused ? period_ : elapsed;
   lastNumber_ = number;
   lastCapture_ = capturedAt;

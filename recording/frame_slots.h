@@ -1,8 +1,9 @@
 #pragma once
-// Where each frame belongs in a recording's time line: its place (slot) follows from its
-// capture time, in units of the camera's own frame period, learnt from frames that follow each
-// other directly. Slots a frame skips are frames the recording did not keep up with (or the
-// camera lost): they are written as repeats, so time in the file stays true.
+// Where each frame belongs in a recording's time line. The camera's next frame takes the next
+// place (slot); after frames the recording did not keep up with (missed numbers), each takes a
+// slot, or more when the capture time says more of the camera's frame periods (learnt from
+// frames that follow each other directly) have passed. Slots a frame skips are written as repeats and counted as
+// dropped, so time in the file stays true.
 #include <cstdint>
 
 namespace q7::recording {
@@ -14,8 +15,8 @@ class FrameSlots {
   FrameSlots(std::int64_t ticksPerSecond, double framesPerSecond);
 
   // The slot of the next frame, numbered above the last one (the exchange's numbering). The
-  // first frame takes slot 0. A camera that paused for more than two seconds (nothing
-  // published) goes on in the next slot: the pause is left out of the file.
+  // first frame takes slot 0; a frame late from the camera, or after a pause, the next slot (a
+  // pause of more than two seconds is left out of the rate too).
   std::uint64_t Place(std::uint64_t number, std::int64_t capturedAt);
 
   // Slots per second of capture time so far (what the header should say); the rate set until
