@@ -91,6 +91,8 @@ void RecordingController::Start() {
 
 void RecordingController::ShowStatus() {
   if (!recorder_) return;
+  // An unplugged camera only stops sending frames: the recording ends with what it has.
+  if (state_.noSignal) recorder_->EndBecause(recording::RecordingEnd::CameraGone);
   const recording::RecordingStatus status = recorder_->Status();
   state_.recording.seconds = status.elapsedSeconds;
   state_.recording.framesPerSecond = status.framesPerSecond;

@@ -5,7 +5,7 @@
 // until "Recording folder…" chooses another, kept per user), named Q7_yyyymmdd_hhmmss.avi.
 // While it runs, the status line counts ("Recording 00:01:23 · 1,234 frames · 0 dropped ·
 // 812 MB") and the picture views show a red dot and the time (AppState::recording). A
-// recording that ends by itself (a re-fit, a lost camera, a full disk) is told to the user;
+// recording that ends by itself (a re-fit, an unplugged camera, a full disk) is told to the user;
 // one the user stops leaves "Recording saved: <file name>" on the status line.
 #include <windows.h>
 

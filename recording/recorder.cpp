@@ -50,6 +50,8 @@ HRESULT Recorder::Start() {
 
 void Recorder::RequestStop() { End(RecordingEnd::Stopped); }
 
+void Recorder::EndBecause(RecordingEnd why) { End(why); }
+
 void Recorder::Stop() {
   RequestStop();
   if (feeder_.joinable()) feeder_.join();

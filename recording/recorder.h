@@ -62,6 +62,9 @@ class Recorder {
   void RequestStop();
   // RequestStop, then waits until the file is closed.
   void Stop();
+  // Ends the recording for a reason found outside it (a camera unplugged, whose frames simply
+  // stop): as RequestStop, but the status tells `why`.
+  void EndBecause(RecordingEnd why);
 
   RecordingStatus Status() const;
 

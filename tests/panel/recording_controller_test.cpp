@@ -131,6 +131,18 @@ TEST_F(RecordingControl, ARecordingThatEndsByItselfIsToldWithTheReason) {
   EXPECT_EQ(Status(), L"The recording stopped: the picture size changed.");
 }
 
+TEST_F(RecordingControl, AnUnpluggedCameraEndsTheRecordingWithWhatItHas) {
+  controller_->OnMenuCommand(kMenuRecordingFolder, false);
+  controller_->Toggle(true);
+  Publish();
+  ASSERT_TRUE(PumpUntil([&] { return Status().find(L" 1 frames") != std::wstring::npos; }, 10000)) << Status();
+  state_.noSignal = true;  // as the camera's link watcher marks it
+  ASSERT_TRUE(PumpUntil([&] { return !controller_->Recording(); }, 10000));
+  ASSERT_EQ(told_.size(), 1u);
+  EXPECT_NE(told_[0].find(L"the camera is gone"), std::wstring::npos) << told_[0];
+  EXPECT_EQ(Recordings().size(), 1u);
+}
+
 TEST(RecordingChoices, TheFileIsNamedAfterTheTimeItStarted) {
   SYSTEMTIME t{};
   t.wYear = 2026, t.wMonth = 12, t.wDay = 8, t.wHour = 15, t.wMinute = 30, t.wSecond = 2;
