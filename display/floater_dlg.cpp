@@ -51,6 +51,10 @@ BOOL CFloaterDlg::PreTranslateMessage(MSG* msg) {
     m_viewBox.ShowHint(display::AveragingHint(*frames), display::kAveragingHintMs);
     return TRUE;
   }
+  if (recordKey_ && display::IsRecordKey(*msg)) {
+    recordKey_();
+    return TRUE;
+  }
   return CBorderSkinDlg::PreTranslateMessage(msg);
 }
 

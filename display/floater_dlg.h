@@ -5,6 +5,8 @@
 // flag whether it sits against the panel. The keys that would end a dialog do nothing here.
 #include <windows.h>
 
+#include <functional>
+
 #include "display/view_box.h"
 #include "skin/border_skin_dlg.h"
 #include "state/app_state.h"
@@ -30,6 +32,9 @@ class CFloaterDlg : public CBorderSkinDlg {
   // The picture correction the key A steps the averaging of; not owned, may be null.
   void SetCorrector(q7::imaging::FrameCorrector* corrector) noexcept { corrector_ = corrector; }
 
+  // Called for the R key, on this thread; empty: the key does nothing.
+  void SetRecordKeyHandler(std::function<void()> handler) { recordKey_ = std::move(handler); }
+
   BOOL PreTranslateMessage(MSG* msg) override;
 
  protected:
@@ -47,4 +52,5 @@ class CFloaterDlg : public CBorderSkinDlg {
   CViewBox m_viewBox;
   BOOL snapSuppressed_ = FALSE;
   q7::imaging::FrameCorrector* corrector_ = nullptr;  // not owned
+  std::function<void()> recordKey_;
 };

@@ -6,6 +6,7 @@
 
 #include "display/overlay_text.h"
 #include "display/picture_scaler.h"
+#include "state/recording_state.h"
 
 namespace display {
 namespace {
@@ -28,6 +29,27 @@ RECT DrawNoSignal(HDC dc, int viewHeight) {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
   return DrawShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, L"No signal", kCaptionColour);
+}
+
+constexpr COLORREF kRecordingDotColour = RGB(230, 30, 30);
+
+// A red dot and the recording's time at the top, just left of the navigator.
+RECT DrawRecordingMark(HDC dc, int viewWidth, double seconds) {
+  const std::wstring text = FormatRecordingClock(seconds);
+  const SIZE size = TextSize(dc, text);
+  const int dot = 10;
+  const int textX = viewWidth - kNavigatorWidth - 2 * kNavigatorMargin - size.cx - 2;
+  const int dotX = textX - dot - 4;
+  const int dotY = 1 + (size.cy - dot) / 2;
+  const fw::UniqueBrush red(::CreateSolidBrush(kRecordingDotColour));
+  const fw::UniquePen none(::CreatePen(PS_NULL, 0, 0));
+  {
+    const fw::ScopedSelectObject brush(dc, red.get()), pen(dc, none.get());
+    ::Ellipse(dc, dotX, dotY, dotX + dot + 1, dotY + dot + 1);
+  }
+  RECT drawn = DrawShadowedText(dc, textX, 1, text, kCaptionColour);
+  drawn.left = dotX;
+  return drawn;
 }
 
 }  // namespace
@@ -113,6 +135,7 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
     floor = DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_, frame.overlays);
   if (options.measure) DrawScaleBar(back, placement, *options.measure, MeasureStyle{}, floor, frame.overlays);
   if (options.noSignal) frame.overlays.push_back(DrawNoSignal(back, height));
+  if (options.recordingSeconds) frame.overlays.push_back(DrawRecordingMark(back, width, *options.recordingSeconds));
   frame.overlays.push_back(DrawNavigator(width, navigator));
   Present(targetDc, std::move(frame));
   return g;

@@ -33,6 +33,8 @@ struct DrawFrameOptions {
   SensorPlacement placement;
   // The camera is away: the picture is the last one, and says "No signal".
   bool noSignal = false;
+  // While recording, the seconds recorded: a red dot and the time at the top, left of the navigator.
+  std::optional<double> recordingSeconds;
 };
 
 class FrameRenderer {

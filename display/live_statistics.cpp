@@ -69,6 +69,7 @@ LiveOverlays LiveStatistics::Prepare(const FrameExchange::Lease& frame, int view
     values.reconnects = state_.reconnects.load();
     values.calibration = state_.measuring.calibrations.InUse();
     values.correction = live.correction.Get();
+    if (state_.recording.on) values.recordingPerSecond = state_.recording.framesPerSecond.load();
     if (pointer) {
       if (const auto pixel = ViewToPicture(g, viewWidth, viewHeight, block.Width(), block.Height(), *pointer)) {
         const std::optional<PixelColour> colour = ColourAt(PictureOf(block), *pixel);

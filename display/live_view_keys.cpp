@@ -21,6 +21,11 @@ std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key) {
   }
 }
 
+bool IsRecordKey(const MSG& msg) {
+  return msg.message == WM_KEYDOWN && msg.wParam == 'R' && ::GetKeyState(VK_CONTROL) >= 0 &&
+         ::GetKeyState(VK_MENU) >= 0;
+}
+
 bool HandleLiveViewKey(AppState& state, const MSG& msg) {
   const auto view = LiveViewOfKey(msg.message, msg.wParam);
   if (!view) return false;

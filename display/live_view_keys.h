@@ -1,6 +1,7 @@
 #pragma once
 // The keys of the live-information views, alike in the video window and in full screen:
-// I the information line, H the histogram, F the focus aid; and A, the frame averaging.
+// I the information line, H the histogram, F the focus aid; A, the frame averaging; and R, which
+// records.
 #include <windows.h>
 
 #include <optional>
@@ -26,5 +27,8 @@ std::optional<int> HandleAveragingKey(q7::imaging::FrameCorrector* corrector, co
 // What the picture says for a while after the key: "Averaging 8 frames", "Averaging off".
 std::wstring AveragingHint(int frames);
 inline constexpr DWORD kAveragingHintMs = 2000;
+// R (without Ctrl or Alt): starts or stops a recording, which the panel does; both picture
+// views hand the key to whoever set a handler for it.
+bool IsRecordKey(const MSG& msg);
 
 }  // namespace display

@@ -28,6 +28,10 @@ BOOL CQ7Fullview::PreTranslateMessage(MSG* msg) {
     ShowHint(display::AveragingHint(*frames), display::kAveragingHintMs);
     return TRUE;
   }
+  if (recordKey_ && display::IsRecordKey(*msg)) {
+    recordKey_();
+    return TRUE;
+  }
   return CPictureView::PreTranslateMessage(msg);
 }
 

@@ -34,6 +34,9 @@ class CQ7Fullview : public CPictureView<CDialog> {
   // The picture correction the key A steps the averaging of; not owned, may be null.
   void SetCorrector(q7::imaging::FrameCorrector* corrector) noexcept { corrector_ = corrector; }
 
+  // Called for the R key, on this thread; empty: the key does nothing.
+  void SetRecordKeyHandler(std::function<void()> handler) { recordKey_ = std::move(handler); }
+
   BOOL PreTranslateMessage(MSG* msg) override;
 
  protected:
@@ -57,4 +60,5 @@ class CQ7Fullview : public CPictureView<CDialog> {
   std::function<void()> resumeVideo_;
   CWnd* notifyWnd_ = nullptr;                         // not owned
   q7::imaging::FrameCorrector* corrector_ = nullptr;  // not owned
+  std::function<void()> recordKey_;
 };

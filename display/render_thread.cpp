@@ -92,6 +92,7 @@ RenderThread::Inputs RenderThread::CurrentInputs() const {
   now.measurements = measuring.measurements.Generation();
   now.calibrations = measuring.calibrations.Generation();
   now.placement = SensorPlacementOf(state_.live);
+  if (state_.recording.on) now.recordingSecond = static_cast<long long>(state_.recording.seconds.load());
   return now;
 }
 
@@ -194,6 +195,7 @@ std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& rend
   const MeasureOverlays measure = MeasureOverlaysOf(state_.measuring);
   if (!measure.Empty()) options.measure = &measure;
   options.placement = in.placement;
+  if (in.recordingSecond >= 0) options.recordingSeconds = static_cast<double>(in.recordingSecond);
   const auto g = renderer.Draw(dc, in.client, block, in.scale, in.pan, options);
   if (g) {
     WriteBack(state_.panX, in.pan.x, g->panX);

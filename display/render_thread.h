@@ -80,6 +80,7 @@ class RenderThread {
     bool scaleBar = false, crosshair = false, grid = false;
     std::uint64_t measurements = 0, calibrations = 0;  // generations
     SensorPlacement placement;
+    long long recordingSecond = -1;  // the recording's clock; -1: not recording
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
                                (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
@@ -87,7 +88,8 @@ class RenderThread {
              pan == o.pan && ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
              focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint &&
              noSignal == o.noSignal && scaleBar == o.scaleBar && crosshair == o.crosshair && grid == o.grid &&
-             measurements == o.measurements && calibrations == o.calibrations && placement == o.placement;
+             measurements == o.measurements && calibrations == o.calibrations && placement == o.placement &&
+             recordingSecond == o.recordingSecond;
     }
   };
 

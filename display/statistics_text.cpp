@@ -22,6 +22,7 @@ std::wstring FormatInfoLine(const InfoLineValues& v) {
   line += v.calibration ? L"   Calibration " + v.calibration->name : std::wstring(L"   No calibration");
   if (v.reconnects > 0) line += Format(L"   Reconnects %u", v.reconnects);
   if (!v.correction.empty()) line += L"   " + v.correction;
+  if (v.recordingPerSecond >= 0) line += Format(L"   Recording %.1f fps", v.recordingPerSecond);
   if (v.pointer) {
     const PointerProbe& p = *v.pointer;
     line += Format(L"   X %ld  Y %ld   R %d  G %d  B %d", p.sensor.x, p.sensor.y, p.colour.red, p.colour.green,

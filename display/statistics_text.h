@@ -28,12 +28,14 @@ struct InfoLineValues {
   unsigned reconnects = 0;                 // times a lost camera came back
   std::wstring correction;                 // what the picture correction does; empty: nothing
   std::optional<Calibration> calibration;  // the one in use
+  double recordingPerSecond = -1;          // pictures recorded per second; below 0: not recording
   std::optional<PointerProbe> pointer;     // when the pointer is over the picture
 };
 
 // "Shown 14.9 fps   Camera 15.0 fps   Lost 3   75.6 MB/s   2592 x 1944   Exposure 20000 µs   Gain 0.0 dB",
 // then "   Calibration 10x" (or "   No calibration"), the reconnects, the correction's own text
-// ("avg 8"), and "   X 1296  Y 972   R 128  G 64  B 32" when the pointer is over the picture.
+// ("avg 8"), "   Recording 15.0 fps" while recording, and "   X 1296  Y 972   R 128  G 64  B 32"
+// when the pointer is over the picture.
 std::wstring FormatInfoLine(const InfoLineValues& values);
 
 // "Clipped  0: 0.12 %   255: 1.50 %"

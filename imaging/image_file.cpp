@@ -130,9 +130,10 @@ HRESULT LoadBmpFile(const wchar_t* path, Image& image) {
 }
 
 HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes,
-                    const EncodeProgress& progress) {
+                    const EncodeProgress& progress, const JpegSettings& jpeg) {
   bytes.clear();
   if (!image.IsValid() || format == ImageFormat::Unknown) return E_INVALIDARG;
+  if (format == ImageFormat::Jpeg) return EncodeJpeg(image, jpeg, bytes, progress);
   if (IsWicFormat(format)) {
     const ComApartment com;
     if (FAILED(com.Result())) return com.Result();
@@ -157,9 +158,9 @@ HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uin
 }
 
 HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format, const EncodeProgress& progress,
-                  ExistingFile existing) {
+                  ExistingFile existing, const JpegSettings& jpeg) {
   std::vector<std::uint8_t> bytes;
-  const HRESULT hr = EncodeImage(image, format, bytes, progress);
+  const HRESULT hr = EncodeImage(image, format, bytes, progress, jpeg);
   if (FAILED(hr)) return hr;
   return SaveFileBytes(path, bytes, existing);
 }

@@ -10,6 +10,7 @@
 #include "imaging/encode_progress.h"
 #include "imaging/image.h"
 #include "imaging/image_format.h"
+#include "imaging/jpeg_encoder.h"
 
 namespace q7::imaging {
 
@@ -37,12 +38,13 @@ HRESULT LoadBmpFile(const wchar_t* path, Image& image);
 // Encodes the picture in memory (COM is initialised here for the WIC formats if the thread
 // has not done so). E_INVALIDARG for ImageFormat::Unknown or an invalid picture,
 // HRESULT_FROM_WIN32(ERROR_INVALID_DATA) when the format cannot hold the picture. JPEG, PNG,
-// TIFF and JPEG 2000 report their progress when asked; the other formats never do.
+// TIFF and JPEG 2000 report their progress when asked; the other formats never do. `jpeg`
+// concerns JPEG only.
 HRESULT EncodeImage(const Image& image, ImageFormat format, std::vector<std::uint8_t>& bytes,
-                    const EncodeProgress& progress = {});
+                    const EncodeProgress& progress = {}, const JpegSettings& jpeg = {});
 
 // EncodeImage, then SaveFileBytes. S_OK only when the whole file was written.
 HRESULT SaveImage(const Image& image, const wchar_t* path, ImageFormat format, const EncodeProgress& progress = {},
-                  ExistingFile existing = ExistingFile::Replace);
+                  ExistingFile existing = ExistingFile::Replace, const JpegSettings& jpeg = {});
 
 }  // namespace q7::imaging

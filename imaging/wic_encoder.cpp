@@ -80,7 +80,7 @@ HRESULT WriteInStrips(IWICImagingFactory* factory, IWICBitmapSource* source, REF
 
 }  // namespace
 
-bool IsWicFormat(ImageFormat format) { return ContainerFor(format) != nullptr; }
+bool IsWicFormat(ImageFormat format) { return format == ImageFormat::Png || format == ImageFormat::Tiff; }
 
 HRESULT EncodeWithWic(const Image& image, ImageFormat format, std::vector<std::uint8_t>& out,
                       const EncodeProgress& progress) {

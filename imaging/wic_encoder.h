@@ -1,5 +1,6 @@
 #pragma once
-// JPEG, PNG and TIFF through the Windows Imaging Component's encoders.
+// PNG and TIFF through the Windows Imaging Component's encoders; its JPEG encoder is kept for
+// the benchmarks to measure ours against (snapshots use imaging/jpeg_encoder.h).
 #include <windows.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 namespace q7::imaging {
 
+// PNG and TIFF: the formats snapshots write through WIC.
 bool IsWicFormat(ImageFormat format);
 
 // Encodes into memory with the format's default settings. The calling thread must have COM

@@ -4,14 +4,21 @@
 #include <string>
 #include <vector>
 
+#include "imaging/jpeg_encoder.h"
+
 // What one series does; the worker runs it (panel/snapshot_worker.h).
 struct SeriesPlan {
-  std::wstring folder;     // an existing folder
-  std::wstring prefix;     // file names are prefix_0001.ext, prefix_0002.ext, ...
-  std::wstring extension;  // without the dot, as the files get it: "png"
-  int intervalMs = 1000;   // between two pictures' times
-  int count = 0;           // pictures to save; 0: until stopped
-  int firstNumber = 1;     // see NextSeriesNumber
+  std::wstring folder;                                 // an existing folder
+  std::wstring prefix;                                 // file names are prefix_0001.ext, prefix_0002.ext, ...
+  std::wstring extension;                              // without the dot, as the files get it: "png"
+  int intervalMs = 1000;                               // between two pictures' times
+  int count = 0;                                       // pictures to save; 0: until stopped
+  int firstNumber = 1;                                 // see NextSeriesNumber
+  int jpegQuality = q7::imaging::kDefaultJpegQuality;  // for a JPEG series and a time-lapse
+  // A time-lapse: every picture goes into one AVI file (extension "avi"), played back at
+  // `playbackFps`, instead of a file each.
+  bool timeLapse = false;
+  double playbackFps = 10;
 };
 
 // How a series came to its end.

@@ -82,6 +82,11 @@ BOOL CControlPanelDlg::OnInitDialog() {
     corrections_ =
         std::make_unique<CorrectionController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_, *corrector_);
   TellCorrectorTheCalibration();
+  recordings_ = std::make_unique<RecordingController>(m_hWnd, statusLine_.m_hWnd, state_);
+  // R in either picture view starts or stops a recording, as "Record" does.
+  const auto recordKey = [this] { recordings_->Toggle(Playing()); };
+  videoWindow_.SetRecordKeyHandler(recordKey);
+  fullView_.SetRecordKeyHandler(recordKey);
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
@@ -200,6 +205,7 @@ void CControlPanelDlg::OnStop() {
   ShowPlaying(false);
   if (snapshots_) snapshots_->StopSeries();
   if (corrections_) corrections_->CameraStopped();
+  if (recordings_ && recordings_->Recording()) recordings_->Toggle(false);
 }
 
 void CControlPanelDlg::OnZoomOut() {
@@ -242,8 +248,9 @@ std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
   std::vector<MenuItem> items = LiveViewMenuItems(state_.live, state_.resourceLibrary);
   const std::vector<MenuItem> measuring = MeasureMenuItems(state_.measuring, state_.resourceLibrary);
   items.insert(items.end(), measuring.begin(), measuring.end());
-  const bool playing = ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE;
+  const bool playing = Playing();
   if (snapshots_) snapshots_->AddMenuItems(items, playing);
+  if (recordings_) recordings_->AddMenuItems(items, playing);
   if (corrections_) corrections_->AddMenuItems(items, playing);
   return items;
 }
@@ -273,7 +280,8 @@ bool CControlPanelDlg::OnMenuCommand(UINT id) {
     TellCorrectorTheCalibration();
     return true;
   }
-  return (snapshots_ && snapshots_->OnMenuCommand(id)) || (corrections_ && corrections_->OnMenuCommand(id));
+  return (snapshots_ && snapshots_->OnMenuCommand(id)) || (recordings_ && recordings_->OnMenuCommand(id, Playing())) ||
+         (corrections_ && corrections_->OnMenuCommand(id));
 }
 
 void CControlPanelDlg::OnStartNotice() {
@@ -350,6 +358,10 @@ void CControlPanelDlg::OnDestroy() {
   Default();
   // Snapshots in hand are written before anything they read goes away.
   if (snapshots_) snapshots_->Shutdown();
+  // A recording ends with its file closed while its frames are still there.
+  videoWindow_.SetRecordKeyHandler({});
+  fullView_.SetRecordKeyHandler({});
+  if (recordings_) recordings_->Shutdown();
   // A camera still being opened is never closed under the opening thread.
   if (initThread_) {
     ::WaitForSingleObject(initThread_.get(), INFINITE);
@@ -395,6 +407,8 @@ void CControlPanelDlg::OnActivate(UINT activation, HWND other, BOOL minimized) {
   }
 }
 
+bool CControlPanelDlg::Playing() const { return ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE; }
+
 bool CControlPanelDlg::FullViewVisible() const { return fullView_.m_hWnd && fullView_.IsWindowVisible(); }
 
 void CControlPanelDlg::OnFullScreen() { display::ToggleFullScreen(fullView_, videoWindow_, state_, this); }
@@ -430,6 +444,7 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
       if (corrections_ && corrections_->OnMessage(msg, wp, lp)) return 0;
+      if (recordings_ && recordings_->OnMessage(msg, wp, lp)) return 0;
       break;
   }
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);

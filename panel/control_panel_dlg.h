@@ -2,8 +2,8 @@
 // CControlPanelDlg: the program's main window, run modally for the whole run. It opens the
 // camera on a short initialisation thread, then has the camera session watch for a camera
 // that appears, goes away or comes back; it plays and stops it, zooms, toggles full screen,
-// saves snapshots, shows the property dialog and the About box, and keeps the docked video
-// window attached to itself.
+// saves snapshots, records video, shows the property dialog and the About box, and keeps the
+// docked video window attached to itself.
 #include <windows.h>
 
 #include <array>
@@ -17,6 +17,8 @@
 #include "panel/context_menu.h"
 #include "panel/correction_controller.h"
 #include "panel/panel_layout.h"
+#include "panel/panel_messages.h"
+#include "panel/recording_controller.h"
 #include "panel/snapshot_controller.h"
 #include "skin/bitmap_skin_dlg.h"
 #include "skin/hover_button.h"
@@ -25,15 +27,6 @@
 class CCamera;
 class CFloaterDlg;
 class CNoticeBoard;
-
-// The full-screen viewer sends this to the panel when it closes itself.
-inline constexpr UINT WM_LEAVE_FULL_SCREEN = display::kFullViewClosedMessage;
-// Re-fits the frame buffer to the camera's resolution. Its number is part of the program's
-// message contract (other programs may send it), so it stays WM_USER + 1.
-inline constexpr UINT WM_REFIT_FRAME_BUFFER = WM_USER + 1;
-
-// Posted by the camera's notice board (framework/notice_board.h) when it holds boxes to show.
-inline constexpr UINT WM_CAMERA_NOTICE = WM_APP + 3;
 
 class CControlPanelDlg : public CBitmapSkinDlg {
  public:
@@ -68,14 +61,6 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  // Posted by the initialisation thread, so it never waits for this thread.
-  static constexpr UINT WM_PANEL_STATUS = WM_APP + 1;   // wParam: string id
-  static constexpr UINT WM_CAMERA_OPENED = WM_APP + 2;  // wParam: 1 when the camera is ready
-  // Posted by the camera's link watcher; wParam: a CameraLinkEvent.
-  static constexpr UINT WM_CAMERA_LINK = WM_APP + 4;
-  // Posted by the initialisation to itself: shows the start-up notice over the shown panel.
-  static constexpr UINT WM_START_NOTICE = WM_APP + 5;
-
   void OnPlay();
   void OnStop();
   void OnSnapshot();
@@ -108,6 +93,8 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   // The buttons of the playing or the stopped camera.
   void ShowPlaying(bool playing);
   bool FullViewVisible() const;
+  // The camera plays: the buttons of a playing camera are on.
+  bool Playing() const;
 
   static DWORD WINAPI InitializationThread(LPVOID self) noexcept;
 
@@ -126,6 +113,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   fw::UniqueBrush statusBrush_;
   fw::UniqueBrush faceBrush_;
   std::unique_ptr<SnapshotController> snapshots_;      // from OnInitDialog on
+  std::unique_ptr<RecordingController> recordings_;    // from OnInitDialog on
   std::wstring startNotice_;                           // shown once, then emptied
   q7::imaging::FrameCorrector* corrector_;             // not owned; may be null
   std::unique_ptr<CorrectionController> corrections_;  // from OnInitDialog on, with a corrector

@@ -14,6 +14,7 @@
 
 #include "imaging/frame_corrector.h"
 #include "panel/context_menu.h"
+#include "panel/panel_messages.h"
 #include "state/app_state.h"
 
 // Menu command ids of the correction; clear of the dialog's control ids and the menu's others.
@@ -21,9 +22,6 @@ inline constexpr UINT kMenuTakeDark = 40030;
 inline constexpr UINT kMenuTakeFlat = 40031;
 inline constexpr UINT kMenuCorrection = 40032;
 inline constexpr UINT kMenuAveragingOff = 40033;  // then 2, 4, 8, 16 and 32 frames up to 40038
-
-// Posted to the panel when the corrector has news (hand it to OnMessage).
-inline constexpr UINT WM_CORRECTION_NEWS = WM_APP + 30;
 
 class CorrectionController {
  public:

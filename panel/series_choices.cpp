@@ -80,6 +80,14 @@ CheckedSeriesChoices CheckSeriesFields(const SeriesFields& fields) {
     choices.folder.pop_back();
   if (choices.folder.empty() || !FolderExists(choices.folder))
     return {std::nullopt, L"Choose a folder that exists for the series' files."};
+  if (fields.timeLapse) {
+    // The same notation as the interval: seconds there, frames per second here.
+    const std::optional<int> rate = ParseIntervalMs(fields.playbackRate);
+    if (!rate || *rate < kMinPlaybackMilliFps || *rate > kMaxPlaybackMilliFps)
+      return {std::nullopt, L"The time-lapse plays at 0.1 to 120 frames per second."};
+    choices.timeLapse = true;
+    choices.playbackMilliFps = *rate;
+  }
   if (!IsSnapshotExtension(fields.extension)) return {std::nullopt, L"Choose one of the offered file formats."};
   choices.extension = fields.extension;
   const std::optional<int> interval = ParseIntervalMs(fields.interval);
@@ -108,6 +116,11 @@ CheckedSeriesChoices CheckSeriesFields(const SeriesFields& fields) {
 
 SeriesPlan PlanSeries(const SeriesChoices& choices) {
   SeriesPlan plan{choices.folder, choices.prefix, choices.extension, choices.intervalMs, choices.count};
+  if (choices.timeLapse) {
+    plan.timeLapse = true;
+    plan.extension = L"avi";
+    plan.playbackFps = choices.playbackMilliFps / 1000.0;
+  }
   std::transform(plan.extension.begin(), plan.extension.end(), plan.extension.begin(), ::towlower);
   plan.firstNumber = NextSeriesNumber(FileNamesIn(plan.folder), plan.prefix);
   return plan;

@@ -10,6 +10,9 @@ inline constexpr int kMinSeriesIntervalMs = 500;
 inline constexpr int kMaxSeriesIntervalMs = 24 * 60 * 60 * 1000;
 inline constexpr int kMaxSeriesCount = 99999;
 inline constexpr std::size_t kMaxSeriesPrefixLength = 64;
+// A time-lapse's playback rate, in thousandths of a frame per second: 0.1 to 120 frames/s.
+inline constexpr int kMinPlaybackMilliFps = 100;
+inline constexpr int kMaxPlaybackMilliFps = 120000;
 
 struct SeriesChoices {
   std::wstring folder;
@@ -17,6 +20,8 @@ struct SeriesChoices {
   int intervalMs = 1000;
   int count = 10;  // 0: until stopped
   std::wstring prefix = L"snapshot";
+  bool timeLapse = false;        // one AVI file instead of a file each
+  int playbackMilliFps = 10000;  // its playback rate, thousandths of a frame per second
 };
 
 // The dialog's fields as typed.
@@ -27,6 +32,8 @@ struct SeriesFields {
   std::wstring count;
   bool untilStopped = false;
   std::wstring prefix;
+  bool timeLapse = false;
+  std::wstring playbackRate{};  // frames per second: "10", "2.5"
 };
 
 struct CheckedSeriesChoices {
@@ -47,5 +54,6 @@ std::optional<int> ParseIntervalMs(const std::wstring& text);
 // The other way: 500 gives "0.5", 2000 gives "2".
 std::wstring FormatIntervalMs(int ms);
 
-// The plan for these choices, numbered on from the files already in the folder.
+// The plan for these choices, numbered on from the files already in the folder; a time-lapse
+// makes one file, prefix_0001.avi.
 SeriesPlan PlanSeries(const SeriesChoices& choices);

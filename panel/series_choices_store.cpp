@@ -56,6 +56,10 @@ SeriesChoices LoadSeriesChoices() {
   if (DWORD count = 0; ReadNumber(kSeriesCountValue, count) && count <= DWORD{kMaxSeriesCount})
     choices.count = static_cast<int>(count);
   if (const std::wstring prefix = ReadText(kSeriesPrefixValue); IsGoodSeriesPrefix(prefix)) choices.prefix = prefix;
+  if (DWORD on = 0; ReadNumber(kTimeLapseValue, on)) choices.timeLapse = on != 0;
+  if (DWORD rate = 0; ReadNumber(kTimeLapseRateValue, rate) && rate >= DWORD{kMinPlaybackMilliFps} &&
+                      rate <= DWORD{kMaxPlaybackMilliFps})
+    choices.playbackMilliFps = static_cast<int>(rate);
   return choices;
 }
 
@@ -66,6 +70,8 @@ LONG StoreSeriesChoices(const SeriesChoices& choices) {
       WriteNumber(kSeriesIntervalValue, static_cast<DWORD>(choices.intervalMs)),
       WriteNumber(kSeriesCountValue, static_cast<DWORD>(choices.count)),
       WriteText(kSeriesPrefixValue, choices.prefix),
+      WriteNumber(kTimeLapseValue, choices.timeLapse ? 1 : 0),
+      WriteNumber(kTimeLapseRateValue, static_cast<DWORD>(choices.playbackMilliFps)),
   };
   for (LONG result : results) {
     if (result != ERROR_SUCCESS) return result;

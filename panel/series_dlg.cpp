@@ -44,7 +44,10 @@ BOOL CSeriesDlg::OnInitDialog() {
   SetText(IDC_SERIES_COUNT, choices_.count > 0 ? std::to_wstring(choices_.count) : L"");
   ::CheckDlgButton(m_hWnd, IDC_SERIES_UNTIL_STOPPED, choices_.count == 0 ? BST_CHECKED : BST_UNCHECKED);
   SetText(IDC_SERIES_PREFIX, choices_.prefix);
+  ::CheckDlgButton(m_hWnd, IDC_SERIES_TIME_LAPSE, choices_.timeLapse ? BST_CHECKED : BST_UNCHECKED);
+  SetText(IDC_SERIES_PLAYBACK_RATE, FormatIntervalMs(choices_.playbackMilliFps));
   EnableCount();
+  EnableTimeLapse();
   ShowFirstFile();
   return TRUE;
 }
@@ -66,6 +69,12 @@ BOOL CSeriesDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
       return TRUE;
     case IDC_SERIES_UNTIL_STOPPED:
       if (notifyCode == BN_CLICKED) EnableCount();
+      return TRUE;
+    case IDC_SERIES_TIME_LAPSE:
+      if (notifyCode == BN_CLICKED) {
+        EnableTimeLapse();
+        ShowFirstFile();
+      }
       return TRUE;
     case IDC_SERIES_FOLDER:
     case IDC_SERIES_PREFIX:
@@ -95,6 +104,7 @@ void CSeriesDlg::ShowFirstFile() {
   SeriesChoices shown;
   shown.folder = GetText(IDC_SERIES_FOLDER);
   shown.prefix = GetText(IDC_SERIES_PREFIX);
+  shown.timeLapse = TimeLapse();
   shown.extension = SelectedExtension();
   std::wstring text;
   if (IsGoodSeriesPrefix(shown.prefix) && !shown.extension.empty()) {
@@ -102,6 +112,14 @@ void CSeriesDlg::ShowFirstFile() {
     text = L"First file: " + SeriesFileName(plan.prefix, plan.firstNumber, plan.extension);
   }
   SetText(IDC_SERIES_FIRST_FILE, text);
+}
+
+bool CSeriesDlg::TimeLapse() const { return ::IsDlgButtonChecked(m_hWnd, IDC_SERIES_TIME_LAPSE) == BST_CHECKED; }
+
+// A time-lapse is JPEG frames in one AVI file: the format does not apply, the playback rate does.
+void CSeriesDlg::EnableTimeLapse() {
+  ::EnableWindow(GetDlgItem(IDC_SERIES_FORMAT), !TimeLapse());
+  ::EnableWindow(GetDlgItem(IDC_SERIES_PLAYBACK_RATE), TimeLapse());
 }
 
 void CSeriesDlg::EnableCount() {
@@ -115,7 +133,9 @@ SeriesFields CSeriesDlg::ReadFields() const {
           GetText(IDC_SERIES_INTERVAL),
           GetText(IDC_SERIES_COUNT),
           ::IsDlgButtonChecked(m_hWnd, IDC_SERIES_UNTIL_STOPPED) == BST_CHECKED,
-          GetText(IDC_SERIES_PREFIX)};
+          GetText(IDC_SERIES_PREFIX),
+          TimeLapse(),
+          GetText(IDC_SERIES_PLAYBACK_RATE)};
 }
 
 std::wstring CSeriesDlg::SelectedExtension() const {

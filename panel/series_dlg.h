@@ -1,6 +1,7 @@
 #pragma once
 // CSeriesDlg: the "Capture series" dialog (template IDD_CAPTURE_SERIES): folder, file format,
-// interval, count or until stopped, and name prefix. Start checks every field and keeps the
+// interval, count or until stopped, name prefix, and a time-lapse into one AVI file at a
+// playback rate instead of a file each. Start checks every field and keeps the
 // dialog open with a message while one is wrong; it shows the name the first file will get.
 #include <windows.h>
 
@@ -29,6 +30,8 @@ class CSeriesDlg : public CDialog {
   void OnBrowse();
   void ShowFirstFile();
   void EnableCount();
+  void EnableTimeLapse();
+  bool TimeLapse() const;
   SeriesFields ReadFields() const;
   std::wstring SelectedExtension() const;
   std::wstring GetText(int id) const;

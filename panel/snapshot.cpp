@@ -83,7 +83,8 @@ SnapshotOutcome SaveSnapshot(std::span<const std::uint8_t> frameBlock, const std
   } else {
     const std::optional<imaging::Image> image = imaging::ParseBmp(bmp);
     if (!image) return SnapshotFailure(chosenPath, L"The picture could not be read.");
-    saved = imaging::SaveImage(*image, chosenPath.c_str(), format, options.progress, options.existing);
+    saved = imaging::SaveImage(*image, chosenPath.c_str(), format, options.progress, options.existing,
+                               {options.jpegQuality});
   }
   if (FAILED(saved)) return SnapshotFailure(chosenPath, SystemMessage(static_cast<DWORD>(saved)));
   return {true, {}};

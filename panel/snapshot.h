@@ -45,6 +45,7 @@ SnapshotOutcome SnapshotFailure(const std::wstring& path, const std::wstring& wh
 struct SnapshotWriteOptions {
   q7::imaging::ExistingFile existing = q7::imaging::ExistingFile::Replace;
   q7::imaging::EncodeProgress progress;  // told by the encoders that can tell
+  int jpegQuality = q7::imaging::kDefaultJpegQuality;
 };
 
 // Writes `frameBlock` (a copy made by FrameExchange::CopyBlock) to `chosenPath` in the format its

@@ -6,6 +6,8 @@
 
 #include "framework/file_dialog.h"
 #include "framework/win_app.h"
+#include "panel/jpeg_quality.h"
+#include "panel/jpeg_quality_dlg.h"
 #include "panel/series_dlg.h"
 #include "panel/snapshot_texts.h"
 #include "resources/resource_ids.h"
@@ -39,9 +41,11 @@ SnapshotController::SnapshotController(HWND panel, HWND statusLine, HMODULE libr
       library_(library),
       frames_(frames),
       options_(std::move(options)),
+      jpegQuality_(LoadJpegQuality()),
       worker_(panel, options_.save) {
   if (!options_.askForPath) options_.askForPath = AskInSaveDialog;
   if (!options_.askForSeries) options_.askForSeries = [] { return AskForSeries(nullptr); };
+  if (!options_.askForJpegQuality) options_.askForJpegQuality = [] { return AskForJpegQuality(nullptr); };
   if (!options_.tellUser) {
     options_.tellUser = [panel](const std::wstring& text) {
       // Owned by what the user works in: the panel, or a dialog it has open; ownerless once the
@@ -71,7 +75,7 @@ void SnapshotController::OnSnapshot() {
     return;
   }
   // The dialog ran a while: the queue may have filled, or a close begun, meanwhile.
-  switch (worker_.Submit(std::move(frame), *path, BurnInOfNow())) {
+  switch (worker_.Submit(std::move(frame), *path, jpegQuality_, BurnInOfNow())) {
     case SnapshotWorker::Accepted::Yes: break;
     case SnapshotWorker::Accepted::Full: Show(SnapshotRefusedText(SnapshotWorker::kSnapshotLimit - 1)); return;
     case SnapshotWorker::Accepted::Finishing:
@@ -87,6 +91,9 @@ bool SnapshotController::OnMenuCommand(UINT id) {
   switch (id) {
     case kMenuCaptureSeries: OnCaptureSeries(); return true;
     case kMenuStopSeries: StopSeries(); return true;
+    case kMenuJpegQuality:
+      if (const std::optional<int> quality = options_.askForJpegQuality()) jpegQuality_ = *quality;
+      return true;
     default: return false;
   }
 }
@@ -96,6 +103,7 @@ void SnapshotController::AddMenuItems(std::vector<MenuItem>& items, bool playing
   items.push_back({kMenuCaptureSeries, LoadResourceString(IDS_MENU_CAPTURE_SERIES, library_), false,
                    playing && !running && !closing_});
   if (running) items.push_back({kMenuStopSeries, LoadResourceString(IDS_MENU_STOP_SERIES, library_)});
+  items.push_back({kMenuJpegQuality, LoadResourceString(IDS_MENU_JPEG_QUALITY, library_), false, !closing_});
 }
 
 void SnapshotController::StopSeries() { worker_.StopSeries(); }
@@ -132,7 +140,8 @@ void SnapshotController::OnCaptureSeries() {
   if (closing_ || worker_.SeriesRunning()) return;
   const std::optional<SeriesChoices> choices = options_.askForSeries();
   if (!choices) return;
-  const SeriesPlan plan = PlanSeries(*choices);
+  SeriesPlan plan = PlanSeries(*choices);
+  plan.jpegQuality = jpegQuality_;
   // The worker copies each picture at its time, through a lease like a snapshot, and burns
   // in what is measured then.
   SnapshotWorker::Prepare burnIn;

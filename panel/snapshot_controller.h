@@ -22,6 +22,7 @@
 // The commands of the series' menu items; clear of the dialog's control ids and the menu's others.
 inline constexpr UINT kMenuCaptureSeries = 40011;
 inline constexpr UINT kMenuStopSeries = 40012;
+inline constexpr UINT kMenuJpegQuality = 40010;
 
 class SnapshotController {
  public:
@@ -30,6 +31,8 @@ class SnapshotController {
     std::function<std::optional<std::wstring>()> askForPath;
     // A series to start; the default runs the series dialog.
     std::function<std::optional<SeriesChoices>()> askForSeries;
+    // A new JPEG quality; the default runs the JPEG quality dialog, which keeps it per user.
+    std::function<std::optional<int>()> askForJpegQuality;
     // A failure to tell; the default is a message box owned by the panel.
     std::function<void(const std::wstring&)> tellUser;
     // How a snapshot is written; the default is the worker's.
@@ -50,10 +53,10 @@ class SnapshotController {
 
   // The Snapshot button.
   void OnSnapshot();
-  // The right-click menu's series commands; false when `id` is none of them.
+  // The right-click menu's series and JPEG quality commands; false when `id` is none of them.
   bool OnMenuCommand(UINT id);
-  // Adds "Capture series…", and while a series runs "Stop series", to the right-click menu's
-  // items; a series can start only while `playing`.
+  // Adds "Capture series…", and while a series runs "Stop series", and "JPEG quality…" to the
+  // right-click menu's items; a series can start only while `playing`.
   void AddMenuItems(std::vector<MenuItem>& items, bool playing) const;
   // The camera stopped: a series running ends after the picture in hand.
   void StopSeries();
@@ -85,6 +88,7 @@ class SnapshotController {
   const HMODULE library_;  // not owned
   const FrameExchange& frames_;
   Options options_;
+  int jpegQuality_;             // for the JPEG snapshots and series from now on
   std::optional<int> percent_;  // of the snapshot being written, when its encoder tells
   unsigned indicatorStep_ = 0;
   int holdTicks_ = 0;         // ticks the line is left to the text it shows

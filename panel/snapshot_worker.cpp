@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "framework/com_apartment.h"
+#include "framework/system_message.h"
 
 namespace {
 
@@ -33,11 +34,12 @@ SnapshotWorker::SnapshotWorker(HWND notify, SaveFunction save)
 
 SnapshotWorker::~SnapshotWorker() { Finish(); }
 
-SnapshotWorker::Accepted SnapshotWorker::Submit(std::vector<std::uint8_t> frame, std::wstring path, Prepare prepare) {
+SnapshotWorker::Accepted SnapshotWorker::Submit(std::vector<std::uint8_t> frame, std::wstring path, int jpegQuality,
+                                                Prepare prepare) {
   std::lock_guard lock(mutex_);
   if (finishing_) return Accepted::Finishing;
   if (queue_.size() + (writingSnapshot_ ? 1 : 0) >= kSnapshotLimit) return Accepted::Full;
-  queue_.push_back({std::move(frame), std::move(path), std::move(prepare)});
+  queue_.push_back({std::move(frame), std::move(path), jpegQuality, std::move(prepare)});
   wake_.notify_one();
   return Accepted::Yes;
 }
@@ -45,8 +47,13 @@ SnapshotWorker::Accepted SnapshotWorker::Submit(std::vector<std::uint8_t> frame,
 bool SnapshotWorker::StartSeries(const SeriesPlan& plan, FrameSource frames, Prepare prepare) {
   std::lock_guard lock(mutex_);
   if (finishing_ || series_) return false;
-  series_.emplace(Series{
-      plan, std::move(frames), std::move(prepare), Clock::now(), 0, plan.firstNumber, {0, plan.count, 0}, false});
+  Series& series = series_.emplace();
+  series.plan = plan;
+  series.frames = std::move(frames);
+  series.prepare = std::move(prepare);
+  series.start = Clock::now();
+  series.nextNumber = plan.firstNumber;
+  series.counts = {0, plan.count, 0};
   wake_.notify_one();
   return true;
 }
@@ -110,6 +117,7 @@ void SnapshotWorker::WriteSnapshot(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   SnapshotWriteOptions options;
   options.progress = [this](int percent) { ::PostMessageW(notify_, WM_SNAPSHOT_PROGRESS, percent, 0); };
+  options.jpegQuality = job.jpegQuality;
   const SnapshotOutcome outcome = PrepareAndSave(job.prepare, job.frame, job.path, options);
   job.frame = {};  // the memory goes back before the next job's
   lock.lock();
@@ -147,12 +155,22 @@ void SnapshotWorker::TakeSeriesPicture(std::unique_lock<std::mutex>& lock) {
   } catch (const std::exception&) {
     frame.clear();  // told below as a snapshot without a picture
   }
-  // Never over a file that appeared since the series began.
-  for (int tries = 0; tries < 1000 && FileExists(SeriesFilePath(series.plan, number)); ++tries) ++number;
-  const std::wstring path = SeriesFilePath(series.plan, number);
-  SnapshotWriteOptions options;
-  options.existing = q7::imaging::ExistingFile::Keep;
-  const SnapshotOutcome outcome = PrepareAndSave(series.prepare, frame, path, options);
+  // Never over a file that appeared since the series began; a time-lapse stays in its file.
+  if (!series.movie) {
+    for (int tries = 0; tries < 1000 && FileExists(SeriesFilePath(series.plan, number)); ++tries) ++number;
+  }
+  const std::wstring path = series.movie ? series.moviePath : SeriesFilePath(series.plan, number);
+  SnapshotOutcome outcome;
+  if (const std::optional<SnapshotOutcome> failed = PrepareFrame(series.prepare, frame, path)) {
+    outcome = *failed;
+  } else if (series.plan.timeLapse) {
+    outcome = AddToTimeLapse(series, frame, path);
+  } else {
+    SnapshotWriteOptions options;
+    options.existing = q7::imaging::ExistingFile::Keep;
+    options.jpegQuality = series.plan.jpegQuality;
+    outcome = SaveSafely(frame, path, options);
+  }
   lock.lock();
   series.nextNumber = number + 1;
   if (!outcome.saved) {
@@ -164,10 +182,55 @@ void SnapshotWorker::TakeSeriesPicture(std::unique_lock<std::mutex>& lock) {
   if (series.plan.count > 0 && series.counts.saved >= series.plan.count) EndSeries(SeriesEnd::Completed);
 }
 
+SnapshotOutcome SnapshotWorker::AddToTimeLapse(Series& series, std::span<const std::uint8_t> frame,
+                                               const std::wstring& path) noexcept {
+  try {
+    if (frame.size() < sizeof(BITMAPINFOHEADER)) return SnapshotFailure(path, L"There is no picture yet.");
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(frame.data());
+    const FrameLayout layout = ComputeFrameLayout(header->biWidth, -header->biHeight, header->biBitCount);
+    const std::size_t offset = FirstPixelOffset(*header);
+    // Frames are top-down rows of blue, green and red.
+    if (header->biBitCount != 24 || layout.imageSize == 0 || offset + layout.imageSize > frame.size())
+      return SnapshotFailure(path, L"The picture could not be read.");
+    if (!series.movie) {
+      auto movie =
+          std::make_unique<q7::recording::AviWriter>(path, layout.width, layout.height, series.plan.playbackFps);
+      if (const HRESULT hr = movie->Open(); FAILED(hr)) return SnapshotFailure(path, SystemMessage(hr));
+      series.movie = std::move(movie);
+      series.moviePath = path;
+      series.movieWidth = layout.width;
+      series.movieHeight = layout.height;
+      series.encoder = std::make_unique<q7::imaging::JpegEncoder>();
+    } else if (layout.width != series.movieWidth || layout.height != series.movieHeight) {
+      return SnapshotFailure(path, L"The picture size changed; the time-lapse ends with the pictures before it.");
+    }
+    std::vector<std::uint8_t> jpeg;
+    HRESULT hr = series.encoder->Encode({frame.data() + offset, layout.width, layout.height, layout.stride},
+                                        {series.plan.jpegQuality}, jpeg);
+    // Each picture is committed: a time-lapse loses none to a crash.
+    if (SUCCEEDED(hr)) hr = series.movie->WriteFrame(jpeg);
+    if (SUCCEEDED(hr)) hr = series.movie->Commit();
+    if (FAILED(hr)) return SnapshotFailure(path, SystemMessage(static_cast<DWORD>(hr)));
+    return {true, {}};
+  } catch (const std::exception&) {
+    return SnapshotFailure(path, L"There was not enough memory.");
+  }
+}
+
 void SnapshotWorker::EndSeries(SeriesEnd end, const std::wstring& path, const SnapshotOutcome& failure) {
   const SeriesCounts counts = series_->counts;
+  std::wstring endPath = path;
+  SnapshotOutcome endFailure = failure;
+  if (series_->movie) {
+    // A time-lapse's file gets its last index and its final header (a failed one is closed already).
+    if (const HRESULT hr = series_->movie->Close(); FAILED(hr) && end != SeriesEnd::Failed) {
+      end = SeriesEnd::Failed;
+      endPath = series_->moviePath;
+      endFailure = SnapshotFailure(endPath, SystemMessage(static_cast<DWORD>(hr)));
+    }
+  }
   series_.reset();
-  Report({SnapshotReport::Kind::SeriesEnded, path, failure, counts, end});
+  Report({SnapshotReport::Kind::SeriesEnded, endPath, endFailure, counts, end});
 }
 
 void SnapshotWorker::Report(SnapshotReport report) {
@@ -175,21 +238,26 @@ void SnapshotWorker::Report(SnapshotReport report) {
   ::PostMessageW(notify_, WM_SNAPSHOT_REPORT, 0, 0);
 }
 
+std::optional<SnapshotOutcome> SnapshotWorker::PrepareFrame(const Prepare& prepare, std::vector<std::uint8_t>& frame,
+                                                            const std::wstring& path) const noexcept {
+  // A frame that is not there is the save's to tell.
+  if (!prepare || frame.empty()) return std::nullopt;
+  std::wstring why;
+  try {
+    why = prepare(frame);
+  } catch (const std::bad_alloc&) {
+    why = L"There was not enough memory.";
+  } catch (...) {
+    why = L"The picture could not be prepared.";
+  }
+  if (why.empty()) return std::nullopt;
+  return SnapshotFailure(path, why);
+}
+
 SnapshotOutcome SnapshotWorker::PrepareAndSave(const Prepare& prepare, std::vector<std::uint8_t>& frame,
                                                const std::wstring& path,
                                                const SnapshotWriteOptions& options) const noexcept {
-  // A frame that is not there is the save's to tell.
-  if (prepare && !frame.empty()) {
-    std::wstring why;
-    try {
-      why = prepare(frame);
-    } catch (const std::bad_alloc&) {
-      why = L"There was not enough memory.";
-    } catch (...) {
-      why = L"The picture could not be prepared.";
-    }
-    if (!why.empty()) return SnapshotFailure(path, why);
-  }
+  if (const std::optional<SnapshotOutcome> failed = PrepareFrame(prepare, frame, path)) return *failed;
   return SaveSafely(frame, path, options);
 }
 

@@ -19,10 +19,9 @@
 #include <vector>
 
 #include "panel/capture_series.h"
+#include "panel/panel_messages.h"
 #include "panel/snapshot.h"
-
-inline constexpr UINT WM_SNAPSHOT_PROGRESS = WM_APP + 20;  // wParam: percent of the snapshot being written
-inline constexpr UINT WM_SNAPSHOT_REPORT = WM_APP + 21;    // TakeReports() has news
+#include "recording/avi_writer.h"
 
 struct SeriesCounts {
   int saved = 0;
@@ -58,9 +57,10 @@ class SnapshotWorker {
   SnapshotWorker& operator=(const SnapshotWorker&) = delete;
 
   enum class Accepted { Yes, Full, Finishing };
-  // A frame copy (FrameExchange::CopyBlock) to be written to `path`, replacing a file there,
-  // after `prepare` (when given) on this worker's thread.
-  Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path, Prepare prepare = {});
+  // A frame copy (FrameExchange::CopyBlock) to be written to `path`, replacing a file there;
+  // a JPEG at `jpegQuality`; after `prepare` (when given) on this worker's thread.
+  Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path,
+                  int jpegQuality = q7::imaging::kDefaultJpegQuality, Prepare prepare = {});
   // Starts a series that takes its pictures from `frames`, each after `prepare` (when given);
   // false while one runs or when finishing.
   bool StartSeries(const SeriesPlan& plan, FrameSource frames, Prepare prepare = {});
@@ -81,6 +81,7 @@ class SnapshotWorker {
   struct Job {
     std::vector<std::uint8_t> frame;
     std::wstring path;
+    int jpegQuality = q7::imaging::kDefaultJpegQuality;
     Prepare prepare;
   };
   struct Series {
@@ -92,6 +93,11 @@ class SnapshotWorker {
     int nextNumber = 1;
     SeriesCounts counts;
     bool stopRequested = false;
+    // A time-lapse's file, open from its first picture on, and the compressor for its frames.
+    std::unique_ptr<q7::recording::AviWriter> movie;
+    std::wstring moviePath;
+    int movieWidth = 0, movieHeight = 0;
+    std::unique_ptr<q7::imaging::JpegEncoder> encoder;
   };
 
   void Run() noexcept;
@@ -99,10 +105,16 @@ class SnapshotWorker {
   void WriteSnapshot(std::unique_lock<std::mutex>& lock);
   void ServeSeries(std::unique_lock<std::mutex>& lock);
   void TakeSeriesPicture(std::unique_lock<std::mutex>& lock);
+  // Encodes a time-lapse's picture and adds it to its file; called without the lock.
+  static SnapshotOutcome AddToTimeLapse(Series& series, std::span<const std::uint8_t> frame,
+                                        const std::wstring& path) noexcept;
   void EndSeries(SeriesEnd end, const std::wstring& path = {}, const SnapshotOutcome& failure = {});
   void Report(SnapshotReport report);
   SnapshotOutcome SaveSafely(std::span<const std::uint8_t> frame, const std::wstring& path,
                              const SnapshotWriteOptions& options) const noexcept;
+  // `prepare` done to `frame` (when given); a failure is the file's.
+  std::optional<SnapshotOutcome> PrepareFrame(const Prepare& prepare, std::vector<std::uint8_t>& frame,
+                                              const std::wstring& path) const noexcept;
   // `prepare` done to `frame`, then the save; a failure of either is the file's.
   SnapshotOutcome PrepareAndSave(const Prepare& prepare, std::vector<std::uint8_t>& frame, const std::wstring& path,
                                  const SnapshotWriteOptions& options) const noexcept;

@@ -14,6 +14,8 @@
 #define IDD_ABOUT 130
 #define IDD_FULL_VIEW 131
 #define IDD_CAPTURE_SERIES 132
+// Dialog templates of JPEG quality and recording.
+#define IDD_JPEG_QUALITY 133
 // The calibrations of the measuring overlays.
 #define IDD_CALIBRATION 135
 // Taking a dark frame or a flat field for the picture correction.
@@ -75,6 +77,10 @@
 // Strings of the timed series' menu items.
 #define IDS_MENU_CAPTURE_SERIES 9408
 #define IDS_MENU_STOP_SERIES 9409
+// Strings of JPEG quality and recording.
+#define IDS_MENU_JPEG_QUALITY 9410
+#define IDS_MENU_RECORD 9411
+#define IDS_MENU_RECORDING_FOLDER 9412
 // Strings of the measuring overlays' menu items.
 #define IDS_MENU_SCALE_BAR 9430
 #define IDS_MENU_CROSSHAIR 9431
@@ -161,6 +167,11 @@
 #define IDC_SERIES_PREFIX 1107
 #define IDC_SERIES_FIRST_FILE 1108
 
+// Controls of JPEG quality and recording: the JPEG quality dialog (IDD_JPEG_QUALITY); IDOK and IDCANCEL besides
+#define IDC_JPEG_QUALITY 1120
+// the series dialog's time-lapse (IDD_CAPTURE_SERIES)
+#define IDC_SERIES_TIME_LAPSE 1121
+#define IDC_SERIES_PLAYBACK_RATE 1122
 // Controls of the calibration dialog (IDD_CALIBRATION); IDOK and IDCANCEL besides
 #define IDC_CAL_LIST 1140
 #define IDC_CAL_USE 1141

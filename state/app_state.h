@@ -11,6 +11,7 @@
 #include "state/frame_exchange.h"
 #include "state/live_info.h"
 #include "state/measuring.h"
+#include "state/recording_state.h"
 #include "state/redraw_signal.h"
 
 struct AppState {
@@ -30,4 +31,5 @@ struct AppState {
   std::atomic<int> docked{0};  // the video window sits against the panel
   LiveInfo live;
   Measuring measuring;  // the measuring overlays, the lines measured and the calibrations
+  RecordingState recording;
 };

@@ -16,7 +16,7 @@ import sys
 RANKS = {
     "framework": 0, "resources": 0, "camera/sdk": 0,
     "skin": 1, "imaging": 1, "state": 1,
-    "camera": 2, "display": 2,
+    "camera": 2, "display": 2, "recording": 2,
     "panel": 3,
     "app": 4,
 }

@@ -153,6 +153,21 @@ TEST(DrawFrame, CaptionIsDrawnInGoldOverABlackShadow) {
   EXPECT_EQ(canvas.Count({0, 24, 200, 80}, display::kCaptionColour, 0), 0);
 }
 
+TEST(DrawFrame, ARecordingShowsARedDotAndItsTimeLeftOfTheNavigator) {
+  Canvas plain(kCw, kCh), recording(kCw, kCh);
+  FrameBlock frame(640, 480, 24);
+  display_test::PaintSolid(frame, kWhite);
+  ASSERT_TRUE(DrawFrame(plain.dc(), kClient, frame, 100, {0, 0}));
+  display::DrawFrameOptions options;
+  options.recordingSeconds = 83.0;
+  ASSERT_TRUE(DrawFrame(recording.dc(), kClient, frame, 100, {0, 0}, options));
+  const RECT markArea{kNavigatorBox.left - 90, 0, kNavigatorBox.left, 20};
+  EXPECT_EQ(plain.Count(markArea, RGB(230, 30, 30), kTol), 0);
+  EXPECT_GT(recording.Count(markArea, RGB(230, 30, 30), kTol), 40);      // the dot
+  EXPECT_GT(recording.Count(markArea, display::kCaptionColour, 0), 20);  // "00:01:23"
+  EXPECT_EQ(recording.Count(kNavigatorBox, RGB(230, 30, 30), kTol), 0) << "the navigator stays clear";
+}
+
 TEST(DrawFrame, LongerCaptionCoversMoreText) {
   Canvas small(kCw, kCh), large(kCw, kCh);
   const FrameBlock frame(640, 480, 24);  // black

@@ -78,6 +78,16 @@ TEST(StatisticsText, InformationLineNamesTheCalibrationAddsTheCorrectionAndThePo
       L"   Calibration 40x   avg 8   X 1296  Y 972   R 128  G 64  B 32");
 }
 
+TEST(StatisticsText, InformationLineAddsTheRecordingsRateWhileRecording) {
+  display::InfoLineValues v;
+  v.width = 2592, v.height = 1944;
+  EXPECT_EQ(display::FormatInfoLine(v).find(L"Recording"), std::wstring::npos);
+  v.recordingPerSecond = 14.96;
+  v.pointer = display::PointerProbe{{1, 2}, {3, 4, 5}};
+  const std::wstring line = display::FormatInfoLine(v);
+  EXPECT_NE(line.find(L"Gain 0.0 dB   No calibration   Recording 15.0 fps   X 1  Y 2"), std::wstring::npos) << line;
+}
+
 TEST(StatisticsText, FocusShowsTheFigureAndItsPeak) {
   EXPECT_EQ(display::FormatFocus(123.44, 140.26), L"Focus 123.4   Peak 140.3");
 }

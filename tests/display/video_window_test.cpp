@@ -112,6 +112,16 @@ TEST_F(VideoWindowTest, EscapeEnterAndAltF4DoNothing) {
   EXPECT_TRUE(::IsWindow(video_.m_hWnd));
 }
 
+// R goes to whoever records (the panel), from the window and from its picture.
+TEST_F(VideoWindowTest, RIsHandedToTheRecordKeysHandler) {
+  int presses = 0;
+  video_.SetRecordKeyHandler([&] { ++presses; });
+  for (HWND target : {video_.m_hWnd, Picture()}) ::PostMessageW(target, WM_KEYDOWN, 'R', 0);
+  display_test::PumpFor(100);
+  EXPECT_EQ(presses, 2);
+  video_.SetRecordKeyHandler({});
+}
+
 TEST_F(VideoWindowTest, RightButtonDragPansThePicture) {
   state_.displayScale = 100.0;
   state_.panX = 50;

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
 #include "imaging/palette_quantizer.h"
 #include "tests/imaging/camera_like_picture.h"
+#include "tests/imaging/decoded_picture.h"
 
 namespace q7::imaging {
 namespace {
@@ -102,11 +102,7 @@ Image ReadGif(const std::vector<std::uint8_t>& file) {
   return image;
 }
 
-double Psnr(const Image& a, const Image& b) {
-  double sum = 0;
-  for (std::size_t i = 0; i < a.bgr.size(); ++i) sum += (a.bgr[i] - b.bgr[i]) * (a.bgr[i] - b.bgr[i]);
-  return 10 * std::log10(255.0 * 255.0 * static_cast<double>(a.bgr.size()) / std::max(sum, 1e-9));
-}
+using testing::Psnr;
 
 TEST(ImagingGifLzw, RoundTripsEveryCodeSizeThroughDictionaryResets) {
   std::uint32_t state = 7;

@@ -1,8 +1,6 @@
 #include "imaging/image_file.h"
 
 #include <objbase.h>
-#include <wincodec.h>
-#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
@@ -13,11 +11,10 @@
 #include "imaging/bmp_file.h"
 #include "imaging/wmf_encoder.h"
 #include "tests/imaging/camera_like_picture.h"
+#include "tests/imaging/decoded_picture.h"
 
 namespace q7::imaging {
 namespace {
-
-using Microsoft::WRL::ComPtr;
 
 // A folder of its own under %TEMP% for each test process; removed with its files.
 class ImagingFiles : public ::testing::Test {
@@ -63,32 +60,7 @@ class ImagingFiles : public ::testing::Test {
   std::vector<std::wstring> files_;
 };
 
-// Decodes a file with WIC into blue-green-red rows. Indexed pixels go through 32-bit BGRA,
-// since Wine cannot convert them to 24-bit directly.
-Image DecodeWithWic(const std::wstring& path) {
-  ComPtr<IWICImagingFactory> factory;
-  ComPtr<IWICBitmapDecoder> decoder;
-  ComPtr<IWICBitmapFrameDecode> frame;
-  ComPtr<IWICFormatConverter> converter;
-  UINT width = 0, height = 0;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
-  if (SUCCEEDED(hr))
-    hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                            &decoder);
-  if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
-  if (SUCCEEDED(hr)) hr = frame->GetSize(&width, &height);
-  if (SUCCEEDED(hr)) hr = factory->CreateFormatConverter(&converter);
-  if (SUCCEEDED(hr))
-    hr = converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
-                               WICBitmapPaletteTypeCustom);
-  std::vector<std::uint8_t> bgra(static_cast<std::size_t>(width) * height * 4);
-  if (SUCCEEDED(hr)) hr = converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(bgra.size()), bgra.data());
-  EXPECT_EQ(hr, S_OK);
-  if (FAILED(hr)) return {};
-  Image image(static_cast<int>(width), static_cast<int>(height));
-  for (std::size_t i = 0, j = 0; i < bgra.size(); i += 4, j += 3) std::copy_n(&bgra[i], 3, &image.bgr[j]);
-  return image;
-}
+using testing::DecodeWithWic;
 
 TEST_F(ImagingFiles, EveryFormatWritesAFileWithItsSignature) {
   const Image picture = testing::CameraLikePicture(97, 61);

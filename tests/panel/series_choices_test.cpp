@@ -34,6 +34,21 @@ TEST(SeriesFieldsCheck, TakesSecondsAndCountsInRangeAndNamesThatFit) {
   EXPECT_TRUE(Refused([](SeriesFields& f) { f.prefix = L"shot."; }));  // Windows would drop the dot
 }
 
+TEST(SeriesFieldsCheck, ATimeLapseTakesAPlaybackRateAndMakesOneAviFile) {
+  SeriesFields fields{
+      std::filesystem::temp_directory_path().wstring(), L"PNG", L"2", L"", true, L"night", true, L"2,5"};
+  const CheckedSeriesChoices checked = CheckSeriesFields(fields);
+  ASSERT_TRUE(checked.choices) << std::string(checked.error.begin(), checked.error.end());
+  EXPECT_EQ(checked.choices->playbackMilliFps, 2500);
+  const SeriesPlan plan = PlanSeries(*checked.choices);
+  EXPECT_TRUE(plan.timeLapse);
+  EXPECT_EQ(plan.extension, L"avi");
+  EXPECT_DOUBLE_EQ(plan.playbackFps, 2.5);
+  EXPECT_TRUE(Refused([](SeriesFields& f) { f.timeLapse = true, f.playbackRate = L"0.05"; }));
+  EXPECT_TRUE(Refused([](SeriesFields& f) { f.timeLapse = true, f.playbackRate = L"121"; }));
+  EXPECT_FALSE(Refused([](SeriesFields& f) { f.playbackRate = L"nonsense"; })) << "not asked for";
+}
+
 TEST(SeriesChoicesStore, KeepsTheChoicesBesideTheCameraRecord) {
   testing_support::PrivateCurrentUser registry;
   ASSERT_TRUE(registry.Ok());

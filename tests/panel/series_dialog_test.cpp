@@ -50,4 +50,32 @@ TEST(SeriesDialog, ShowsTheChoicesAndTheFirstNameAndStartsOnlyWithGoodFields) {
   std::filesystem::remove_all(folder);
 }
 
+TEST(SeriesDialog, ATimeLapseTakesItsRateAndNamesOneAviFile) {
+  const fw::UniqueModule library(::LoadLibraryW(L"Q7Resource.dll"));
+  ASSERT_TRUE(library);
+  AfxSetResourceHandle(library.get());
+  const auto folder = std::filesystem::temp_directory_path() / "q7-series-time-lapse";
+  std::filesystem::create_directories(folder);
+  SeriesChoices initial{folder.wstring(), L"PNG", 2000, 0, L"night"};
+  initial.playbackMilliFps = 12500;
+  CSeriesDlg dialog(initial, nullptr, [](HWND, const std::wstring&) {});
+  ASSERT_TRUE(dialog.Create(IDD_CAPTURE_SERIES));
+  const auto text = [&](int id) {
+    wchar_t buffer[MAX_PATH] = L"";
+    ::GetDlgItemTextW(dialog.m_hWnd, id, buffer, MAX_PATH);
+    return std::wstring(buffer);
+  };
+  EXPECT_EQ(text(IDC_SERIES_PLAYBACK_RATE), L"12.5");
+  EXPECT_FALSE(::IsWindowEnabled(dialog.GetDlgItem(IDC_SERIES_PLAYBACK_RATE)));
+  ::SendDlgItemMessageW(dialog.m_hWnd, IDC_SERIES_TIME_LAPSE, BM_CLICK, 0, 0);
+  EXPECT_TRUE(::IsWindowEnabled(dialog.GetDlgItem(IDC_SERIES_PLAYBACK_RATE)));
+  EXPECT_FALSE(::IsWindowEnabled(dialog.GetDlgItem(IDC_SERIES_FORMAT))) << "a time-lapse is JPEG in AVI";
+  EXPECT_EQ(text(IDC_SERIES_FIRST_FILE), L"First file: night_0001.avi");
+  dialog.SendMessage(WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(dialog.Choices().timeLapse);
+  EXPECT_EQ(dialog.Choices().playbackMilliFps, 12500);
+  AfxSetResourceHandle(nullptr);
+  std::filesystem::remove_all(folder);
+}
+
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <mutex>
+
 #include "framework/handles.h"
 #include "panel/snapshot_texts.h"
 #include "tests/support/message_pump.h"
@@ -36,7 +39,12 @@ class SnapshotControl : public ::testing::Test {
     options.askForPath = [] { return std::optional<std::wstring>(L"C:\\shots\\1.png"); };
     options.askForSeries = [series] { return series; };
     options.tellUser = [this](const std::wstring& text) { told_.push_back(text); };
+    options.askForJpegQuality = [] { return std::optional<int>(35); };
     options.save = [this](std::span<const std::uint8_t>, const std::wstring& path, const SnapshotWriteOptions& o) {
+      {
+        std::lock_guard lock(qualitiesLock_);
+        jpegQualities_.push_back(o.jpegQuality);
+      }
       if (o.progress) o.progress(40);
       ::WaitForSingleObject(go_.get(), INFINITE);
       return path.find(L"fail") == std::wstring::npos ? SnapshotOutcome{true, {}} : SnapshotFailure(path, L"why");
@@ -65,6 +73,12 @@ class SnapshotControl : public ::testing::Test {
   FrameExchange frames_;
   fw::UniqueKernelHandle go_;
   std::vector<std::wstring> told_;
+  std::mutex qualitiesLock_;
+  std::vector<int> jpegQualities_;  // guarded by qualitiesLock_: the worker writes it
+  std::vector<int> JpegQualities() {
+    std::lock_guard lock(qualitiesLock_);
+    return jpegQualities_;
+  }
 };
 
 // The percentage while the save is held, a zoom's text left alone a while, then the success.
@@ -80,17 +94,35 @@ TEST_F(SnapshotControl, ShowsTheProgressLeavesAnotherTextAWhileThenTheSuccess) {
   EXPECT_TRUE(told_.empty());
 }
 
+// "JPEG quality…" in the menu: the quality chosen goes with the snapshots and series after it.
+TEST_F(SnapshotControl, TheJpegQualityChosenInTheMenuGoesWithTheNextSnapshots) {
+  MakeController(SeriesChoices{L"C:\\shots", L"JPG", 500, 1, L"shot"});
+  std::vector<MenuItem> items;
+  controller_->AddMenuItems(items, true);
+  ASSERT_EQ(items.back().commandId, kMenuJpegQuality);
+  EXPECT_EQ(items.back().text, L"&JPEG quality\u2026");
+  controller_->OnSnapshot();
+  EXPECT_TRUE(controller_->OnMenuCommand(kMenuJpegQuality));
+  controller_->OnSnapshot();
+  EXPECT_TRUE(controller_->OnMenuCommand(kMenuCaptureSeries));
+  Release(3);
+  EXPECT_TRUE(PumpUntil([&] { return JpegQualities().size() == 3; }, 10000));
+  auto qualities = JpegQualities();
+  std::sort(qualities.begin() + 1, qualities.end());  // the series' picture and the snapshot race
+  EXPECT_EQ(qualities, (std::vector<int>{90, 35, 35}));
+}
+
 TEST_F(SnapshotControl, ASeriesThatCannotWriteStopsNamingTheFile) {
   MakeController(SeriesChoices{L"C:\\fail", L"BMP", 500, 0, L"shot"});
   std::vector<MenuItem> items;
   controller_->AddMenuItems(items, false);
-  ASSERT_EQ(items.size(), 1u);
+  ASSERT_EQ(items.size(), 2u);  // and the JPEG quality
   EXPECT_EQ(items[0].text, L"&Capture series\u2026");
   EXPECT_FALSE(items[0].enabled) << "a series needs the camera playing";
   EXPECT_TRUE(controller_->OnMenuCommand(kMenuCaptureSeries));
   items.clear();
   controller_->AddMenuItems(items, true);
-  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items.size(), 3u);
   EXPECT_FALSE(items[0].enabled) << "one series at a time";
   EXPECT_EQ(items[1].commandId, kMenuStopSeries);
   Release(1);

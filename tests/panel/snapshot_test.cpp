@@ -74,6 +74,19 @@ TEST_F(SnapshotSaving, LowerCaseJpgGivesAJpegUnderExactlyThatName) {
   EXPECT_EQ(bytes[1], 0xD8);
 }
 
+TEST_F(SnapshotSaving, AJpegIsWrittenAtTheQualityAsked) {
+  const auto frame = PatternFrame(320, 240);
+  std::vector<std::uintmax_t> sizes;
+  for (int quality : {20, 90}) {
+    const fs::path target = folder_ / (L"q" + std::to_wstring(quality) + L".jpg");
+    SnapshotWriteOptions options;
+    options.jpegQuality = quality;
+    ASSERT_TRUE(SaveSnapshot(frame, target.wstring(), options).saved);
+    sizes.push_back(fs::file_size(target));
+  }
+  EXPECT_LT(sizes[0] * 2, sizes[1]);
+}
+
 TEST_F(SnapshotSaving, JpegSpellingsAndSunRasterAreSavedToo) {
   const auto frame = PatternFrame(32, 16);
   for (const wchar_t* name : {L"a.JPEG", L"b.JPE", L"c.RAS", L"d.wbmp", L"e.PGX"}) {

@@ -9,6 +9,7 @@
 
 #include "framework/handles.h"
 #include "state/frame_block.h"
+#include "tests/recording/avi_probe.h"
 
 namespace {
 
@@ -78,6 +79,34 @@ TEST(SnapshotWorker, SeriesTakesFreeNumbersOnlyAndEndsWhenStopped) {
   };
   EXPECT_EQ(read("shot_0002.bmp").size(), 8u);
   EXPECT_NE(read("shot_0001.bmp"), read("shot_0003.bmp"));
+  fs::remove_all(folder);
+}
+
+// A time-lapse puts every picture into one AVI file that plays at the chosen rate.
+TEST(SnapshotWorker, ATimeLapseWritesItsPicturesIntoOneFileThatPlays) {
+  const fs::path folder = L"Z:\\tmp\\q7-worker-time-lapse-" + std::to_wstring(::GetCurrentProcessId());
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  int frames = 0;  // the worker's own
+  const auto movingScene = [&] {
+    FrameBlock block(64, 48, 24);
+    for (std::size_t i = 0; i < block.PixelBytes(); ++i) block.Pixels()[i] = static_cast<std::uint8_t>(i * ++frames);
+    return std::vector<std::uint8_t>(block.Data(), block.Data() + block.Size());
+  };
+  SnapshotWorker worker(nullptr);
+  SeriesPlan plan{folder.wstring(), L"night", L"avi", 500, 3, 1};
+  plan.timeLapse = true;
+  plan.playbackFps = 25;
+  ASSERT_TRUE(worker.StartSeries(plan, movingScene));
+  for (int i = 0; i < 1000 && worker.SeriesRunning(); ++i) ::Sleep(10);
+  const auto reports = worker.TakeReports();
+  ASSERT_EQ(reports.size(), 4u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(reports[i].path, (folder / "night_0001.avi").wstring());
+  EXPECT_EQ(reports.back().end, SeriesEnd::Completed);
+  auto probe = testing_support::ProbeAvi((folder / "night_0001.avi").wstring());
+  EXPECT_EQ(probe["codec_name"], "mjpeg");
+  EXPECT_EQ(probe["nb_read_frames"], "3");
+  EXPECT_EQ(probe["decode_errors"], "0");
   fs::remove_all(folder);
 }
 

@@ -129,9 +129,12 @@ const std::vector<ExpectedControl> kSeriesControls = {
     {IDC_SERIES_UNTIL_STOPPED, L"BUTTON", L"Until stopped", 120, 63, 76, 10, kCheck},
     {-1, L"STATIC", L"Name prefix:", 7, 81, 62, 8, kLabel},
     {IDC_SERIES_PREFIX, L"EDIT", L"", 72, 79, 124, 14, kTextEdit},
-    {IDC_SERIES_FIRST_FILE, L"STATIC", L"", 72, 98, 180, 8, kChild | SS_LEFT | SS_NOPREFIX},
-    {IDOK, L"BUTTON", L"Start", 146, 117, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
-    {IDCANCEL, L"BUTTON", L"Cancel", 202, 117, 50, 14, kPush},
+    {IDC_SERIES_TIME_LAPSE, L"BUTTON", L"Into one AVI file, played at", 7, 99, 110, 10, kCheck},
+    {IDC_SERIES_PLAYBACK_RATE, L"EDIT", L"", 120, 97, 30, 14, kTextEdit},
+    {-1, L"STATIC", L"frames/s", 154, 99, 40, 8, kLabel},
+    {IDC_SERIES_FIRST_FILE, L"STATIC", L"", 72, 116, 180, 8, kChild | SS_LEFT | SS_NOPREFIX},
+    {IDOK, L"BUTTON", L"Start", 146, 135, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
+    {IDCANCEL, L"BUTTON", L"Cancel", 202, 135, 50, 14, kPush},
 };
 
 const std::vector<ExpectedControl> kVideoControls = {
@@ -166,7 +169,7 @@ const ExpectedDialog kDialogs[] = {
      400, 1, L"MS Shell Dlg", &kNoControls},
     {IDD_FULL_VIEW, WS_POPUP | DS_SETFONT | DS_FIXEDSYS, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 594, 345, L"", 8, 400, 1,
      L"MS Shell Dlg", &kNoControls},
-    {IDD_CAPTURE_SERIES, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS, 0, 260, 138,
+    {IDD_CAPTURE_SERIES, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS, 0, 260, 156,
      L"Capture series", 8, 400, 1, L"MS Shell Dlg", &kSeriesControls},
 };
 

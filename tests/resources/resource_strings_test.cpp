@@ -39,6 +39,9 @@ const std::map<UINT, std::wstring>& ExpectedStrings() {
       {IDS_MENU_TAKE_DARK, L"Take &dark frame\x2026"},
       {IDS_MENU_TAKE_FLAT, L"Take &flat field\x2026"},
       {IDS_MENU_CORRECTION, L"&Correction"},
+      {IDS_MENU_JPEG_QUALITY, L"&JPEG quality\x2026"},
+      {IDS_MENU_RECORD, L"Record\tR"},
+      {IDS_MENU_RECORDING_FOLDER, L"Recording folder\x2026"},
   };
   return strings;
 }

@@ -1,0 +1,160 @@
+#include "panel/recording_controller.h"
+
+#include <shlobj.h>
+
+#include "framework/system_message.h"
+#include "framework/win_app.h"
+#include "panel/jpeg_quality.h"
+#include "panel/recording_choices.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+namespace recording = q7::recording;
+
+constexpr UINT_PTR kStatusTimer = 0x5108;  // the panel's timer that shows the recording's counts
+constexpr UINT kStatusMs = 250;
+
+struct ItemIdListDeleter {
+  void operator()(ITEMIDLIST* list) const noexcept { ::CoTaskMemFree(list); }
+};
+
+// Starts the folder browser in the current folder.
+int CALLBACK BrowseStartsIn(HWND browser, UINT msg, LPARAM, LPARAM folder) noexcept {
+  if (msg == BFFM_INITIALIZED) ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, folder);
+  return 0;
+}
+
+std::optional<std::wstring> BrowseForFolder(const std::wstring& current) {
+  BROWSEINFOW info{};
+  info.lpszTitle = L"Folder for recordings";
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = BrowseStartsIn;
+  info.lParam = reinterpret_cast<LPARAM>(current.c_str());
+  const std::unique_ptr<ITEMIDLIST, ItemIdListDeleter> chosen(::SHBrowseForFolderW(&info));
+  wchar_t folder[MAX_PATH] = L"";
+  if (!chosen || !::SHGetPathFromIDListW(chosen.get(), folder)) return std::nullopt;
+  return folder;
+}
+
+}  // namespace
+
+RecordingController::RecordingController(HWND panel, HWND statusLine, AppState& state, Options options)
+    : panel_(panel),
+      statusLine_(statusLine),
+      state_(state),
+      options_(std::move(options)),
+      folder_(LoadRecordingFolder()) {
+  if (!options_.askForFolder) options_.askForFolder = BrowseForFolder;
+  if (!options_.tellUser) {
+    options_.tellUser = [panel](const std::wstring& text) {
+      HWND owner = ::IsWindowVisible(panel) ? ::GetLastActivePopup(panel) : nullptr;
+      if (owner && !::IsWindowEnabled(owner)) owner = panel;
+      ::MessageBoxW(owner, text.c_str(), AfxProgramName().c_str(), MB_OK | MB_ICONEXCLAMATION);
+    };
+  }
+}
+
+RecordingController::~RecordingController() { Shutdown(); }
+
+void RecordingController::Toggle(bool playing) {
+  if (recorder_) {
+    recorder_->RequestStop();  // WM_RECORDING_ENDED follows once the frames in hand are written
+  } else if (playing) {
+    Start();
+  }
+}
+
+void RecordingController::Start() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  std::wstring folder = folder_;
+  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  recording::RecorderSettings settings;
+  settings.path = folder + RecordingFileName(now);
+  settings.jpegQuality = LoadJpegQuality();
+  settings.file = options_.file;
+  settings.ended = [panel = panel_] { ::PostMessageW(panel, WM_RECORDING_ENDED, 0, 0); };
+  auto recorder = std::make_unique<recording::Recorder>(state_.frames, std::move(settings));
+  if (const HRESULT hr = recorder->Start(); FAILED(hr)) {
+    options_.tellUser(L"The recording could not be started in \"" + folder_ + L"\".\n" +
+                      (hr == E_UNEXPECTED ? L"There is no picture yet." : SystemMessage(static_cast<DWORD>(hr))));
+    return;
+  }
+  recorder_ = std::move(recorder);
+  state_.recording.seconds = 0.0;
+  state_.recording.framesPerSecond = 0.0;
+  state_.recording.on = true;
+  ::SetTimer(panel_, kStatusTimer, kStatusMs, nullptr);
+  ShowStatus();
+}
+
+void RecordingController::ShowStatus() {
+  if (!recorder_) return;
+  // An unplugged camera only stops sending frames: the recording ends with what it has.
+  if (state_.noSignal) recorder_->EndBecause(recording::RecordingEnd::CameraGone);
+  const recording::RecordingStatus status = recorder_->Status();
+  state_.recording.seconds = status.elapsedSeconds;
+  state_.recording.framesPerSecond = status.framesPerSecond;
+  ::SetWindowTextW(statusLine_, recording::FormatRecordingStatus(status).c_str());
+}
+
+void RecordingController::OnEnded() {
+  if (!recorder_) return;
+  recorder_->Stop();  // its threads are ending already: this only joins them
+  ShowStatus();
+  const recording::RecordingStatus status = recorder_->Status();
+  recorder_.reset();
+  ::KillTimer(panel_, kStatusTimer);
+  state_.recording.on = false;
+  state_.redraw.Notify();  // the red dot goes
+  if (const std::wstring why = recording::RecordingEndText(status); !why.empty()) {
+    ::SetWindowTextW(statusLine_, why.substr(0, why.find(L'\n')).c_str());
+    options_.tellUser(why);
+  } else {
+    const std::wstring name = status.path.substr(status.path.find_last_of(L'\\') + 1);
+    ::SetWindowTextW(statusLine_, (L"Recording saved: " + name).c_str());
+  }
+}
+
+bool RecordingController::OnMenuCommand(UINT id, bool playing) {
+  switch (id) {
+    case kMenuRecord: Toggle(playing); return true;
+    case kMenuRecordingFolder: OnChooseFolder(); return true;
+    default: return false;
+  }
+}
+
+void RecordingController::OnChooseFolder() {
+  if (recorder_) return;
+  const std::optional<std::wstring> folder = options_.askForFolder(folder_);
+  if (!folder) return;
+  folder_ = *folder;
+  if (const LONG result = StoreRecordingFolder(folder_); result != ERROR_SUCCESS)
+    options_.tellUser(L"The recording folder could not be kept for next time.\n" + SystemMessage(result));
+}
+
+void RecordingController::AddMenuItems(std::vector<MenuItem>& items, bool playing) const {
+  const HMODULE library = state_.resourceLibrary;
+  items.push_back({kMenuRecord, LoadResourceString(IDS_MENU_RECORD, library), Recording(), Recording() || playing});
+  items.push_back({kMenuRecordingFolder, LoadResourceString(IDS_MENU_RECORDING_FOLDER, library), false, !Recording()});
+}
+
+bool RecordingController::OnMessage(UINT msg, WPARAM wp, LPARAM) {
+  switch (msg) {
+    case WM_RECORDING_ENDED: OnEnded(); return true;
+    case WM_TIMER:
+      if (wp != kStatusTimer) return false;
+      ShowStatus();
+      return true;
+    default: return false;
+  }
+}
+
+void RecordingController::Shutdown() {
+  if (!recorder_) return;
+  recorder_->Stop();
+  recorder_.reset();
+  ::KillTimer(panel_, kStatusTimer);
+  state_.recording.on = false;
+}
