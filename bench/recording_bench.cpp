@@ -3,7 +3,9 @@
 // and with the Windows Imaging Component's, in one run. A simulated camera publishes a
 // camera-like frame far faster than any of them can record, so the figure is the recorder's
 // own limit; every frame it could not keep up with is a counted drop. Then the recorder with a
-// camera at 15 and 30 frames/s: what it drops and the process's CPU (no picture views).
+// camera at 15 and 30 frames/s: what it drops and the process's CPU (no picture views). Last,
+// the program's own path: the simulated camera through the capture path, a render thread
+// drawing the live picture into the video window or full screen, without and with a recording.
 //   recording_bench [seconds per row, default 5]
 #include <windows.h>
 
@@ -16,6 +18,9 @@
 #include <string>
 #include <thread>
 
+#include "bench/bench_window.h"
+#include "camera/camera.h"
+#include "display/render_thread.h"
 #include "framework/com_apartment.h"
 #include "imaging/wic_encoder.h"
 #include "recording/recorder.h"
@@ -79,14 +84,55 @@ HRESULT EncodeWithWicJpeg(const FrameBlock& frame, std::vector<std::uint8_t>& jp
   return imaging::EncodeWithWic(picture, imaging::ImageFormat::Jpeg, jpeg);
 }
 
-// User and kernel time of the whole process so far, in seconds.
-double ProcessCpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-  const auto seconds = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
+double ProcessCpuSeconds() { return bench::SampleCpu(nullptr).process; }
+
+// The live picture of a camera at `fps` in `view`, shown for `seconds`, first without and then
+// with a recording: camera and drawn frames per second, what the recording kept and dropped,
+// and the process's CPU.
+void MeasureWhileShown(const bench::ViewCase& view, double fps, double seconds, const std::filesystem::path& folder) {
+  wchar_t rate[16];
+  std::swprintf(rate, 16, L"%g", fps);
+  ::SetEnvironmentVariableW(L"Q7SIM_FPS", rate);
+  AppState state;
+  CCamera camera(state, [](const std::wstring&, const std::wstring&, UINT) {});
+  if (!camera.Open()) return;
+  fw::UniqueWindow window = bench::MakeWindow(view.width, view.height);
+  state.displayScale = view.scale;
+  display::RenderThread thread(state);
+  thread.Start(window.get());
+  camera.StartCapture();
+  bench::Pump(1000);
+  for (const bool recording : {false, true}) {
+    std::unique_ptr<recording::Recorder> recorder;
+    if (recording) {
+      recording::RecorderSettings settings;
+      settings.path = (folder / "shown.avi").wstring();
+      std::filesystem::remove(settings.path);
+      recorder = std::make_unique<recording::Recorder>(state.frames, settings);
+      if (FAILED(recorder->Start())) return;
+    }
+    const double cpu0 = ProcessCpuSeconds();
+    const std::uint64_t frames0 = state.frames.NewestNumber(), drawn0 = thread.FramesDrawn();
+    const ULONGLONG t0 = ::GetTickCount64();
+    bench::Pump(static_cast<DWORD>(seconds * 1000));
+    const double elapsed = (::GetTickCount64() - t0) / 1000.0;
+    const double cameraFps = static_cast<double>(state.frames.NewestNumber() - frames0) / elapsed;
+    const double drawn = static_cast<double>(thread.FramesDrawn() - drawn0) / elapsed;
+    const double cpu = 100.0 * (ProcessCpuSeconds() - cpu0) / elapsed;
+    char recorded[64] = "- | -";
+    if (recorder) {
+      recorder->Stop();
+      const recording::RecordingStatus status = recorder->Status();
+      const double slots = static_cast<double>(status.frames + status.dropped);
+      std::snprintf(recorded, sizeof recorded, "%.1f | %.1f", status.frames / status.elapsedSeconds,
+                    slots > 0 ? 100.0 * status.dropped / slots : 0.0);
+    }
+    std::printf("| %s | %.0f | %s | %.1f | %.1f | %s | %.0f |\n", view.name, fps, recording ? "on" : "off", cameraFps,
+                drawn, recorded, cpu);
+    std::fflush(stdout);
+  }
+  thread.Stop();
+  camera.Close();
 }
 
 struct Row {
@@ -149,6 +195,16 @@ int main(int argc, char** argv) {
                 slots > 0 ? 100.0 * status.dropped / slots : 0.0, status.bytes / 1e6 / status.elapsedSeconds,
                 100.0 * cpu / status.elapsedSeconds);
   }
+
+  std::printf(
+      "\nThe program's path: the live picture drawn as the camera delivers it, without and with a recording\n\n"
+      "| view | camera fps set | recording | camera frames/s | frames drawn/s | frames/s recorded | dropped %% | "
+      "process CPU %% of a core |\n|---|--:|---|--:|--:|--:|--:|--:|\n");
+  ::SetEnvironmentVariableW(L"Q7SIM_COPY_WHOLE_FRAMES", L"0");
+  for (const double fps : {15.0, 30.0})
+    for (const bench::ViewCase& view : {bench::ViewCase{"video window 468x358, 10 %", 468, 358, 10.0},
+                                        bench::ViewCase{"full screen 1920x1080, 50 %", 1920, 1080, 50.0}})
+      MeasureWhileShown(view, fps, seconds, folder);
   std::filesystem::remove_all(folder);
   return failures == 0 ? 0 : 1;
 }

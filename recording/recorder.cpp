@@ -136,7 +136,7 @@ void Recorder::Feed(std::uint64_t seen) noexcept {
 void Recorder::Encode() noexcept {
   imaging::JpegEncoder encoder;
   std::vector<std::uint8_t> jpeg;
-  const imaging::JpegSettings quality{settings_.jpegQuality};
+  const imaging::JpegSettings quality{settings_.jpegQuality, settings_.chroma};
   for (;;) {
     Job job;
     bool failed = false;  // after a failed write the frames in hand are only given back

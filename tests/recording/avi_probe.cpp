@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "framework/handles.h"
 
@@ -19,13 +20,16 @@ std::wstring UnixPath(const std::wstring& path) {
 
 }  // namespace
 
-std::map<std::string, std::string> ProbeAvi(const std::wstring& path) {
+std::map<std::string, std::string> ProbeAvi(const std::wstring& path, std::vector<std::uint8_t>* firstPicture) {
   std::map<std::string, std::string> values;
   const std::wstring report = path + L".probe.txt";
+  const std::wstring picture = path + L".first.bgr";
   std::filesystem::remove(report);
+  std::filesystem::remove(picture);
   const std::wstring script(Q7_RECORDING_TESTS_DIR L"/probe_avi.sh");
   std::wstring command =
       L"start.exe /unix \"" + script + L"\" \"" + UnixPath(path) + L"\" \"" + UnixPath(report) + L"\"";
+  if (firstPicture) command += L" \"" + UnixPath(picture) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -38,6 +42,10 @@ std::map<std::string, std::string> ProbeAvi(const std::wstring& path) {
   for (std::string line; std::getline(lines, line);) {
     const std::size_t equals = line.find('=');
     if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  if (firstPicture) {
+    std::ifstream bytes{std::filesystem::path(picture), std::ios::binary};
+    firstPicture->assign(std::istreambuf_iterator<char>(bytes), std::istreambuf_iterator<char>());
   }
   return values;
 }
