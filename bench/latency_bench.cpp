@@ -223,11 +223,11 @@ int main(int argc, char** argv) {
       fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
       state.displayScale = v.scale;
       // Pan so that the counter sits in the middle of the view (a view of the whole picture
-      // ignores it).
+      // ignores it); the pan offset counts in picture pixels divided by the scale.
       const int visibleWidth = static_cast<int>(v.width * 100.0 / v.scale);
       const int visibleHeight = static_cast<int>(v.height * 100.0 / v.scale);
-      state.panX = 1396 - visibleWidth / 2;
-      state.panY = kSensorHeight - 965 - visibleHeight / 2;
+      state.panX = static_cast<int>((1396 - visibleWidth / 2) * 100.0 / v.scale);
+      state.panY = static_cast<int>((kSensorHeight - 965 - visibleHeight / 2) * 100.0 / v.scale);
       const display::RenderGeometry g = display::ComputeRenderGeometry(kSensorWidth, kSensorHeight, v.width, v.height,
                                                                        v.scale, state.panX, state.panY);
       state.panX = g.panX;

@@ -146,13 +146,15 @@ Measured Measure(AppState& state, HWND view, double seconds, const Drawer& drawe
 // The pan that puts the lowest bit of the simulated chart's central frame counter (a cell of
 // 16 x 16 pixels centred at 1576, 965 from the top left of the full sensor), which changes on
 // every frame, in the middle of a view of `width` x `height` at `scale`, mirrored as `record`
-// says. A view of the whole picture ignores it.
+// says. A view of the whole picture ignores it. The pan offset counts in picture pixels divided
+// by the scale (the view starts pan x s pixels from the picture's left edge, and from its
+// bottom edge upwards).
 display::PanOffset CentredOnFrameCounter(const PropertyRecord& record, int width, int height, double scale) {
+  const double s = scale / 100.0;
   const int x = record.flipHorizontal ? kSensorWidth - 1576 : 1576;
   const int y = record.flipVertical ? kSensorHeight - 965 : 965;
-  const auto visibleWidth = static_cast<int>(width * 100.0 / scale);
-  const auto visibleHeight = static_cast<int>(height * 100.0 / scale);
-  return {x - visibleWidth / 2, kSensorHeight - y - visibleHeight / 2};  // pan Y counts up from the bottom
+  const double left = x - width / (2.0 * s), bottom = kSensorHeight - y - height / (2.0 * s);
+  return {static_cast<int>(left / s), static_cast<int>(bottom / s)};
 }
 
 // The measuring overlays on, calibrated, with eight lines measured around the chart's middle;
