@@ -3,9 +3,13 @@
 // "RecordingFolder" under the program's registry key (the user's Videos folder until chosen).
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 inline constexpr wchar_t kRecordingFolderValue[] = L"RecordingFolder";  // REG_SZ
+// Recordings go on in a new numbered file before one passes what FAT32 can hold (a USB stick).
+inline constexpr wchar_t kRecordingSplitValue[] = L"RecordingSplitForFat32";  // REG_DWORD 0 or 1
+inline constexpr std::uint64_t kFat32FileBytes = 4'000'000'000;               // under FAT32's 4 GiB - 1
 
 // The stored folder; the user's Videos folder when none is stored.
 std::wstring LoadRecordingFolder();

@@ -7,6 +7,7 @@
 #include "panel/jpeg_quality.h"
 #include "panel/recording_choices.h"
 #include "resources/resource_ids.h"
+#include "state/stored_switch.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ void RecordingController::Start() {
   settings.path = folder + RecordingFileName(now);
   settings.jpegQuality = LoadJpegQuality();
   settings.file = options_.file;
+  if (LoadSwitch(kRecordingSplitValue) && settings.file.fileBytes == 0) settings.file.fileBytes = kFat32FileBytes;
   settings.ended = [panel = panel_] { ::PostMessageW(panel, WM_RECORDING_ENDED, 0, 0); };
   auto recorder = std::make_unique<recording::Recorder>(state_.frames, std::move(settings));
   if (const HRESULT hr = recorder->Start(); FAILED(hr)) {
@@ -121,6 +123,7 @@ bool RecordingController::OnMenuCommand(UINT id, bool playing) {
   switch (id) {
     case kMenuRecord: Toggle(playing); return true;
     case kMenuRecordingFolder: OnChooseFolder(); return true;
+    case kMenuRecordingSplit: StoreSwitch(kRecordingSplitValue, !LoadSwitch(kRecordingSplitValue)); return true;
     default: return false;
   }
 }
@@ -138,6 +141,8 @@ void RecordingController::AddMenuItems(std::vector<MenuItem>& items, bool playin
   const HMODULE library = state_.resourceLibrary;
   items.push_back({kMenuRecord, LoadResourceString(IDS_MENU_RECORD, library), Recording(), Recording() || playing});
   items.push_back({kMenuRecordingFolder, LoadResourceString(IDS_MENU_RECORDING_FOLDER, library), false, !Recording()});
+  items.push_back({kMenuRecordingSplit, LoadResourceString(IDS_MENU_RECORDING_SPLIT, library),
+                   LoadSwitch(kRecordingSplitValue), !Recording()});
 }
 
 bool RecordingController::OnMessage(UINT msg, WPARAM wp, LPARAM) {

@@ -22,6 +22,7 @@
 
 inline constexpr UINT kMenuRecord = 40013;
 inline constexpr UINT kMenuRecordingFolder = 40014;
+inline constexpr UINT kMenuRecordingSplit = 40015;
 
 class RecordingController {
  public:

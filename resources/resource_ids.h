@@ -81,6 +81,7 @@
 #define IDS_MENU_JPEG_QUALITY 9410
 #define IDS_MENU_RECORD 9411
 #define IDS_MENU_RECORDING_FOLDER 9412
+#define IDS_MENU_RECORDING_SPLIT 9413
 // Strings of the measuring overlays' menu items.
 #define IDS_MENU_SCALE_BAR 9430
 #define IDS_MENU_CROSSHAIR 9431

@@ -82,12 +82,16 @@ class RecordingControl : public ::testing::Test {
 
 TEST_F(RecordingControl, RecordRecordsIntoTheChosenFolderCountingOnTheStatusLine) {
   std::vector<MenuItem> items = Items(false);
-  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items.size(), 3u);
   EXPECT_EQ(items[0].text, L"Record\tR");
   EXPECT_FALSE(items[0].enabled) << "a recording needs the camera playing";
   EXPECT_EQ(items[1].text, L"Recording folder\u2026");
   EXPECT_TRUE(controller_->OnMenuCommand(kMenuRecordingFolder, false));
   EXPECT_EQ(LoadRecordingFolder(), folder_) << "kept for next time";
+  EXPECT_FALSE(items[2].checked);
+  EXPECT_TRUE(controller_->OnMenuCommand(kMenuRecordingSplit, false));
+  EXPECT_TRUE(Items(false)[2].checked) << "the FAT32 split is kept per user";
+  EXPECT_TRUE(controller_->OnMenuCommand(kMenuRecordingSplit, false));
 
   EXPECT_TRUE(controller_->OnMenuCommand(kMenuRecord, true));
   ASSERT_TRUE(controller_->Recording());
