@@ -285,7 +285,9 @@ HBRUSH CControlPanelDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
 }
 
 BOOL CControlPanelDlg::PreTranslateMessage(MSG* msg) {
-  if (msg->wParam == VK_ESCAPE) return TRUE;
+  const bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
+  // Escape does nothing in the panel; any other message with a wParam of 27 is not a key.
+  if (key && msg->wParam == VK_ESCAPE) return TRUE;
   if (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_F4) {
     OnOK();
     return CBitmapSkinDlg::PreTranslateMessage(msg);

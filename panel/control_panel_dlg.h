@@ -27,9 +27,10 @@ class CNoticeBoard;
 
 // The full-screen viewer sends this to the panel when it closes itself.
 inline constexpr UINT WM_LEAVE_FULL_SCREEN = display::kFullViewClosedMessage;
-// Re-fits the frame buffer to the camera's resolution. Its number is part of the program's
-// message contract (other programs may send it), so it stays WM_USER + 1.
-inline constexpr UINT WM_REFIT_FRAME_BUFFER = WM_USER + 1;
+// Re-fits the frame buffer to the camera's resolution. In the WM_APP range: a number from
+// WM_USER on is a dialog's own (WM_USER + 1 is DM_SETDEFID), so setting the panel's default
+// button would refit the frame buffer and blank the picture.
+inline constexpr UINT WM_REFIT_FRAME_BUFFER = WM_APP + 5;
 
 // Posted by the camera's notice board (framework/notice_board.h) when it holds boxes to show.
 inline constexpr UINT WM_CAMERA_NOTICE = WM_APP + 3;

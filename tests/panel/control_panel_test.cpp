@@ -16,6 +16,7 @@
 #include "display/floater_dlg.h"
 #include "display/q7_fullview.h"
 #include "framework/win_app.h"
+#include "panel/snapshot_worker.h"
 #include "resources/resource_ids.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/private_registry.h"
@@ -166,6 +167,28 @@ TEST_F(ControlPanel, RefitMessageSizesTheFrameBufferToTheCamera) {
   EXPECT_EQ(panel_->SendMessage(WM_REFIT_FRAME_BUFFER), 1);
   EXPECT_EQ(state_.frameBuffer.Current()->Width(), camera_->Width());
   EXPECT_EQ(state_.frameBuffer.Current()->Height(), camera_->Height());
+}
+
+// DM_SETDEFID is the dialog's own message: setting the panel's default button leaves the
+// picture alone.
+TEST_F(ControlPanel, SettingTheDefaultButtonDoesNotRefitTheFrameBuffer) {
+  OpenPanel();
+  const std::uint64_t fitted = state_.frameBuffer.Generation();
+  panel_->SendMessage(DM_SETDEFID, IDC_PLAY);
+  EXPECT_EQ(state_.frameBuffer.Generation(), fitted);
+  EXPECT_EQ(LOWORD(panel_->SendMessage(DM_GETDEFID)), IDC_PLAY);
+}
+
+// Only Escape keys are dropped: other messages whose wParam is 27 (a snapshot at 27 %, a
+// timer or command numbered 27) go on to the panel.
+TEST_F(ControlPanel, TheKeyFilterDropsOnlyEscapeKeys) {
+  OpenPanel();
+  MSG escape{panel_->GetDlgItem(IDC_PLAY), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(panel_->PreTranslateMessage(&escape));
+  for (UINT message : {WM_SNAPSHOT_PROGRESS, UINT{WM_TIMER}, UINT{WM_COMMAND}}) {
+    MSG other{panel_->m_hWnd, message, VK_ESCAPE, 0, 0, {}};
+    EXPECT_FALSE(panel_->PreTranslateMessage(&other)) << message;
+  }
 }
 
 // Escape and Enter do nothing in the panel; Alt+F4 closes it like its close button.
