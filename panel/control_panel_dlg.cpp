@@ -1,6 +1,7 @@
 #include "panel/control_panel_dlg.h"
 
 #include <cstdlib>
+#include <mutex>
 
 #include "camera/camera.h"
 #include "display/floater_dlg.h"
@@ -24,6 +25,9 @@ constexpr COLORREF kFaceColor = RGB(237, 237, 237);
 
 // Shown once the camera has been away for a while; the string table has no text for it.
 constexpr wchar_t kWaitingForCameraText[] = L"Waiting for the camera...";
+
+constexpr UINT_PTR kPictureWatchTimer = 0x5108;
+constexpr UINT kPictureWatchMs = 1000;
 
 // Status texts are cut to 255 characters, as the panel's line holds no more.
 std::wstring PanelString(HMODULE library, UINT id) { return LoadResourceString(id, library).substr(0, 255); }
@@ -80,6 +84,7 @@ BOOL CControlPanelDlg::OnInitDialog() {
   PlaceBesideVideoWindow();
   state_.docked = 1;
 
+  ::SetTimer(m_hWnd, kPictureWatchTimer, kPictureWatchMs, nullptr);
   initThread_.reset(::CreateThread(nullptr, 0, &CControlPanelDlg::InitializationThread, this, 0, nullptr));
   if (!initThread_) OnCameraOpened(false);
   return TRUE;
@@ -310,6 +315,7 @@ void CControlPanelDlg::OnPaint() {
 }
 
 void CControlPanelDlg::OnDestroy() {
+  ::KillTimer(m_hWnd, kPictureWatchTimer);
   Default();
   // Snapshots in hand are written before anything they read goes away.
   if (snapshots_) snapshots_->Shutdown();
@@ -366,6 +372,28 @@ LRESULT CControlPanelDlg::OnLeaveFullScreen() {
   return 1;
 }
 
+void CControlPanelDlg::OnPictureWatchTimer() {
+  const std::uint64_t stored = state_.framesStored.load();
+  const bool arriving = stored != framesSeen_ && camera_.IsAcquiring() && !state_.noSignal.load();
+  framesSeen_ = stored;
+  const BlackPictureWatch::Outcome outcome =
+      pictureWatch_.Look(static_cast<double>(::GetTickCount64()) / 1000.0,
+                         arriving ? NewestFrameBrightness() : std::nullopt, camera_.CurrentRecord());
+  if (outcome.tell) {
+    blackText_ = outcome.tell->substr(0, 255);
+    statusLine_.SetWindowText(blackText_.c_str());
+  }
+  if (outcome.back && StatusText() == blackText_) statusLine_.SetWindowText(L"");
+}
+
+// The one place the watch reads a frame.
+std::optional<double> CControlPanelDlg::NewestFrameBrightness() const {
+  const std::shared_ptr<FrameBlock> block = state_.frameBuffer.Current();
+  if (!block) return std::nullopt;
+  std::lock_guard lock(state_.frameBuffer.FrameLock());
+  return MeanBrightness({block->Pixels(), block->Width(), block->Height(), block->Stride()});
+}
+
 LRESULT CControlPanelDlg::OnRefitFrameBuffer() {
   camera_.FitFrameBuffer();
   return 1;
@@ -388,6 +416,13 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CAMERA_NOTICE:
       if (notices_) notices_->ShowQueued();
       return 0;
+    case WM_TIMER:
+      if (wp == kPictureWatchTimer) {
+        OnPictureWatchTimer();
+        return 0;
+      }
+      if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
+      break;
     default:
       if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
       break;

@@ -8,12 +8,14 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "camera/camera_link.h"
 #include "display/q7_fullview.h"
 #include "framework/controls.h"
 #include "framework/handles.h"
+#include "panel/black_picture.h"
 #include "panel/context_menu.h"
 #include "panel/panel_layout.h"
 #include "panel/snapshot_controller.h"
@@ -89,6 +91,9 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   LRESULT OnRefitFrameBuffer();
   void OnCameraOpened(bool ready);
   void OnCameraLink(CameraLinkEvent event);
+  // Once a second: a picture black for a while although frames arrive is reported.
+  void OnPictureWatchTimer();
+  std::optional<double> NewestFrameBrightness() const;
 
   void SetupButtons();
   CHoverButton& Button(int controlId);
@@ -116,4 +121,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   fw::UniqueBrush statusBrush_;
   fw::UniqueBrush faceBrush_;
   std::unique_ptr<SnapshotController> snapshots_;  // from OnInitDialog on
+  BlackPictureWatch pictureWatch_;
+  std::uint64_t framesSeen_ = 0;  // AppState::framesStored at the watch's last look
+  std::wstring blackText_;        // what the watch last showed
 };

@@ -13,11 +13,14 @@
 #include <vector>
 
 #include "camera/camera.h"
+#include "camera/registry_store.h"
 #include "display/floater_dlg.h"
 #include "display/q7_fullview.h"
+#include "framework/registry_value.h"
 #include "framework/win_app.h"
 #include "panel/snapshot_worker.h"
 #include "resources/resource_ids.h"
+#include "state/settings_key.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/private_registry.h"
 
@@ -189,6 +192,26 @@ TEST_F(ControlPanel, TheKeyFilterDropsOnlyEscapeKeys) {
     MSG other{panel_->m_hWnd, message, VK_ESCAPE, 0, 0, {}};
     EXPECT_FALSE(panel_->PreTranslateMessage(&other)) << message;
   }
+}
+
+// Frames arrive but every one is black: the status line names the setting once, and lets go of
+// the text when the picture is back.
+TEST_F(ControlPanel, ABlackPictureIsReportedNamingTheSettingUntilItIsBack) {
+  PropertyRecord stored{};
+  SetDefaults(stored);
+  stored.resolutionIndex = 9;
+  stored.totalGain = 0.0;
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &stored.version, 4);
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &stored, sizeof stored);
+  OpenPanel();
+  Command(IDC_PLAY);
+  const std::wstring told = L"The picture is black: the white-balance gain is 0.00.";
+  EXPECT_TRUE(PumpUntil([&] { return panel_->StatusText() == told; }, 20000)) << panel_->StatusText();
+
+  PropertyRecord bright = camera_->CurrentRecord();
+  bright.totalGain = 1.0;
+  camera_->ApplyProperties(bright, false);
+  EXPECT_TRUE(PumpUntil([&] { return panel_->StatusText().empty(); }, 20000)) << panel_->StatusText();
 }
 
 // Escape and Enter do nothing in the panel; Alt+F4 closes it like its close button.
