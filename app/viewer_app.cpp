@@ -7,6 +7,7 @@
 #include "display/q7_fullview.h"
 #include "panel/control_panel_dlg.h"
 #include "resources/resource_ids.h"
+#include "state/calibration_store.h"
 
 CViewerApp::CViewerApp() noexcept : CWinApp(nullptr), cameraNotices_(WM_CAMERA_NOTICE) {}
 
@@ -31,7 +32,7 @@ bool CViewerApp::StartUp() {
   m_state.resourceLibrary = resourceLibrary_.get();
   AfxSetResourceHandle(resourceLibrary_.get());
 
-  m_state.frameBuffer.Fit(640, 480, kFrameBitsPerPixel);  // black until the camera opens
+  m_state.frames.Refit(640, 480);  // black until the camera opens
   camera_ = std::make_unique<CCamera>(m_state, [this](const std::wstring& text, const std::wstring& caption,
                                                       UINT style) { cameraNotices_.Notify(text, caption, style); });
   m_state.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
@@ -46,11 +47,14 @@ bool CViewerApp::StartUp() {
 
   m_state.displayScale = 100.0;
   LoadLiveViewChoices(m_state.live);
+  LoadMeasureSwitches(m_state.measuring);
+  startNotice_ = LoadCalibrations(m_state.measuring.calibrations);
   return true;
 }
 
 void CViewerApp::RunControlPanel() {
   CControlPanelDlg panel(m_state, *camera_, *videoWindow_, *fullView_, &cameraNotices_);
+  panel.TellWhenShown(std::move(startNotice_));
   m_pMainWnd = &panel;
   panel.DoModal();
   m_pMainWnd = nullptr;
@@ -70,8 +74,8 @@ void CViewerApp::TearDown() noexcept {
     Observe("video window destroyed");
   }
   m_state.frameReady = 0;
-  if (m_state.frameBuffer.Current()) {
-    m_state.frameBuffer.Free();
+  if (m_state.frames.Size().width > 0) {
+    m_state.frames.Free();
     Observe("frame buffer freed");
   }
   if (camera_) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "framework/com_apartment.h"
 #include "framework/handles.h"
@@ -48,6 +49,7 @@ class CViewerApp : public CWinApp {
   std::unique_ptr<CCamera> camera_;
   std::unique_ptr<CFloaterDlg> videoWindow_;
   std::unique_ptr<CQ7Fullview> fullView_;
+  std::wstring startNotice_;  // what start-up found wrong with the stored settings, for the panel to say
 };
 
 // The name the program loads its resources from, beside the program file.

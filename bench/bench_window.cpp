@@ -64,4 +64,32 @@ fw::UniqueWindow MakeWindow(int width, int height) {
   return wnd;
 }
 
+ScreenArea::ScreenArea(const RECT& area)
+    : area_(area),
+      width_(area.right - area.left),
+      height_(area.bottom - area.top),
+      screen_(nullptr),
+      dc_(::CreateCompatibleDC(screen_.get())),
+      bitmap_([&] {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        return ::CreateDIBSection(screen_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+      }()),
+      select_(dc_.get(), bitmap_.get()) {}
+
+const std::uint32_t* ScreenArea::Read() {
+  ::BitBlt(dc_.get(), 0, 0, width_, height_, screen_.get(), area_.left, area_.top, SRCCOPY);
+  ::GdiFlush();
+  return static_cast<const std::uint32_t*>(bits_);
+}
+
+void Pump(DWORD ms) {
+  const ULONGLONG end = ::GetTickCount64() + ms;
+  while (::GetTickCount64() < end) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
 }  // namespace bench

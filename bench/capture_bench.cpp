@@ -1,8 +1,8 @@
-// Capture path benchmark: how fast images get from the camera SDK into the frame buffer at
+// Capture path benchmark: how fast images get from the camera SDK into the frame exchange at
 // every resolution, what the copy out of the SDK's request costs next to a plain memcpy of
-// the same size, what handing the staging block on to the frame buffer costs when copied (as
-// it was) and when traded (as it is), and how long a finished request takes to show in the
-// frame-ready flag.
+// the same size, what handing the staged frame on costs while a reader holds the current
+// frame (the exchange gives out a spare block) and while none does (the previous frame's
+// block comes back), and how long a finished request takes to show in the frame-ready flag.
 //
 //   capture_bench [--quick]
 //
@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -65,7 +64,7 @@ int main(int argc, char** argv) {
   if (::GetEnvironmentVariableA("Q7SIM_FPS", nullptr, 0) == 0) ::SetEnvironmentVariableA("Q7SIM_FPS", "1000");
 
   AppState state;
-  state.frameBuffer.Fit(640, 480, 24);
+  state.frames.Refit(640, 480);
   CCamera camera(state, [](const std::wstring& text, const std::wstring& caption, UINT) {
     std::fwprintf(stderr, L"%ls: %ls\n", caption.c_str(), text.c_str());
   });
@@ -81,20 +80,20 @@ int main(int argc, char** argv) {
     PropertyRecord r = camera.CurrentRecord();
     r.resolutionIndex = index;
     camera.ApplyProperties(r, false);
-    const std::size_t bytes = state.frameBuffer.Current()->PixelBytes();
+    const std::size_t bytes = state.frames.Read().Block().PixelBytes();
     char name[16];
     std::snprintf(name, sizeof name, "%dx%d", kResolutions[index].width, kResolutions[index].height);
     std::vector<double> store;
     std::string columns;
-    // First as it was (a copy into the frame buffer's block: a reader holding that block
-    // forces it), then as it is (the staging block traded for it).
-    for (const bool copied : {true, false}) {
-      const std::shared_ptr<FrameBlock> reader = copied ? state.frameBuffer.Current() : nullptr;
+    // First with a reader holding a frame (a picture view drawing), then without.
+    for (const bool held : {true, false}) {
+      FrameExchange::Lease reader;
+      if (held) reader = state.frames.Read();
       if (!camera.StartAcquisition()) return 2;
-      // The hand-off pass of the program, timed: one grab under the buffer lock, then the flag.
+      // The hand-off pass of the program, timed: one grab, then the flag.
       const auto pass = [&](std::int64_t& flaggedAt) {
-        std::lock_guard bufferLock(state.frameBuffer.BufferLock());
-        const bool ready = camera.GrabFrame(state.frameBuffer);
+        if (held) reader = state.frames.Read();
+        const bool ready = camera.GrabFrame(state.frames);
         state.frameReady = ready ? 1 : 0;
         flaggedAt = Now();
         return ready;
@@ -119,7 +118,7 @@ int main(int argc, char** argv) {
       camera.StopAcquisition();
       const double fps = elapsed > 0.0 ? frames * 1000.0 / elapsed : 0.0;
       char cells[96];
-      std::snprintf(cells, sizeof cells, " | %-7s %8.1f %18.2f %10.2f", copied ? "copied" : "traded", fps, Median(grab),
+      std::snprintf(cells, sizeof cells, " | %-7s %8.1f %18.2f %10.2f", held ? "held" : "free", fps, Median(grab),
                     Median(latency));
       columns += cells;
     }

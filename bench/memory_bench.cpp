@@ -64,12 +64,13 @@ void Run(const char* name, bool changeResolution, int seconds) {
   }
   std::mt19937 random(7);
   std::printf(
-      "\n%s\n\n| s | private MB | blocks of 1 MB and more alive | their MB | resolution |\n|--:|--:|--:|--:|---|\n",
+      "\n%s\n\n| s | private MB | blocks of 1 MB and more alive | their MB | frame exchange's blocks | resolution "
+      "|\n|--:|--:|--:|--:|--:|---|\n",
       name);
   for (int tick = 0; tick <= seconds; ++tick) {
     {
       // A snapshot: the frame copied whole, and an encoder's scratch buffers of various sizes.
-      const std::vector<std::uint8_t> copy = state.frameBuffer.CopyBlock();
+      const std::vector<std::uint8_t> copy = state.frames.CopyBlock();
       std::vector<std::vector<std::uint8_t>> scratch;
       for (int i = 0; i < 3; ++i) scratch.emplace_back(std::uniform_int_distribution<std::size_t>(1, 6)(random) << 20);
     }
@@ -83,10 +84,10 @@ void Run(const char* name, bool changeResolution, int seconds) {
       }
     }
     if (tick % 10 == 0) {
-      const auto block = state.frameBuffer.Current();
-      std::printf("| %d | %.1f | %ld | %.1f | %dx%d |\n", tick, PrivateMb(), g_largeBlocks.load(),
-                  static_cast<double>(g_largeBytes.load()) / (1024.0 * 1024.0), block ? block->Width() : 0,
-                  block ? block->Height() : 0);
+      const FrameSize size = state.frames.Size();
+      std::printf("| %d | %.1f | %ld | %.1f | %zu | %dx%d |\n", tick, PrivateMb(), g_largeBlocks.load(),
+                  static_cast<double>(g_largeBytes.load()) / (1024.0 * 1024.0), state.frames.BlocksAlive(), size.width,
+                  size.height);
       std::fflush(stdout);
     }
     ::Sleep(1000);

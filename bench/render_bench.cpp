@@ -1,7 +1,8 @@
 // Cost of drawing the live picture: one whole frame (back buffer, stretch, caption,
 // navigator, present) of a 2592 x 1944 camera picture into the video window's 468 x 358
 // picture and into a 1920 x 1080 screen, against the bare stretch in both stretch modes and
-// a plain copy of the frame; then the CPU the render thread takes while frames flow and
+// a plain copy of the frame, and the measuring overlays (grid, crosshair, scale bar and eight
+// measured lines) with the frame and alone; then the CPU the render thread takes while frames flow and
 // while the camera is stopped; then the old stretch against the picture scaler at 10 to
 // 200 % (scaler_comparison.h). Prints tables; run under Wine on a display.
 #include <windows.h>
@@ -18,7 +19,9 @@
 #include "bench/bench_window.h"
 #include "bench/scaler_comparison.h"
 #include "camera/sdk/sensor_image.h"
+#include "display/dib_surface.h"
 #include "display/frame_renderer.h"
+#include "display/measure_overlays.h"
 #include "display/render_thread.h"
 #include "framework/handles.h"
 #include "state/app_state.h"
@@ -51,21 +54,38 @@ double StretchOnlyMs(HDC windowDc, int width, int height, const FrameBlock& bloc
   });
 }
 
-double DrawFrameMs(HDC windowDc, int width, int height, const FrameBlock& block, double scale, int mode, int runs) {
+// Every measuring overlay, calibrated, with eight lines around the chart's middle.
+display::MeasureOverlays EveryMeasuringOverlay() {
+  display::MeasureOverlays o;
+  o.scaleBar = o.crosshair = o.grid = true;
+  o.micronsPerPixel = 2.2;
+  for (int i = 0; i < 8; ++i) o.lines.push_back({{1000.0 + 40 * i, 800.0}, {1200.0 + 40 * i, 1150.0 - 20 * i}});
+  return o;
+}
+
+// The overlays alone, onto a back buffer of the view's size, as the renderer draws them.
+double MeasuringOverlaysMs(HDC windowDc, int width, int height, double scale, int runs) {
+  display::DibSurface back;
+  if (!back.Fit(windowDc, width, height)) return -1;
+  const display::MeasureOverlays overlays = EveryMeasuringOverlay();
+  const display::ViewPlacement view = display::PlaceView(width, height, 2592, 1944, scale, {0, 0}, {});
+  std::vector<RECT> drawn;
+  return bench::MedianMs(runs, [&] {
+    drawn.clear();
+    display::DrawMeasureMarks(back.Dc(), view, overlays, {}, drawn);
+    display::DrawScaleBar(back.Dc(), view, overlays, {}, height, drawn);
+    ::GdiFlush();
+  });
+}
+
+double DrawFrameMs(HDC windowDc, int width, int height, const FrameBlock& block, double scale, int mode, int runs,
+                   const display::MeasureOverlays* measure = nullptr) {
   display::DrawFrameOptions options;
   options.stretchMode = mode;
+  options.measure = measure;
   const RECT client{0, 0, width, height};
   display::FrameRenderer renderer;  // kept between frames, as the render thread keeps it
   return bench::MedianMs(runs, [&] { renderer.Draw(windowDc, client, block, scale, {0, 0}, options); });
-}
-
-void PumpFor(DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
 }
 
 }  // namespace
@@ -99,6 +119,13 @@ int main() {
       [&](View& v, HDC dc) { return DrawFrameMs(dc, v.w, v.h, frame, v.wholeScale, 0, kRuns); });
   row("whole frame, our scaler, scale 100 % (a 1:1 crop)",
       [&](View& v, HDC dc) { return DrawFrameMs(dc, v.w, v.h, frame, 100, 0, kRuns); });
+  const display::MeasureOverlays measuring = EveryMeasuringOverlay();
+  row("whole frame, our scaler, 100 %, every measuring overlay",
+      [&](View& v, HDC dc) { return DrawFrameMs(dc, v.w, v.h, frame, 100, 0, kRuns, &measuring); });
+  row("measuring overlays alone, whole picture (10 / 50 %)",
+      [&](View& v, HDC dc) { return MeasuringOverlaysMs(dc, v.w, v.h, v.wholeScale, kRuns); });
+  row("measuring overlays alone, 100 %",
+      [&](View& v, HDC dc) { return MeasuringOverlaysMs(dc, v.w, v.h, 100, kRuns); });
   row("whole frame, HALFTONE, whole picture (scale 10 / 50 %)",
       [&](View& v, HDC dc) { return DrawFrameMs(dc, v.w, v.h, frame, v.wholeScale, HALFTONE, kRuns); });
   row("whole frame, HALFTONE, scale 100 % (a 1:1 crop)",
@@ -119,8 +146,12 @@ int main() {
   // while nothing new comes: it draws once and then waits (screen_rate_bench measures it with
   // frames flowing).
   AppState state;
-  state.frameBuffer.Fit(2592, 1944, 24);
-  FillPattern(*state.frameBuffer.Current());
+  state.frames.Refit(2592, 1944);
+  {
+    auto block = state.frames.EmptyBlock();
+    FillPattern(*block);
+    state.frames.Publish(block, {1, 0});
+  }
   state.displayScale = views[0].wholeScale;
   constexpr DWORD kSampleMs = 3000;
   std::printf("\nRender thread CPU over %lu ms, 468 x 358 view, scale %.0f %%\n\n", kSampleMs, views[0].wholeScale);
@@ -131,11 +162,11 @@ int main() {
   for (const int ready : {1, 0}) {
     state.frameReady = ready;
     const HANDLE h = thread.Start(views[0].wnd.get());
-    PumpFor(300);  // settle
+    bench::Pump(300);  // settle
     const bench::CpuSample a = bench::SampleCpu(h);
     const auto frames0 = thread.FramesDrawn();
     const auto t0 = Clock::now();
-    PumpFor(kSampleMs);
+    bench::Pump(kSampleMs);
     const bench::CpuSample b = bench::SampleCpu(h);
     const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
     const double fps = static_cast<double>(thread.FramesDrawn() - frames0) / wall;

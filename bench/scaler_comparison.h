@@ -3,7 +3,7 @@
 // COLORONCOLOR) against the picture scaler (into a 32-bit DIB section kept across frames),
 // both presented to a window, at 10 to 200 % in the video window's and a full screen's size,
 // with the PSNR of each against the exact area average.
-#include "state/frame_buffer.h"
+#include "state/frame_block.h"
 
 namespace bench {
 

@@ -1,9 +1,11 @@
 // Live picture benchmark: with the simulated camera at 15 and 30 frames/s, how many distinct
-// pictures reach the screen each second and what the whole process costs, as it was (the
-// sensor copying whole frames, the hand-off copying each into the frame buffer, a HALFTONE
-// stretch whenever the frame-ready flag is up, 2 ms pauses) and as it is (the sensor drawing
-// only what moves, blocks traded, our scaler once per new frame or change, woken by the redraw
-// signal), and as it is with every live-information view on.
+// pictures reach the screen each second and what the whole process costs, with the old
+// drawing loop (the sensor copying whole frames, a HALFTONE stretch whenever the frame-ready
+// flag is up, 2 ms pauses) and as it is (the sensor drawing only what moves, our scaler once
+// per new frame or change, woken by the redraw signal), and as it is with every
+// live-information view on, and with every overlay on (the live views and the measuring
+// overlays: grid, crosshair, calibrated scale bar, eight measured lines). Both run on the
+// frame exchange of today.
 //
 //   screen_rate_bench [seconds per measurement, default 4]
 //
@@ -35,21 +37,10 @@ double Now() {
   return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-void Pump(DWORD ms) {
-  const double end = Now() + ms / 1000.0;
-  while (Now() < end) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    // Sleeps until a message comes (or 10 ms): the bench's own waiting must not cost CPU.
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 // The loop the program had: a whole HALFTONE frame whenever the flag is up, 2 ms apart.
 class OldRenderLoop {
  public:
-  OldRenderLoop(AppState& state, HWND view)
-      : state_(state), view_(view), copied_(state.frameBuffer.Current()), thread_([this] { Run(); }) {
+  OldRenderLoop(AppState& state, HWND view) : state_(state), view_(view), thread_([this] { Run(); }) {
     started_.wait(nullptr);
   }
   ~OldRenderLoop() {
@@ -78,17 +69,14 @@ class OldRenderLoop {
       ::GetClientRect(view_, &client);
       display::DrawFrameOptions options;
       options.stretchMode = HALFTONE;
-      options.frameLock = &state_.frameBuffer.FrameLock();
-      if (const auto block = state_.frameBuffer.Current())
-        if (display::DrawFrame(dc.get(), client, *block, state_.displayScale, {state_.panX, state_.panY}, options))
+      if (const FrameExchange::Lease frame = state_.frames.Read())
+        if (display::DrawFrame(dc.get(), client, frame.Block(), state_.displayScale, {state_.panX, state_.panY},
+                               options))
           ++drawn_;
     }
   }
   AppState& state_;
   HWND view_;
-  // The program then copied every frame into the frame buffer's block; a block held all along
-  // makes the hand-off copy as it did.
-  const std::shared_ptr<FrameBlock> copied_;
   std::atomic<bool> stop_{false};
   std::atomic<std::uint64_t> drawn_{0};
   std::atomic<HANDLE> started_{nullptr};  // the drawing thread, for its CPU time
@@ -111,20 +99,12 @@ double DistinctPicturesPerSecond(HWND view, double seconds) {
   const bool small = (r.right - r.left) * (r.bottom - r.top) <= 640 * 480;
   const int w = (r.right - r.left) / (small ? 1 : 3), h = (r.bottom - r.top) / (small ? 1 : 3);
   const int x = r.left + (small ? 0 : w), y = r.top + (small ? 0 : h);
-  fw::ScopedWindowDc screen(nullptr);
-  fw::UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  fw::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  fw::ScopedSelectObject select(dc.get(), bitmap.get());
+  bench::ScreenArea screen({x, y, x + w, y + h});
   std::vector<std::uint32_t> last(static_cast<std::size_t>(w) * h);
   int changes = 0;
   const double end = Now() + seconds;
   while (Now() < end) {
-    ::BitBlt(dc.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY);
-    ::GdiFlush();
-    const auto* now = static_cast<const std::uint32_t*>(bits);
+    const std::uint32_t* now = screen.Read();
     if (!std::equal(last.begin(), last.end(), now)) {
       ++changes;
       std::copy(now, now + last.size(), last.begin());
@@ -143,17 +123,17 @@ struct Drawer {
 // With `countPictures`, a second pass of `seconds` counts the distinct pictures on the screen.
 Measured Measure(AppState& state, HWND view, double seconds, const Drawer& drawer, bool countPictures = true) {
   Measured m;
-  Pump(500);  // settle
+  bench::Pump(500);  // settle
   const double t0 = Now();
   const bench::CpuSample cpu0 = bench::SampleCpu(drawer.thread);
-  const auto frames0 = state.framesStored.load();
+  const auto frames0 = state.frames.NewestNumber();
   const auto draws0 = drawer.drawn();
-  Pump(static_cast<DWORD>(seconds * 1000));
+  bench::Pump(static_cast<DWORD>(seconds * 1000));
   const double elapsed = Now() - t0;
   const bench::CpuSample cpu = bench::SampleCpu(drawer.thread);
   m.cpuPercent = 100.0 * (cpu.process - cpu0.process) / elapsed;
   if (drawer.thread) m.renderCpuPercent = 100.0 * (cpu.thread - cpu0.thread) / elapsed;
-  m.cameraFps = (state.framesStored.load() - frames0) / elapsed;
+  m.cameraFps = static_cast<double>(state.frames.NewestNumber() - frames0) / elapsed;
   m.drawsPerSecond = (drawer.drawn() - draws0) / elapsed;
   m.distinctPerSecond = countPictures ? DistinctPicturesPerSecond(view, seconds) : -1.0;
   return m;
@@ -171,6 +151,26 @@ display::PanOffset CentredOnFrameCounter(const PropertyRecord& record, int width
   return {x - visibleWidth / 2, kSensorHeight - y - visibleHeight / 2};  // pan Y counts up from the bottom
 }
 
+// The measuring overlays on, calibrated, with eight lines measured around the chart's middle;
+// or all off and no lines. Set directly: the bench stores no choice of the user's.
+void SwitchMeasuringOverlays(AppState& state, bool on) {
+  Measuring& m = state.measuring;
+  m.scaleBar = m.crosshair = m.grid = on;
+  CalibrationSet set;
+  if (on) {
+    set.items = {{L"10x", 2.2}};
+    set.inUse = L"10x";
+  }
+  m.calibrations.Set(set);
+  m.measurements.Clear();
+  for (int i = 0; on && i < 8; ++i) {
+    m.measurements.Begin({1000.0 + 40 * i, 800.0});
+    m.measurements.Extend({1200.0 + 40 * i, 1150.0 - 20 * i});
+    m.measurements.Finish(true);
+  }
+  state.redraw.Notify();
+}
+
 // One row of the table.
 void PrintRow(const char* view, double fps, const char* loop, const Measured& m) {
   char distinct[16] = "-", renderCpu[16] = "-";
@@ -184,15 +184,10 @@ void PrintRow(const char* view, double fps, const char* loop, const Measured& m)
 
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 4.0;
-  struct View {
-    const char* name;
-    int width, height;
-    double scale;
-  };
-  const View views[] = {{"video window 468x358, 10 %", 468, 358, 10.0},
-                        {"video window 468x358, 100 %", 468, 358, 100.0},
-                        {"video window 468x358, 300 %", 468, 358, 300.0},
-                        {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
+  const bench::ViewCase views[] = {{"video window 468x358, 10 %", 468, 358, 10.0},
+                                   {"video window 468x358, 100 %", 468, 358, 100.0},
+                                   {"video window 468x358, 300 %", 468, 358, 300.0},
+                                   {"full screen 1920x1080, 50 %", 1920, 1080, 50.0}};
   std::printf(
       "| view | camera fps set | loop | camera frames/s | draws/s | distinct pictures on screen/s | drawing thread "
       "CPU %% | process CPU %% |\n");
@@ -201,9 +196,8 @@ int main(int argc, char** argv) {
     wchar_t value[16];
     std::swprintf(value, 16, L"%g", fps);
     ::SetEnvironmentVariableW(L"Q7SIM_FPS", value);
-    // As it was: the simulated sensor copied a whole frame for each image, the hand-off copied
-    // each frame into the frame buffer, and the old loop drew. As it is: the sensor redraws only
-    // what moves, the hand-off trades blocks, and the render thread draws.
+    // As it was: the simulated sensor copied a whole frame for each image and the old loop
+    // drew. As it is: the sensor redraws only what moves and the render thread draws.
     for (const bool old : {true, false}) {
       ::SetEnvironmentVariableW(L"Q7SIM_COPY_WHOLE_FRAMES", old ? L"1" : L"0");
       AppState state;
@@ -215,20 +209,18 @@ int main(int argc, char** argv) {
       camera.StartCapture();
       {
         // What the simulated sensor and the capture path cost with nothing drawn: the part of
-        // the process's CPU that is the camera's, not the picture's. A block held all along
-        // makes the hand-off copy, as it did.
-        const std::shared_ptr<FrameBlock> reader = old ? state.frameBuffer.Current() : nullptr;
+        // the process's CPU that is the camera's, not the picture's.
         fw::UniqueWindow window = bench::MakeWindow(64, 64);
         const Measured m = Measure(state, window.get(), seconds, Drawer{}, false);
         PrintRow("no view (camera and capture only)", fps, old ? "none, as it was" : "none", m);
       }
-      for (const View& v : views) {
+      for (const bench::ViewCase& v : views) {
         fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
         state.displayScale = v.scale;
         const display::PanOffset pan = CentredOnFrameCounter(camera.CurrentRecord(), v.width, v.height, v.scale);
         state.panX = pan.x;
         state.panY = pan.y;
-        Pump(300);
+        bench::Pump(300);
         if (old) {
           OldRenderLoop loop(state, window.get());
           const Drawer drawer{[&] { return loop.Drawn(); }, loop.Thread()};
@@ -241,6 +233,9 @@ int main(int argc, char** argv) {
         // The same with the information line, the histogram and the focus aid on.
         state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = true;
         PrintRow(v.name, fps, "new, live views on", Measure(state, window.get(), seconds, drawer));
+        SwitchMeasuringOverlays(state, true);
+        PrintRow(v.name, fps, "new, every overlay on", Measure(state, window.get(), seconds, drawer));
+        SwitchMeasuringOverlays(state, false);
         state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = false;
         thread.Stop();
       }

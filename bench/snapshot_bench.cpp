@@ -37,11 +37,12 @@ constexpr Row kRows[] = {
 };
 
 // The frame buffer as the camera leaves it, holding a camera-like picture.
-void FillFrame(FrameBuffer& frames, const imaging::Image& picture) {
-  frames.Fit(picture.width, picture.height, 24);
-  auto block = frames.Current();
+void FillFrame(FrameExchange& frames, const imaging::Image& picture) {
+  frames.Refit(picture.width, picture.height);
+  auto block = frames.EmptyBlock();
   for (int y = 0; y < picture.height; ++y)
     std::memcpy(block->Pixels() + block->Stride() * y, picture.Row(y), picture.RowBytes());
+  frames.Publish(block, {1, 0});
 }
 
 }  // namespace
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[++i]));
   }
   const imaging::Image picture = imaging::testing::CameraLikePicture(2592, 1944);
-  FrameBuffer frames;
+  FrameExchange frames;
   FillFrame(frames, picture);
   wchar_t temp[MAX_PATH] = L"";
   ::GetTempPathW(MAX_PATH, temp);

@@ -78,11 +78,13 @@ int main() {
   const auto geometry = display::ComputeRenderGeometry(kWidth, kHeight, 468, 358, 10, 0, 0);
 
   FrameRateMeter meter;
+  std::uint64_t delivered = 0;
   display::FocusPeak peak;
   auto time = Clock::time_point{};
   const auto meterWork = [&](const display::BgrPicture&) {
     time += std::chrono::milliseconds(66);
-    meter.OnShown(time, meter.OnDelivered(time, kStride * kHeight));
+    meter.OnDelivered(time, kStride * kHeight, ++delivered);
+    meter.OnShown(time, delivered);
     g_sink = meter.Read(time).cameraPerSecond;
   };
   const auto textWork = [&](const display::BgrPicture& p) {

@@ -2,8 +2,6 @@
 
 #include <mutex>
 
-#include "camera/frame_hand_off.h"
-#include "camera/link_watch.h"
 #include "camera/registry_store.h"
 #include "camera/setting_writer.h"
 #include "framework/win_app.h"
@@ -20,10 +18,8 @@ CameraNotifier MessageBoxNotifier() {
 CCamera::CCamera(AppState& state, CameraNotifier notifier)
     : state_(state),
       notify_(notifier ? std::move(notifier) : MessageBoxNotifier()),
-      frameEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      stopEvent_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)),
-      runEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      linkWake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+      linkWatch_([this] { LookAtLink(); }),
+      capture_(state, {[this] { OnFramesStopped(); }, [this] { PublishExposure(); }}) {
   current_.version = 1;
 }
 
@@ -57,11 +53,11 @@ void CCamera::Close() noexcept {
 }
 
 void CCamera::EndSession() noexcept {
-  StopHandOff();
+  capture_.StopHandOff();
   CloseDevice();
   manager_.reset();  // shuts the SDK down
   link_ = LinkState::Closed;
-  resumePlaying_ = false;
+  lost_.resumePlaying = false;
   if (state_.noSignal.exchange(false)) state_.redraw.Notify();
 }
 
@@ -109,12 +105,10 @@ bool CCamera::OpenDevice(bool reportFailure) {
 
 // Ends acquisition and closes the device; the SDK and the hand-off stay.
 void CCamera::CloseDevice() noexcept {
-  ::ResetEvent(frameEvent_.get());
-  EndAcquisition();
+  capture_.StopAcquisition();
   if (device_) device_->close();
   device_ = nullptr;
-  std::lock_guard stagingLock(stagingLock_);
-  staging_.reset();
+  capture_.Resize(0, 0);  // the staging blocks go; the next open sizes them again
 }
 
 void CCamera::ApplyProperties(const PropertyRecord& record, bool force) {
@@ -149,11 +143,7 @@ void CCamera::LoadRecord() {
   current_ = stored.record;
 }
 
-void CCamera::SaveRecord() noexcept {
-  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &current_.version,
-                     sizeof current_.version);
-  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &current_, sizeof current_);
-}
+void CCamera::SaveRecord() noexcept { WriteStoredRecord(current_); }
 
 void CCamera::ReportRefusals(const SettingWriter& writer) {
   // Once per run for each refusal: a setting rewritten on every apply would otherwise bring
@@ -164,4 +154,49 @@ void CCamera::ReportRefusals(const SettingWriter& writer) {
   }
   if (report.empty()) return;
   notify_(report, L"Error", MB_OK | MB_ICONWARNING);
+}
+
+// ---------------------------------------------------------------------------------------
+// Capture
+
+bool CCamera::StartCapture() {
+  std::lock_guard session(sessionLock_);
+  if (link_ == LinkState::Lost) {
+    lost_.resumePlaying = true;
+    return false;
+  }
+  const FrameSize frame = state_.frames.Size();
+  if (frame.width != Width() || frame.height != Height()) FitFrameBuffer();
+  state_.live.meter.Reset();
+  const bool started = StartAcquisition();
+  capture_.StartHandOff();
+  return started;
+}
+
+void CCamera::FitFrameBuffer() {
+  const FrameSize size = size_.load();
+  if (size.width > 0 && size.height > 0) state_.frames.Refit(size.width, size.height);
+}
+
+bool CCamera::StartAcquisition() {
+  std::lock_guard session(sessionLock_);
+  if (!device_ || link_ != LinkState::Connected) return false;
+  return capture_.StartAcquisition(*device_);
+}
+
+bool CCamera::StopAcquisition() {
+  std::lock_guard session(sessionLock_);
+  if (link_ == LinkState::Lost) lost_.resumePlaying = false;
+  return capture_.StopAcquisition();
+}
+
+void CCamera::OnFramesStopped() noexcept {
+  framesStopped_ = true;
+  linkWatch_.Wake();
+}
+
+void CCamera::PublishExposure() noexcept {
+  SettingWriter w(*device_);
+  state_.live.exposureUs = w.ReadInt(kCameraList, "Expose_us", state_.live.exposureUs);
+  state_.live.gainDb = w.ReadDouble(kCameraList, "Gain_dB", state_.live.gainDb);
 }

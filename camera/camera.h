@@ -1,38 +1,32 @@
 #pragma once
-// The camera session: the SDK objects, the whole capture path into the frame buffer, the
-// settings record that persists in the registry, and the link watcher that opens a camera
-// that appears late and re-opens one that was unplugged and plugged in again.
+// The camera session: the SDK objects and the device, the settings record that persists in
+// the registry (camera/registry_store.h) and is written to the camera property by property,
+// the capture path that brings frames into the frame exchange (camera/capture_path.h), and
+// the link watcher that opens a camera that appears late and re-opens one that was unplugged
+// and plugged in again (camera/camera_link.h, camera/link_watch.h).
 //
 // Threads: Open runs on the panel's initialisation thread, the other operations on the
 // user-interface thread; the link watcher looks at the camera once a second on its own
-// thread; the acquisition thread copies each good image into the staging block; the
-// hand-off thread, which this session owns, hands that block on to the frame buffer with
-// GrabFrame (traded for the buffer's block, copied only while a reader holds that one).
-// Nothing else writes frames.
-// Locks: the session lock first (every operation that touches the device or the record
-// holds it, the watcher's looks too), then the frame buffer's buffer lock, the staging lock,
-// and the frame buffer's frame lock last (state/frame_buffer.h). The acquisition and hand-off
-// threads never take the session lock, so an operation may wait for them while holding it.
+// thread; the capture path runs the acquisition and hand-off threads.
+// Locks: the session lock guards the device, the record and the link; every operation that
+// touches them holds it, the watcher's looks too. The capture path's threads never take it,
+// so an operation may wait for them while holding it; the capture path's own locks are
+// private to it and the frame exchange's to that.
 #include <windows.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
 
 #include "camera/camera_link.h"
+#include "camera/capture_path.h"
+#include "camera/link_watch.h"
 #include "camera/property_record.h"
 #include "framework/critical_section.h"
 #include "framework/handles.h"
 #include "state/app_state.h"
-
-class FrameHandOffThread;
-class LinkWatchThread;
 
 namespace mvIMPACT::acquire {
 class Device;
@@ -45,20 +39,8 @@ using CameraNotifier = std::function<void(const std::wstring& text, const std::w
 // MessageBoxW with no owner window.
 CameraNotifier MessageBoxNotifier();
 
-// Where the time of the last frames went, in QueryPerformanceCounter ticks; for the
-// capture benchmark and diagnostics.
-struct CaptureTiming {
-  std::int64_t storeCopy = 0;         // copying the SDK's image into the staging block
-  std::int64_t grabCopy = 0;          // storing the staging block in the frame buffer (a trade or a copy)
-  std::int64_t grabbedRequestAt = 0;  // when the acquisition thread got the image the last grab copied
-};
-
 class CCamera {
  public:
-  static constexpr DWORD kGrabTimeoutMs = 1000;
-  // A wait this long without a finished request means the camera stopped sending.
-  static constexpr int kRequestWaitMs = 2000;
-  static constexpr int kRequestCount = 4;
   static constexpr int kOnePushFrames = 5;
 
   explicit CCamera(AppState& state, CameraNotifier notifier = MessageBoxNotifier());
@@ -93,20 +75,19 @@ class CCamera {
   // the first time, the hand-off thread, which then runs until Close. While the camera is
   // lost it only notes that it is to play once the camera is back.
   bool StartCapture();
-  bool HasHandOffThread() const noexcept;
-  // Replaces the frame buffer by a black one of the camera's resolution; every re-fit to
-  // the camera goes through here.
+  bool HasHandOffThread() const noexcept { return capture_.HasHandOffThread(); }
+  // Makes the frame buffer a black one of the camera's resolution; every re-fit to the
+  // camera goes through here. Returns at once, whatever the camera does.
   void FitFrameBuffer();
 
   bool StartAcquisition();
   // Stop; while the camera is lost, also that it is not to play once back.
   bool StopAcquisition();
-  bool IsAcquiring() const noexcept { return !stopped_; }
-  // Waits up to kGrabTimeoutMs for an image stored after the call began and stores it in
-  // `buffer` (FrameBuffer::Store) when the buffer's block has the image's size.
-  bool GrabFrame(FrameBuffer& buffer) noexcept;
-  // Waits until acquisition runs or `cancel` is set: the idle hand-off waits here.
-  void WaitUntilAcquiring(HANDLE cancel) const noexcept;
+  // Acquisition is on (CapturePath::IsAcquiring).
+  bool IsAcquiring() const noexcept { return capture_.IsAcquiring(); }
+  // One pass of the hand-off into `frames` (CapturePath::GrabFrame), for whoever hands
+  // frames on while no hand-off thread runs.
+  bool GrabFrame(FrameExchange& frames) noexcept { return capture_.GrabFrame(frames); }
 
   // Writes the fields of `record` that differ from the current record (all when `force`),
   // then makes it current and saves it. Values the camera refuses are reported and replaced
@@ -119,21 +100,13 @@ class CCamera {
   void OnePushWhiteBalance(PropertyRecord* record);
 
   PropertyRecord CurrentRecord() const;
-  int Width() const noexcept { return width_; }
-  int Height() const noexcept { return height_; }
-  CaptureTiming LastCaptureTiming() const noexcept { return {storeCopyTicks_, grabCopyTicks_, grabbedRequestAt_}; }
+  int Width() const noexcept { return size_.load().width; }
+  int Height() const noexcept { return size_.load().height; }
+  CaptureTiming LastCaptureTiming() const noexcept { return capture_.LastTiming(); }
 
  private:
   class SettingWriter;
 
-  static DWORD WINAPI AcquisitionThreadEntry(LPVOID self) noexcept;
-  void AcquisitionLoop();
-  void StoreFrame(const void* data, std::size_t size, std::int64_t requestAt);
-  // Waits for `count` images stored one after the other, each within kGrabTimeoutMs; false
-  // on the first that does not come. Does not take frames from the hand-off.
-  bool WaitForFreshFrames(int count);
-  void SetStopped(bool stopped) noexcept;
-  bool EndAcquisition() noexcept;
   void WriteProperties(const PropertyRecord& record, bool force);
   void ChangeResolution(PropertyRecord& record, const PropertyRecord& previous, SettingWriter& writer);
   void LoadRecord();
@@ -144,7 +117,8 @@ class CCamera {
   // The exposure and gain the camera is using now, which auto exposure and gain move.
   void PublishExposure() noexcept;
   std::wstring CantFindCameraText() const;
-  void StopHandOff() noexcept;
+  // The capture path's news, on the acquisition thread.
+  void OnFramesStopped() noexcept;
 
   // Session and link, with the session lock held.
   bool CreateManager() noexcept;
@@ -160,36 +134,25 @@ class CCamera {
   CameraNotifier notify_;
   // Taken first by every operation on the device, the record or the link; recursive.
   mutable CCriticalSection sessionLock_;
-  std::shared_ptr<FrameBlock> staging_;  // guarded by stagingLock_; never shared
-  std::int64_t stagedRequestAt_ = 0;     // guarded by stagingLock_
-  std::atomic<std::int64_t> storeCopyTicks_{0};
-  std::atomic<std::int64_t> grabCopyTicks_{0};
-  std::atomic<std::int64_t> grabbedRequestAt_{0};
-  fw::UniqueKernelHandle frameEvent_;  // auto-reset: set per stored image, taken by the grab
-  fw::UniqueKernelHandle stopEvent_;   // manual-reset: set while stopped, so a grab ends at once
-  fw::UniqueKernelHandle runEvent_;    // manual-reset: set while acquiring, so the idle hand-off wakes
-  std::mutex storedMutex_;             // guards storedFrames_
-  std::condition_variable frameStored_;
-  std::uint64_t storedFrames_ = 0;  // images stored so far; every waiter sees every one
-  CCriticalSection stagingLock_;
-  std::atomic<int> width_{kSensorWidth};
-  std::atomic<int> height_{kSensorHeight};
+  // The camera's resolution: set by a resolution change, read whole by a re-fit from any
+  // thread without the session lock (which a slow open may hold for long).
+  std::atomic<FrameSize> size_{FrameSize{kSensorWidth, kSensorHeight}};
   std::unique_ptr<mvIMPACT::acquire::DeviceManager> manager_;  // one per session, kept across re-opens
   mvIMPACT::acquire::Device* device_ = nullptr;                // not owned: belongs to manager_
-  fw::UniqueKernelHandle thread_;
-  std::unique_ptr<FrameHandOffThread> handOff_;
-  std::atomic<bool> stopped_{true};
-  PropertyRecord current_{};                 // guarded by sessionLock_
-  std::set<std::wstring> reportedRefusals_;  // the refusals told to the user in this run
+  PropertyRecord current_{};                                   // guarded by sessionLock_
+  std::set<std::wstring> reportedRefusals_;                    // the refusals told to the user in this run
 
   std::atomic<LinkState> link_{LinkState::Closed};
   std::atomic<bool> framesStopped_{false};  // set by the acquisition thread, cleared by an open
-  fw::UniqueKernelHandle linkWake_;         // auto-reset: has the watcher look at once
-  CameraLinkListener linkListener_;         // set before the watcher starts, cleared after it ends
-  std::unique_ptr<LinkWatchThread> linkWatch_;
+  CameraLinkListener linkListener_;         // guarded by sessionLock_; set while the watcher runs
+  LinkWatch linkWatch_;
   // With the session lock held: whether to play once the lost camera is back, when it was
   // lost, and whether the wait was announced.
-  bool resumePlaying_ = false;
-  ULONGLONG lostAt_ = 0;
-  bool waitingShown_ = false;
+  struct LostCamera {
+    bool resumePlaying = false;
+    ULONGLONG since = 0;
+    bool waitingShown = false;
+  } lost_;
+  // Last, so that it ends first: its threads call back into the members above.
+  CapturePath capture_;
 };

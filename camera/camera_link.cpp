@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "camera/camera.h"
-#include "camera/link_watch.h"
 #include "camera/setting_writer.h"
 
 using namespace camera_detail;
@@ -23,19 +22,17 @@ LinkStep NextLinkStep(const LinkLook& look) noexcept {
 }
 
 void CCamera::WatchLink(CameraLinkListener listener) {
-  if (linkWatch_) return;
+  if (linkWatch_.IsRunning()) return;
   {
     std::lock_guard session(sessionLock_);
     linkListener_ = std::move(listener);
   }
-  linkWatch_ = std::make_unique<LinkWatchThread>(*this, linkWake_.get());
-  if (!linkWatch_->Start()) linkWatch_.reset();
+  linkWatch_.Start();
 }
 
 void CCamera::StopWatchingLink() noexcept {
-  if (!linkWatch_) return;
-  linkWatch_->Stop();
-  linkWatch_.reset();
+  if (!linkWatch_.IsRunning()) return;
+  linkWatch_.Stop();
   std::lock_guard session(sessionLock_);
   linkListener_ = nullptr;
 }
@@ -48,8 +45,8 @@ void CCamera::LookAtLink() noexcept {
     if (look.state == LinkState::Closed) return;
     look.cameraPresent = CameraPresent();
     look.framesStopped = framesStopped_;
-    look.waitingShown = waitingShown_;
-    look.msSinceLost = look.state == LinkState::Lost ? ::GetTickCount64() - lostAt_ : 0;
+    look.waitingShown = lost_.waitingShown;
+    look.msSinceLost = look.state == LinkState::Lost ? ::GetTickCount64() - lost_.since : 0;
     switch (NextLinkStep(look)) {
       case LinkStep::None: break;
       case LinkStep::Open:
@@ -62,7 +59,7 @@ void CCamera::LookAtLink() noexcept {
         break;
       case LinkStep::MarkLost: MarkLost(); break;
       case LinkStep::SayWaiting:
-        waitingShown_ = true;
+        lost_.waitingShown = true;
         Tell(CameraLinkEvent::Waiting);
         break;
       case LinkStep::Reopen: Reopen(); break;
@@ -84,16 +81,14 @@ bool CCamera::CameraPresent() noexcept {
 
 void CCamera::MarkLost() {
   link_ = LinkState::Lost;
-  resumePlaying_ = !stopped_;
-  lostAt_ = ::GetTickCount64();
-  waitingShown_ = false;
+  lost_ = {capture_.IsAcquiring(), ::GetTickCount64(), false};
   state_.noSignal = true;  // the last picture stays, marked
   state_.redraw.Notify();
   Tell(CameraLinkEvent::Lost);
 }
 
 void CCamera::Reopen() {
-  const bool play = resumePlaying_;
+  const bool play = lost_.resumePlaying;
   CloseDevice();                   // the lost session: its acquisition has ended or ends within one wait
   if (!OpenDevice(false)) return;  // still lost; the next look tries again
   FitFrameBuffer();

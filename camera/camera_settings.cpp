@@ -92,7 +92,7 @@ void CCamera::WriteProperties(const PropertyRecord& record, bool force) {
 }
 
 void CCamera::PublishPlacement() noexcept {
-  const AreaOfInterest aoi = CentredAoi(width_, height_);
+  const AreaOfInterest aoi = CentredAoi(Width(), Height());
   state_.live.aoiX = aoi.x;
   state_.live.aoiY = aoi.y;
   state_.live.flipHorizontal = current_.flipHorizontal != 0;
@@ -102,39 +102,32 @@ void CCamera::PublishPlacement() noexcept {
 }
 
 void CCamera::ChangeResolution(PropertyRecord& r, const PropertyRecord& previous, SettingWriter& w) {
-  const bool wasRunning = !stopped_;
-  if (wasRunning) StopAcquisition();
-  {
-    // Buffer lock first, staging lock second, as everywhere.
-    std::lock_guard bufferLock(state_.frameBuffer.BufferLock());
-    std::lock_guard stagingLock(stagingLock_);
-    int width = width_, height = height_;
-    if (r.resolutionIndex >= 0 && r.resolutionIndex < kResolutionCount) {
-      width = kResolutions[r.resolutionIndex].width;
-      height = kResolutions[r.resolutionIndex].height;
-    } else {
-      // Not a resolution of the camera: it keeps the one it has, and so does the record.
-      const int index = ResolutionIndexOf(width, height);
-      r.resolutionIndex = index >= 0 ? index : previous.resolutionIndex;
-    }
-    const AreaOfInterest aoi = CentredAoi(width, height);
-    // Half a new area of interest can lie off the sensor, and then no frame comes back good.
-    if (!w.WriteAllOrNothing(kAoiList, {{"X", aoi.x}, {"Y", aoi.y}, {"W", aoi.width}, {"H", aoi.height}})) {
-      // The buffers and the record follow what the camera really delivers.
-      width = w.ReadInt(kAoiList, "W", width_);
-      height = w.ReadInt(kAoiList, "H", height_);
-      const int index = ResolutionIndexOf(width, height);
-      r.resolutionIndex = index >= 0 ? index : previous.resolutionIndex;
-      w.Note(L"The previous area of interest is put back: the picture stays at " + Format(width) + L" \u00D7 " +
-             Format(height) + L".");
-    }
-    width_ = width;
-    height_ = height;
-    staging_.reset();  // the old one goes first: at full size each is 15 MB
-    staging_ = std::make_shared<FrameBlock>(width, height, kFrameBitsPerPixel);
-    FitFrameBuffer();
+  const bool wasRunning = capture_.IsAcquiring();
+  if (wasRunning) capture_.StopAcquisition();
+  int width = Width(), height = Height();
+  if (r.resolutionIndex >= 0 && r.resolutionIndex < kResolutionCount) {
+    width = kResolutions[r.resolutionIndex].width;
+    height = kResolutions[r.resolutionIndex].height;
+  } else {
+    // Not a resolution of the camera: it keeps the one it has, and so does the record.
+    const int index = ResolutionIndexOf(width, height);
+    r.resolutionIndex = index >= 0 ? index : previous.resolutionIndex;
   }
-  if (wasRunning) StartAcquisition();
+  const AreaOfInterest aoi = CentredAoi(width, height);
+  // Half a new area of interest can lie off the sensor, and then no frame comes back good.
+  if (!w.WriteAllOrNothing(kAoiList, {{"X", aoi.x}, {"Y", aoi.y}, {"W", aoi.width}, {"H", aoi.height}})) {
+    // The buffers and the record follow what the camera really delivers.
+    width = w.ReadInt(kAoiList, "W", Width());
+    height = w.ReadInt(kAoiList, "H", Height());
+    const int index = ResolutionIndexOf(width, height);
+    r.resolutionIndex = index >= 0 ? index : previous.resolutionIndex;
+    w.Note(L"The previous area of interest is put back: the picture stays at " + Format(width) + L" \u00D7 " +
+           Format(height) + L".");
+  }
+  size_ = FrameSize{width, height};
+  capture_.Resize(width, height);
+  FitFrameBuffer();
+  if (wasRunning) capture_.StartAcquisition(*device_);
 }
 
 void CCamera::OnePushWhiteBalance(PropertyRecord* record) {
@@ -145,7 +138,7 @@ void CCamera::OnePushWhiteBalance(PropertyRecord* record) {
     ReportRefusals(w);
     return;
   }
-  if (!WaitForFreshFrames(kOnePushFrames)) return;
+  if (!capture_.WaitForFreshFrames(kOnePushFrames)) return;
   if (record == nullptr) return;
   record->redGain = w.ReadDouble(kWhiteBalanceList, "RedGain", record->redGain);
   record->greenGain = w.ReadDouble(kWhiteBalanceList, "GreenGain", record->greenGain);

@@ -1,6 +1,6 @@
 #pragma once
-// The hand-off thread: brings each new image from the camera's staging buffer into the
-// frame buffer and records the outcome in the frame-ready flag. The camera session owns it.
+// The hand-off thread: brings each staged frame into the frame exchange and records the
+// outcome in the frame-ready flag. The capture path owns it.
 #include <windows.h>
 
 #include <atomic>
@@ -8,18 +8,18 @@
 #include "framework/handles.h"
 #include "state/app_state.h"
 
-class CCamera;
+class CapturePath;
 
-// The hand-off loop: while `stop` is clear, one pass holds the buffer lock, grabs into the
-// current frame block and stores the result in state.frameReady. While the camera is not
-// acquiring, the loop waits until it is, or until `wake` (set with `stop`) is set.
-void RunFrameHandOff(AppState& state, CCamera& camera, const std::atomic<bool>& stop, HANDLE wake) noexcept;
+// The hand-off loop: while `stop` is clear, one pass grabs a frame into the frame exchange
+// and stores the result in state.frameReady. While acquisition is off the loop waits until
+// it is on again, or until `wake` (set with `stop`) is set.
+void RunFrameHandOff(AppState& state, CapturePath& capture, const std::atomic<bool>& stop, HANDLE wake) noexcept;
 
-// Owns one hand-off thread, run at time-critical priority so a new image reaches the frame
-// buffer at once.
+// Owns one hand-off thread, run at time-critical priority so a new frame reaches the screen
+// at once.
 class FrameHandOffThread {
  public:
-  FrameHandOffThread(AppState& state, CCamera& camera) noexcept;
+  FrameHandOffThread(AppState& state, CapturePath& capture) noexcept;
   ~FrameHandOffThread() { Stop(); }
   FrameHandOffThread(const FrameHandOffThread&) = delete;
   FrameHandOffThread& operator=(const FrameHandOffThread&) = delete;
@@ -31,8 +31,8 @@ class FrameHandOffThread {
  private:
   static DWORD WINAPI Entry(LPVOID self) noexcept;
 
-  AppState& state_;  // not owned
-  CCamera& camera_;  // not owned
+  AppState& state_;       // not owned
+  CapturePath& capture_;  // not owned
   std::atomic<bool> stop_{false};
   fw::UniqueKernelHandle wake_;  // manual-reset, set with stop_ to end an idle wait
   fw::UniqueKernelHandle thread_;

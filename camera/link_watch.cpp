@@ -1,35 +1,43 @@
 #include "camera/link_watch.h"
 
-#include "camera/camera.h"
+#include <utility>
 
-LinkWatchThread::LinkWatchThread(CCamera& camera, HANDLE wake) noexcept
-    : camera_(camera), wake_(wake), stop_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+#include "camera/camera_link.h"
 
-bool LinkWatchThread::Start() noexcept {
+LinkWatch::LinkWatch(std::function<void()> look) noexcept
+    : look_(std::move(look)),
+      stop_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      wake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+bool LinkWatch::Start() noexcept {
   if (thread_ || !stop_) return false;
   ::ResetEvent(stop_.get());
-  thread_.reset(::CreateThread(nullptr, 0, &LinkWatchThread::Entry, this, 0, nullptr));
+  thread_.reset(::CreateThread(nullptr, 0, &LinkWatch::Entry, this, 0, nullptr));
   return static_cast<bool>(thread_);
 }
 
-void LinkWatchThread::Stop() noexcept {
+void LinkWatch::Stop() noexcept {
   if (!thread_) return;
   ::SetEvent(stop_.get());
   ::WaitForSingleObject(thread_.get(), INFINITE);
   thread_.reset();
 }
 
-DWORD WINAPI LinkWatchThread::Entry(LPVOID self) noexcept {
-  static_cast<LinkWatchThread*>(self)->Run();
+void LinkWatch::Wake() noexcept {
+  if (wake_) ::SetEvent(wake_.get());
+}
+
+DWORD WINAPI LinkWatch::Entry(LPVOID self) noexcept {
+  static_cast<LinkWatch*>(self)->Run();
   return 0;
 }
 
-void LinkWatchThread::Run() noexcept {
-  const HANDLE events[] = {stop_.get(), wake_};
+void LinkWatch::Run() noexcept {
+  const HANDLE events[] = {stop_.get(), wake_.get()};
   const DWORD count = wake_ ? 2 : 1;
   for (;;) {
     const DWORD woken = ::WaitForMultipleObjects(count, events, FALSE, kLinkLookIntervalMs);
     if (woken != WAIT_TIMEOUT && woken != WAIT_OBJECT_0 + 1) return;  // stopped, or no way to wait
-    camera_.LookAtLink();
+    look_();
   }
 }

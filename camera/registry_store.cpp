@@ -11,3 +11,8 @@ StoredRecord ReadStoredRecord() noexcept {
   if (result != ERROR_SUCCESS) return {RecordFromStoredBytes({}, 0), result};
   return {RecordFromStoredBytes({bytes, size}, version), result};
 }
+
+void WriteStoredRecord(const PropertyRecord& record) noexcept {
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &record.version, sizeof record.version);
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &record, sizeof record);
+}

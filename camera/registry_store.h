@@ -17,3 +17,6 @@ struct StoredRecord {
 // "Version" or "Property" cannot be read (absent, or longer than 4 and 136 bytes), the
 // defaults with version 0.
 StoredRecord ReadStoredRecord() noexcept;
+// Stores `record` as the current user's settings (both values; failures are not reported,
+// as the record in use stays right either way).
+void WriteStoredRecord(const PropertyRecord& record) noexcept;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "framework/text_encoding.h"
+
 namespace {
 
 // The values a setting of the file may take, as numbers, from the record's own ranges.
@@ -81,6 +83,8 @@ constexpr LimitPair kLimitPairs[] = {{"exposure_lower_limit_us", "exposure_upper
                                      {"gain_lower_limit_db", "gain_upper_limit_db"}};
 
 constexpr char kVersionName[] = "version";
+constexpr char kCalibrationName[] = "calibration";  // one line per calibration
+constexpr char kCalibrationInUseName[] = "calibration_in_use";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kTimesSign = "\xC3\x97";  // U+00D7 in UTF-8
 
@@ -236,10 +240,14 @@ double ValueOf(const Setting& s, const PropertyRecord& r) { return s.kind == Kin
 
 }  // namespace
 
-std::string FormatSettingsFile(const PropertyRecord& record) {
+std::string FormatSettingsFile(const PropertyRecord& record, const CalibrationSet& calibrations) {
   std::string text = std::string(kSettingsFileHeader) + "\r\n";
   text += std::string(kVersionName) + " = " + std::to_string(kSettingsFileVersion) + "\r\n";
   for (const Setting& s : kSettings) text += std::string(s.name) + " = " + FormatValue(s, record) + "\r\n";
+  for (const Calibration& c : calibrations.items)
+    text += std::string(kCalibrationName) + " = " + WideToUtf8(FormatCalibration(c)) + "\r\n";
+  if (const Calibration* inUse = calibrations.InUse())
+    text += std::string(kCalibrationInUseName) + " = " + WideToUtf8(inUse->name) + "\r\n";
   return text;
 }
 
@@ -260,6 +268,9 @@ SettingsFileResult ParseSettingsFile(std::string_view text, const PropertyRecord
   PropertyRecord record = base;
   int versionLine = 0;
   int lineOf[kSettingCount] = {};  // 0: not in the file
+  CalibrationSet calibrations;
+  std::vector<int> calibrationLines;  // of each of calibrations.items
+  int inUseLine = 0;
   for (int n = 2; n <= static_cast<int>(lines.size()); ++n) {
     const std::string_view line = Trim(lines[n - 1]);
     if (line.empty() || line.front() == '#') continue;
@@ -282,6 +293,24 @@ SettingsFileResult ParseSettingsFile(std::string_view text, const PropertyRecord
     }
     if (name == kVersionName)
       return fail(n, "\"version\" is set twice (first on line " + std::to_string(versionLine) + ")");
+    if (name == kCalibrationName) {
+      ParsedCalibration parsed = ParseCalibration(Utf8ToWide(value));
+      if (!parsed.calibration) return fail(n, "\"calibration\": " + WideToUtf8(parsed.problem));
+      if (const int taken = calibrations.IndexOf(parsed.calibration->name); taken >= 0) {
+        return fail(n, "a second calibration called " + Quoted(WideToUtf8(parsed.calibration->name)) +
+                           " (first on line " + std::to_string(calibrationLines[taken]) + ")");
+      }
+      calibrations.items.push_back(std::move(*parsed.calibration));
+      calibrationLines.push_back(n);
+      continue;
+    }
+    if (name == kCalibrationInUseName) {
+      if (inUseLine != 0)
+        return fail(n, Quoted(name) + " is set twice (first on line " + std::to_string(inUseLine) + ")");
+      calibrations.inUse = Utf8ToWide(value);
+      inUseLine = n;
+      continue;
+    }
     const int index = SettingIndex(name);
     if (index < 0) return fail(n, "unknown setting " + Quoted(name));
     if (lineOf[index] != 0) {
@@ -303,7 +332,10 @@ SettingsFileResult ParseSettingsFile(std::string_view text, const PropertyRecord
                             FormatNumber(high) + ")");
     }
   }
+  if (inUseLine != 0 && !calibrations.InUse())
+    return fail(inUseLine, "the calibration in use, " + Quoted(WideToUtf8(calibrations.inUse)) + ", is not listed");
   result.ok = true;
   result.record = record;
+  if (!calibrations.items.empty()) result.calibrations = std::move(calibrations);
   return result;
 }

@@ -27,13 +27,10 @@ void DragPanner::Update(HWND view) noexcept {
   ::GetClientRect(view, &client);
   POINT cursor{};
   ::GetCursorPos(&cursor);
-  int width = 0, height = 0;
-  if (const auto block = state_.frameBuffer.Current()) {
-    width = block->Width();
-    height = block->Height();
-  }
-  const PanOffset pan = ComputeDragPan(startPan_, startCursor_, cursor, width, height, client.right - client.left,
-                                       client.bottom - client.top, state_.displayScale.load());
+  const FrameSize picture = state_.frames.Size();
+  const PanOffset pan =
+      ComputeDragPan(startPan_, startCursor_, cursor, picture.width, picture.height, client.right - client.left,
+                     client.bottom - client.top, state_.displayScale.load());
   state_.panX.store(pan.x);
   state_.panY.store(pan.y);
   state_.redraw.Notify();

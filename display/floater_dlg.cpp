@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "display/live_view_keys.h"
+#include "display/measure_keys.h"
 #include "display/view_resources.h"
 #include "display/window_geometry.h"
 #include "framework/win_app.h"
@@ -42,6 +43,7 @@ void CFloaterDlg::ApplySkin() {
 }
 
 BOOL CFloaterDlg::PreTranslateMessage(MSG* msg) {
+  if (display::HandleMeasureKey(state_, *msg)) return TRUE;
   // Nothing may end or close this window from the keyboard.
   if (display::ClassifyClosingKey(msg->message, msg->wParam) != display::ClosingKey::None) return TRUE;
   if (display::HandleLiveViewKey(state_, *msg)) return TRUE;

@@ -1,10 +1,10 @@
 #include "display/frame_renderer.h"
 
 #include <iterator>
-#include <mutex>
 #include <string>
 #include <utility>
 
+#include "display/overlay_text.h"
 #include "display/picture_scaler.h"
 
 namespace display {
@@ -12,8 +12,6 @@ namespace {
 
 void StretchPicture(HDC dc, int width, int height, const FrameBlock& block, const RenderGeometry& g,
                     const DrawFrameOptions& options) {
-  std::unique_lock<CCriticalSection> frameLock;
-  if (options.frameLock) frameLock = std::unique_lock(*options.frameLock);
   const int previousMode = ::SetStretchBltMode(dc, options.stretchMode);
   if (options.stretchMode == HALFTONE) ::SetBrushOrgEx(dc, 0, 0, nullptr);  // HALFTONE needs it reset
   ::StretchDIBits(dc, g.destX, g.destY, width, height, g.sourceX, g.sourceY, g.sourceWidth, g.sourceHeight,
@@ -21,42 +19,26 @@ void StretchPicture(HDC dc, int width, int height, const FrameBlock& block, cons
   if (previousMode) ::SetStretchBltMode(dc, previousMode);
 }
 
-// Text in the caption's colours, over a shadow one pixel down and right; returns where it went.
-RECT ShadowedText(HDC dc, int x, int y, const wchar_t* text, int length) {
-  ::SetBkMode(dc, TRANSPARENT);
-  for (const auto& [offset, colour] : {std::pair{1, RGB(0, 0, 0)}, std::pair{0, kCaptionColour}}) {
-    ::SetTextColor(dc, colour);
-    ::TextOutW(dc, x + offset, y + offset, text, length);
-  }
-  SIZE size{};
-  ::GetTextExtentPoint32W(dc, text, length, &size);
-  return {x, y, x + size.cx + 1, y + size.cy + 1};
-}
-
 RECT DrawCaption(HDC dc, double scalePercent) {
-  const std::wstring text = FormatScaleCaption(scalePercent);
-  return ShadowedText(dc, 2, 1, text.c_str(), static_cast<int>(text.size()));
+  return DrawShadowedText(dc, 2, 1, FormatScaleCaption(scalePercent), kCaptionColour);
 }
 
 // The information line at the foot of the picture while the camera is away.
 RECT DrawNoSignal(HDC dc, int viewHeight) {
-  static constexpr wchar_t kText[] = L"No signal";
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
-  return ShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, kText, static_cast<int>(std::size(kText) - 1));
+  return DrawShadowedText(dc, 2, viewHeight - metrics.tmHeight - 2, L"No signal", kCaptionColour);
 }
 
 }  // namespace
 
-void FrameRenderer::ScalePicture(const FrameBlock& block, const RenderGeometry& g, CCriticalSection* frameLock) {
+void FrameRenderer::ScalePicture(const FrameBlock& block, const RenderGeometry& g) {
   const ScaleInputs inputs{block.Width(), block.Height(), back_.Width(), back_.Height(), g};
   if (!planned_ || !(plan_.inputs == inputs)) {
     plan_ = MakeScalePlan(inputs);
     planned_ = true;
   }
   ::GdiFlush();  // GDI may still be drawing the last frame's caption into these pixels
-  std::unique_lock<CCriticalSection> lock;
-  if (frameLock) lock = std::unique_lock(*frameLock);
   ScaleRows(plan_, block.Pixels(), block.Stride(), back_.Bits(), back_.Stride(), 0, back_.Height());
 }
 
@@ -117,14 +99,19 @@ std::optional<RenderGeometry> FrameRenderer::Draw(HDC targetDc, const RECT& clie
   const HDC back = back_.Dc();
   PresentedFrame frame{width, height, {}, {}};
   if (options.stretchMode == 0) {
-    ScalePicture(block, g, options.frameLock);  // writes every pixel, black around the picture
+    ScalePicture(block, g);  // writes every pixel, black around the picture
     frame.picture = {plan_.columns.begin, plan_.rows.begin, plan_.columns.end, plan_.rows.end};
   } else {
     ::PatBlt(back, 0, 0, width, height, BLACKNESS);
     StretchPicture(back, width, height, block, g, options);
   }
+  const ViewPlacement placement{g, width, height, imageWidth, imageHeight, options.placement};
+  if (options.measure) DrawMeasureMarks(back, placement, *options.measure, MeasureStyle{}, frame.overlays);
   frame.overlays.push_back(DrawCaption(back, scalePercent));
-  if (options.overlays) DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_, frame.overlays);
+  int floor = height;
+  if (options.overlays)
+    floor = DrawLiveOverlays(back, width, height, *options.overlays, overlayScratch_, frame.overlays);
+  if (options.measure) DrawScaleBar(back, placement, *options.measure, MeasureStyle{}, floor, frame.overlays);
   if (options.noSignal) frame.overlays.push_back(DrawNoSignal(back, height));
   frame.overlays.push_back(DrawNavigator(width, navigator));
   Present(targetDc, std::move(frame));

@@ -11,12 +11,12 @@
 
 #include "display/dib_surface.h"
 #include "display/live_overlays.h"
+#include "display/measure_overlays.h"
 #include "display/present_area.h"
 #include "display/render_geometry.h"
 #include "display/scale_plan.h"
-#include "framework/critical_section.h"
 #include "framework/handles.h"
-#include "state/frame_buffer.h"
+#include "state/frame_block.h"
 
 namespace display {
 
@@ -24,10 +24,13 @@ struct DrawFrameOptions {
   // 0: our own scaler (area average below 100 %, the pixel under each centre above).
   // HALFTONE or COLORONCOLOR: the system's StretchDIBits instead, kept for comparison.
   int stretchMode = 0;
-  // Held around the scaling only, the one step that reads the pixels; null takes no lock.
-  CCriticalSection* frameLock = nullptr;
   // Drawn after the caption; null draws none.
   const LiveOverlays* overlays = nullptr;
+  // Grid, crosshair and measured lines under the caption, the scale bar above the live views;
+  // null draws none.
+  const MeasureOverlays* measure = nullptr;
+  // How the picture lies on the sensor, for the measured lines.
+  SensorPlacement placement;
   // The camera is away: the picture is the last one, and says "No signal".
   bool noSignal = false;
 };
@@ -38,7 +41,8 @@ class FrameRenderer {
   FrameRenderer(const FrameRenderer&) = delete;
   FrameRenderer& operator=(const FrameRenderer&) = delete;
 
-  // Draws `block` into `targetDc` over a view of `client`'s size (painting at (0, 0)).
+  // Draws `block` (a frame its caller holds a lease on, or owns) into `targetDc` over a
+  // view of `client`'s size (painting at (0, 0)).
   // Returns the geometry used, whose pan offset the caller writes back; nothing is drawn
   // and nullopt comes back for an empty view, an empty picture or a scale that is not
   // positive.
@@ -48,7 +52,7 @@ class FrameRenderer {
   void PresentWholeViewNext() noexcept { presented_.reset(); }
 
  private:
-  void ScalePicture(const FrameBlock& block, const RenderGeometry& g, CCriticalSection* frameLock);
+  void ScalePicture(const FrameBlock& block, const RenderGeometry& g);
   // Returns where the navigator went.
   RECT DrawNavigator(int viewWidth, const RECT& viewRect);
   // Copies what changed since the last present from the back buffer to `targetDc`.

@@ -94,8 +94,8 @@ int HistogramFloor(int viewHeight, bool infoLineShown) {
   return infoLineShown ? viewHeight - kInfoLineHeight : viewHeight;
 }
 
-void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays& overlays, DibSurface& scratch,
-                      std::vector<RECT>& drawn) {
+int DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays& overlays, DibSurface& scratch,
+                     std::vector<RECT>& drawn) {
   // A narrow view gets the information line in more than one line, from the bottom up.
   const std::vector<std::wstring> lines =
       overlays.infoLine.empty() ? std::vector<std::wstring>{} : WrapItems(dc, overlays.infoLine, viewWidth - 8);
@@ -114,14 +114,14 @@ void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays&
     TranslucentBox(dc, box, RGB(0, 0, 0), kInfoLineAlpha, scratch);
     drawn.push_back(Union(box, Text(dc, box.left + 12, box.top + 8, overlays.hint, kHintColour)));
   }
-  if (!lines.empty()) {
-    const int top = viewHeight - static_cast<int>(lines.size()) * kInfoLineHeight;
-    RECT box{0, top, viewWidth, viewHeight};
-    TranslucentBox(dc, box, RGB(0, 0, 0), kInfoLineAlpha, scratch);
-    for (std::size_t i = 0; i < lines.size(); ++i)
-      box = Union(box, Text(dc, 4, top + static_cast<int>(i) * kInfoLineHeight + 2, lines[i], RGB(255, 255, 255)));
-    drawn.push_back(box);
-  }
+  if (lines.empty()) return viewHeight;
+  const int top = viewHeight - static_cast<int>(lines.size()) * kInfoLineHeight;
+  RECT box{0, top, viewWidth, viewHeight};
+  TranslucentBox(dc, box, RGB(0, 0, 0), kInfoLineAlpha, scratch);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    box = Union(box, Text(dc, 4, top + static_cast<int>(i) * kInfoLineHeight + 2, lines[i], RGB(255, 255, 255)));
+  drawn.push_back(box);
+  return top;
 }
 
 }  // namespace display

@@ -39,8 +39,9 @@ int HistogramFloor(int viewHeight, bool infoLineShown);
 
 // Draws `overlays` onto `dc` (a view of `viewWidth` x `viewHeight`) and adds where each went
 // to `drawn`; `scratch` is a surface the translucent boxes are composed in, kept by the
-// caller between frames.
-void DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays& overlays, DibSurface& scratch,
-                      std::vector<RECT>& drawn);
+// caller between frames. Returns the top of the information line (the view's height without
+// one), above which the scale bar goes.
+int DrawLiveOverlays(HDC dc, int viewWidth, int viewHeight, const LiveOverlays& overlays, DibSurface& scratch,
+                     std::vector<RECT>& drawn);
 
 }  // namespace display

@@ -1,7 +1,5 @@
 #include "display/live_statistics.h"
 
-#include <mutex>
-
 #include "display/picture_point.h"
 #include "display/statistics_text.h"
 
@@ -22,7 +20,6 @@ void LiveStatistics::MeasureFrame(const FrameBlock& block, const RenderGeometry&
     focusSession_ = live.focusSession.load();
     focus_.Reset();
   }
-  std::lock_guard lock(state_.frameBuffer.FrameLock());
   const BgrPicture picture = PictureOf(block);
   if (histogramOn) histogram_ = ComputeHistogram(picture);
   if (focusOn) {
@@ -33,8 +30,8 @@ void LiveStatistics::MeasureFrame(const FrameBlock& block, const RenderGeometry&
   }
 }
 
-LiveOverlays LiveStatistics::Prepare(const FrameBlock& block, std::uint64_t frameNumber, int viewWidth, int viewHeight,
-                                     double scale, PanOffset pan, std::optional<POINT> pointer) {
+LiveOverlays LiveStatistics::Prepare(const FrameExchange::Lease& frame, int viewWidth, int viewHeight, double scale,
+                                     PanOffset pan, std::optional<POINT> pointer) {
   LiveOverlays overlays;
   const LiveInfo& live = state_.live;
   const bool infoOn = live.showInfoLine.load();
@@ -42,16 +39,18 @@ LiveOverlays LiveStatistics::Prepare(const FrameBlock& block, std::uint64_t fram
   const bool focusOn = live.showFocus.load();
   if (!infoOn && !histogramOn && !focusOn) return overlays;
 
+  const FrameBlock& block = frame.Block();
   const RenderGeometry g =
       ComputeRenderGeometry(block.Width(), block.Height(), viewWidth, viewHeight, scale, pan.x, pan.y);
   // Once per new frame; a zoom or pan of the same frame measures the focus of the new view.
-  const bool newFrame = frameNumber != measuredFrame_ || &block != measuredBlock_;
+  const std::uint64_t frameNumber = frame.Stamp().number;
+  const bool newFrame = frameNumber != measuredFrame_ || frame.Generation() != measuredGeneration_;
   const bool newView = !(g == measuredGeometry_);
   if (newFrame || newView || (histogramOn && !histogram_) || (focusOn && !focusMeasured_) ||
       live.focusSession.load() != focusSession_) {
     MeasureFrame(block, g);
     measuredFrame_ = frameNumber;
-    measuredBlock_ = &block;
+    measuredGeneration_ = frame.Generation();
     measuredGeometry_ = g;
   }
   if (!histogramOn) histogram_.reset();
@@ -68,17 +67,14 @@ LiveOverlays LiveStatistics::Prepare(const FrameBlock& block, std::uint64_t fram
     values.exposureUs = live.exposureUs.load();
     values.gainDb = live.gainDb.load();
     values.reconnects = state_.reconnects.load();
+    values.calibration = state_.measuring.calibrations.InUse();
     if (pointer) {
       if (const auto pixel = ViewToPicture(g, viewWidth, viewHeight, block.Width(), block.Height(), *pointer)) {
-        std::optional<PixelColour> colour;
-        {
-          std::lock_guard lock(state_.frameBuffer.FrameLock());
-          colour = ColourAt(PictureOf(block), *pixel);
+        const std::optional<PixelColour> colour = ColourAt(PictureOf(block), *pixel);
+        if (colour) {
+          const POINT sensor = PictureToSensor(*pixel, block.Width(), block.Height(), SensorPlacementOf(live));
+          values.pointer = PointerProbe{sensor, *colour};
         }
-        const SensorPlacement placement{live.aoiX.load(), live.aoiY.load(), live.flipHorizontal.load(),
-                                        live.flipVertical.load()};
-        if (colour)
-          values.pointer = PointerProbe{PictureToSensor(*pixel, block.Width(), block.Height(), placement), *colour};
       }
     }
     overlays.infoLine = FormatInfoLine(values);

@@ -20,18 +20,19 @@ class LiveStatistics {
  public:
   explicit LiveStatistics(AppState& state) noexcept : state_(state) {}
 
-  // The overlays for drawing frame `frameNumber` (`block`) into a viewWidth x viewHeight view
-  // at `scale` and `pan`; `pointer` is the pointer's view position when it is over the view.
-  // Reads the block's pixels under the frame buffer's frame lock.
-  LiveOverlays Prepare(const FrameBlock& block, std::uint64_t frameNumber, int viewWidth, int viewHeight, double scale,
-                       PanOffset pan, std::optional<POINT> pointer);
+  // The overlays for drawing `frame` (pinned by the caller for the whole draw) into a
+  // viewWidth x viewHeight view at `scale` and `pan`; `pointer` is the pointer's view position
+  // when it is over the view.
+  LiveOverlays Prepare(const FrameExchange::Lease& frame, int viewWidth, int viewHeight, double scale, PanOffset pan,
+                       std::optional<POINT> pointer);
 
  private:
   void MeasureFrame(const FrameBlock& block, const RenderGeometry& g);
 
   AppState& state_;  // not owned
+  // Which frame was measured: its number and re-fit (a black re-fit keeps the number).
   std::uint64_t measuredFrame_ = 0;
-  const FrameBlock* measuredBlock_ = nullptr;  // only compared, never read
+  std::uint64_t measuredGeneration_ = 0;
   RenderGeometry measuredGeometry_{};
   std::optional<FrameHistogram> histogram_;
   FocusPeak focus_;

@@ -1,9 +1,11 @@
 #include "display/q7_fullview.h"
 
 #include "display/live_view_keys.h"
+#include "display/measure_keys.h"
 #include "display/window_geometry.h"
 #include "display/zoom_steps.h"
 #include "framework/handles.h"
+#include "framework/message_args.h"
 #include "resources/resource_ids.h"
 
 CQ7Fullview::CQ7Fullview(AppState& state, std::function<void()> resumeVideo, CWnd* parent)
@@ -11,6 +13,8 @@ CQ7Fullview::CQ7Fullview(AppState& state, std::function<void()> resumeVideo, CWn
       resumeVideo_(std::move(resumeVideo)) {}
 
 BOOL CQ7Fullview::PreTranslateMessage(MSG* msg) {
+  // Before the closing keys: Escape clears the measured lines first.
+  if (display::HandleMeasureKey(state_, *msg)) return TRUE;
   switch (display::ClassifyClosingKey(msg->message, msg->wParam)) {
     case display::ClosingKey::Press:
       if (IsWindowVisible()) OnOK();
@@ -40,9 +44,11 @@ void CQ7Fullview::OnCancel() { OnOK(); }
 LRESULT CQ7Fullview::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<HDC>(wp));
-    case WM_LBUTTONDOWN: OnLButtonDown(); return 0;
-    case WM_LBUTTONUP: OnLButtonUp(); return 0;
-    case WM_MOUSEMOVE: OnMouseMove(); return 0;
+    case WM_LBUTTONDOWN: OnLButtonDown(fw::PointFromLParam(lp)); return 0;
+    case WM_LBUTTONUP: OnLButtonUp(fw::PointFromLParam(lp)); return 0;
+    case WM_RBUTTONDOWN: OnRButtonDown(); return 0;
+    case WM_RBUTTONUP: OnRButtonUp(); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(fw::PointFromLParam(lp)); return 0;
     case WM_MOUSEWHEEL: OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wp)); return 0;
     case WM_KEYDOWN: OnKeyDown(static_cast<UINT>(wp)); return 0;
     default: break;
@@ -68,18 +74,28 @@ BOOL CQ7Fullview::OnEraseBkgnd(HDC dc) {
   return TRUE;
 }
 
-void CQ7Fullview::OnLButtonDown() {
+void CQ7Fullview::OnLButtonDown(POINT pt) {
+  if (!measurer_.Begin(m_hWnd, pt)) panner_.Begin(m_hWnd);
+  Default();
+}
+
+void CQ7Fullview::OnLButtonUp(POINT pt) {
+  if (!measurer_.End(m_hWnd, pt)) panner_.End(m_hWnd);
+  Default();
+}
+
+void CQ7Fullview::OnRButtonDown() {
   panner_.Begin(m_hWnd);
   Default();
 }
 
-void CQ7Fullview::OnLButtonUp() {
+void CQ7Fullview::OnRButtonUp() {
   panner_.End(m_hWnd);
   Default();
 }
 
-void CQ7Fullview::OnMouseMove() {
-  panner_.Move(m_hWnd);
+void CQ7Fullview::OnMouseMove(POINT pt) {
+  if (!measurer_.Move(m_hWnd, pt)) panner_.Move(m_hWnd);
   Default();
 }
 

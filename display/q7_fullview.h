@@ -1,8 +1,10 @@
 #pragma once
 // CQ7Fullview: the full-screen viewer. A borderless topmost window over one monitor (or the
 // whole screen) that shows the live picture with its own render thread while the video
-// window's is stopped. The left button pans, the wheel and the keypad's + and - zoom, and
-// Escape, Enter or Alt+F4 close it, telling the notify window (the control panel).
+// window's is stopped. The left button pans (the right one too; while the measuring tool is on
+// the left one measures), the wheel and the keypad's + and - zoom, and Escape, Enter or Alt+F4
+// close it, telling the notify window (the control panel); Escape clears the measured lines
+// first, while there are any.
 #include <windows.h>
 
 #include <functional>
@@ -37,9 +39,11 @@ class CQ7Fullview : public CPictureView<CDialog> {
 
  private:
   BOOL OnEraseBkgnd(HDC dc);
-  void OnLButtonDown();
-  void OnLButtonUp();
-  void OnMouseMove();
+  void OnLButtonDown(POINT pt);
+  void OnLButtonUp(POINT pt);
+  void OnRButtonDown();
+  void OnRButtonUp();
+  void OnMouseMove(POINT pt);
   void OnMouseWheel(int delta);
   void OnKeyDown(UINT key);
   void Zoom(int direction);

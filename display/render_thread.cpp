@@ -1,5 +1,6 @@
 #include "display/render_thread.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -72,8 +73,8 @@ bool RenderThread::WaitForChange() const noexcept {
 
 RenderThread::Inputs RenderThread::CurrentInputs() const {
   Inputs now;
-  now.bufferGeneration = state_.frameBuffer.Generation();
-  now.framesStored = state_.framesStored.load();
+  now.bufferGeneration = state_.frames.Generation();
+  now.frameNumber = state_.frames.NewestNumber();
   now.scale = state_.displayScale.load();
   now.pan = {state_.panX.load(), state_.panY.load()};
   ::GetClientRect(view_, &now.client);
@@ -84,6 +85,13 @@ RenderThread::Inputs RenderThread::CurrentInputs() const {
   if (now.infoLine) now.pointer = PointerOverView();
   now.hint = CurrentHint();
   now.noSignal = state_.noSignal.load();
+  const Measuring& measuring = state_.measuring;
+  now.scaleBar = measuring.scaleBar.load();
+  now.crosshair = measuring.crosshair.load();
+  now.grid = measuring.grid.load();
+  now.measurements = measuring.measurements.Generation();
+  now.calibrations = measuring.calibrations.Generation();
+  now.placement = SensorPlacementOf(state_.live);
   return now;
 }
 
@@ -114,10 +122,10 @@ void RenderThread::Run() {
   FrameRenderer renderer;
   LiveStatistics statistics(state_);
   std::optional<Inputs> drawn;  // what the picture on the screen shows
-  // The block drawn last, held only while no frames flow, so that a re-fit to black cannot
-  // take the picture away. Never held while they flow: the hand-off can trade only a block
-  // that nobody holds for the next frame, and copies into it otherwise.
-  std::shared_ptr<FrameBlock> lastPicture;
+  // The frame drawn last, held only while no frames flow, so that a re-fit to black cannot
+  // take the picture away. Not held while they flow: a frame nobody holds goes straight back
+  // to the hand-off for the next one.
+  FrameExchange::Lease lastPicture;
   while (stopRequest_.load() == 0) {
     ++passes_;
     Inputs now = CurrentInputs();
@@ -126,20 +134,24 @@ void RenderThread::Run() {
     // frames flow (the flag down) the picture is the one drawn last, whatever the frame
     // buffer holds now (it may have been re-fitted to black meanwhile).
     // A frame stored just before the flag went down (a stop right after it) is still drawn.
-    const bool flowing = state_.frameReady.load() != 0 || (drawn && now.framesStored != drawn->framesStored);
+    const bool flowing = state_.frameReady.load() != 0 || (drawn && now.frameNumber != drawn->frameNumber);
     if (flowing) {
-      lastPicture.reset();
+      lastPicture.Reset();
     } else if (!lastPicture && drawn && now.bufferGeneration == drawn->bufferGeneration) {
       // Not flowing means no frame stored since the draw: the buffer still holds that picture.
-      lastPicture = state_.frameBuffer.Current();
+      lastPicture = state_.frames.Read();
     }
     const bool still = !flowing && lastPicture;
     if (still) now.bufferGeneration = drawn->bufferGeneration;  // a re-fit does not change the picture shown
     const bool repaint = repaintRequested_.exchange(false);
     if (repaint) renderer.PresentWholeViewNext();  // the repaint drew the view its own way
     if ((flowing || still) && (!drawn || repaint || !(now == *drawn))) {
-      const std::shared_ptr<FrameBlock> block = still ? lastPicture : state_.frameBuffer.Current();
-      const auto g = block ? DrawOnce(dc.get(), renderer, statistics, *block, now) : std::nullopt;
+      FrameExchange::Lease current;
+      if (!still) current = state_.frames.Read();
+      const FrameExchange::Lease& frame = still ? lastPicture : current;
+      // A frame published since the inputs were read is the one drawn: not drawn again for it.
+      if (frame && !still) now.frameNumber = std::max(now.frameNumber, frame.Stamp().number);
+      const auto g = frame ? DrawOnce(dc.get(), renderer, statistics, frame, now) : std::nullopt;
       if (g) {
         now.pan = {g->panX, g->panY};  // the clamped offset is what the picture shows
         drawn = now;
@@ -152,12 +164,11 @@ void RenderThread::Run() {
 void RenderThread::Repaint(HDC dc, HWND view) {
   RECT client{};
   ::GetClientRect(view, &client);
-  const std::shared_ptr<FrameBlock> block = state_.frameBuffer.Current();
+  const FrameExchange::Lease frame = state_.frames.Read();
   DrawFrameOptions options;
-  options.frameLock = &state_.frameBuffer.FrameLock();
   options.noSignal = state_.noSignal.load();
   const PanOffset pan{state_.panX.load(), state_.panY.load()};
-  if (frames_.load() > 0 && block && DrawFrame(dc, client, *block, state_.displayScale.load(), pan, options)) {
+  if (frames_.load() > 0 && frame && DrawFrame(dc, client, frame.Block(), state_.displayScale.load(), pan, options)) {
     // The picture is back at once, but without the live views: the thread draws it again
     // whole, after this.
     if (thread_) {
@@ -170,22 +181,25 @@ void RenderThread::Repaint(HDC dc, HWND view) {
 }
 
 std::optional<RenderGeometry> RenderThread::DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics,
-                                                     const FrameBlock& block, const Inputs& in) {
-  // The caller holds the block for the whole frame, so a re-fit of the frame buffer
-  // meanwhile frees the old block only after this frame is done with it.
-  LiveOverlays overlays = statistics.Prepare(block, in.framesStored, in.client.right - in.client.left,
-                                             in.client.bottom - in.client.top, in.scale, in.pan, in.pointer);
+                                                     const FrameExchange::Lease& frame, const Inputs& in) {
+  // The lease pins the frame for the whole draw: the statistics and the picture describe the
+  // same frame, and a re-fit meanwhile frees the old block only after this draw.
+  const FrameBlock& block = frame.Block();
+  LiveOverlays overlays = statistics.Prepare(frame, in.client.right - in.client.left, in.client.bottom - in.client.top,
+                                             in.scale, in.pan, in.pointer);
   DrawFrameOptions options;
-  options.frameLock = &state_.frameBuffer.FrameLock();
   overlays.hint = in.hint;
   if (!overlays.Empty()) options.overlays = &overlays;
   options.noSignal = in.noSignal;
+  const MeasureOverlays measure = MeasureOverlaysOf(state_.measuring);
+  if (!measure.Empty()) options.measure = &measure;
+  options.placement = in.placement;
   const auto g = renderer.Draw(dc, in.client, block, in.scale, in.pan, options);
   if (g) {
     WriteBack(state_.panX, in.pan.x, g->panX);
     WriteBack(state_.panY, in.pan.y, g->panY);
     ++frames_;
-    state_.live.meter.OnShown(FrameRateMeter::Clock::now(), in.framesStored);
+    state_.live.meter.OnShown(FrameRateMeter::Clock::now(), frame.Stamp().number);
     // Wine pushes a window's drawing to the X server only when the drawing thread looks at
     // its message queue (or 50 ms later): without this, at most 15-20 pictures a second
     // reach the screen. On Windows it is a cheap no-op.

@@ -3,9 +3,11 @@
 // window: once for every new frame and once for every change of zoom, pan or view size, and
 // not at all while nothing changes. Each view owns one; it never runs two threads.
 //
-// The thread reads the shared state (frame buffer, frame-ready flag, frames stored, display
-// scale, pan offset), waits on its redraw signal, and writes back only the clamped pan offset. It draws through its own
-// DC of the view window and sends the view no message, so stopping it from the UI thread is safe.
+// The thread reads the shared state (the frame exchange, frame-ready flag, display scale, pan
+// offset), waits on its redraw signal, and writes back only the clamped pan offset. Each draw
+// reads one frame through one lease: the picture and the live statistics drawn over it come
+// from the same frame. It draws through its own DC of the view window and sends the view no
+// message, so stopping it from the UI thread is safe.
 #include <windows.h>
 
 #include <atomic>
@@ -15,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "display/picture_point.h"
 #include "display/render_geometry.h"
 #include "framework/handles.h"
 #include "state/app_state.h"
@@ -60,8 +63,8 @@ class RenderThread {
  private:
   // What one picture is drawn from; the thread draws again only when this changes.
   struct Inputs {
-    std::uint64_t bufferGeneration = 0;  // FrameBuffer::Generation
-    std::uint64_t framesStored = 0;
+    std::uint64_t bufferGeneration = 0;  // FrameExchange::Generation
+    std::uint64_t frameNumber = 0;       // FrameExchange::NewestNumber
     double scale = 0;
     PanOffset pan;
     RECT client{};
@@ -72,13 +75,19 @@ class RenderThread {
     std::optional<POINT> pointer;
     std::wstring hint;  // shown while due
     bool noSignal = false;
+    // The measuring overlays that are on, the lines and calibrations as they were, and where
+    // the picture lies on the sensor (the lines are drawn from there).
+    bool scaleBar = false, crosshair = false, grid = false;
+    std::uint64_t measurements = 0, calibrations = 0;  // generations
+    SensorPlacement placement;
     bool operator==(const Inputs& o) const noexcept {
       const bool samePointer = pointer.has_value() == o.pointer.has_value() &&
                                (!pointer || (pointer->x == o.pointer->x && pointer->y == o.pointer->y));
-      return bufferGeneration == o.bufferGeneration && framesStored == o.framesStored && scale == o.scale &&
+      return bufferGeneration == o.bufferGeneration && frameNumber == o.frameNumber && scale == o.scale &&
              pan == o.pan && ::EqualRect(&client, &o.client) && infoLine == o.infoLine && histogram == o.histogram &&
              focus == o.focus && focusSession == o.focusSession && samePointer && hint == o.hint &&
-             noSignal == o.noSignal;
+             noSignal == o.noSignal && scaleBar == o.scaleBar && crosshair == o.crosshair && grid == o.grid &&
+             measurements == o.measurements && calibrations == o.calibrations && placement == o.placement;
     }
   };
 
@@ -86,7 +95,7 @@ class RenderThread {
   void Run();
   Inputs CurrentInputs() const;
   std::optional<RenderGeometry> DrawOnce(HDC dc, FrameRenderer& renderer, LiveStatistics& statistics,
-                                         const FrameBlock& block, const Inputs& in);
+                                         const FrameExchange::Lease& frame, const Inputs& in);
   // The pointer's position in the view while it is over the view, for the information line.
   std::optional<POINT> PointerOverView() const;
   // The hint's text while it is due, else empty.

@@ -19,6 +19,7 @@ std::wstring FormatInfoLine(const InfoLineValues& v) {
       Format(L"Shown %.1f fps   Camera %.1f fps   Lost %llu   %.1f MB/s   %d x %d   Exposure %d \u00B5s   Gain %.1f dB",
              v.rates.shownPerSecond, v.rates.cameraPerSecond, static_cast<unsigned long long>(v.rates.lost),
              v.rates.megabytesPerSecond, v.width, v.height, v.exposureUs, v.gainDb);
+  line += v.calibration ? L"   Calibration " + v.calibration->name : std::wstring(L"   No calibration");
   if (v.reconnects > 0) line += Format(L"   Reconnects %u", v.reconnects);
   if (v.pointer) {
     const PointerProbe& p = *v.pointer;

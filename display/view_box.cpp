@@ -46,12 +46,13 @@ void CViewBox::ForwardToParent(UINT msg, UINT flags, POINT pt) const {
 }
 
 void CViewBox::OnLeftButton(UINT msg, UINT flags, POINT pt) {
-  ForwardToParent(msg, flags, pt);
+  const bool measured = msg == WM_LBUTTONDOWN ? measurer_.Begin(m_hWnd, pt) : measurer_.End(m_hWnd, pt);
+  if (!measured) ForwardToParent(msg, flags, pt);
   Default();
 }
 
 void CViewBox::OnMouseMove(UINT flags, POINT pt) {
-  if (!panner_.Move(m_hWnd)) ForwardToParent(WM_MOUSEMOVE, flags, pt);
+  if (!measurer_.Move(m_hWnd, pt) && !panner_.Move(m_hWnd)) ForwardToParent(WM_MOUSEMOVE, flags, pt);
   Default();
 }
 

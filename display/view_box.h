@@ -1,8 +1,10 @@
 #pragma once
 // CViewBox: the picture control inside the video window. Its render thread draws the live
 // picture into it; the right mouse button pans the picture, while left-button presses,
-// releases and plain moves go on to the video window, which moves or resizes itself. Uncovered
-// parts are painted with the last picture, so it stays whole while the camera is stopped.
+// releases and plain moves go on to the video window, which moves or resizes itself, unless
+// the measuring tool is on and the press lands on the picture: then the left button measures.
+// Uncovered parts are painted with the last picture, so it stays whole while the camera is
+// stopped.
 #include <windows.h>
 
 #include "display/picture_view.h"

@@ -12,8 +12,9 @@ inline HINSTANCE ViewResourceModule(const AppState& state) noexcept {
   return state.resourceLibrary ? static_cast<HINSTANCE>(state.resourceLibrary) : AfxGetResourceHandle();
 }
 
-// Shows the open hand over a picture's client area (WM_SETCURSOR); FALSE where the hit-test
-// code is another or the module lacks the cursor, so default processing sets it.
+// Shows the open hand over a picture's client area (WM_SETCURSOR), the cross while the
+// measuring tool is on; FALSE where the hit-test code is another or the module lacks the
+// cursor, so default processing sets it.
 BOOL ShowOpenHandCursor(const AppState& state, UINT hitTest) noexcept;
 
 }  // namespace display

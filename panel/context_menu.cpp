@@ -19,10 +19,39 @@ bool LiveViewOfCommand(UINT commandId, LiveView& view) {
   }
 }
 
+std::vector<MenuItem> MeasureMenuItems(const Measuring& measuring, HMODULE resources) {
+  const auto item = [&](UINT command, UINT text, MeasureSwitch which) {
+    return MenuItem{command, LoadResourceString(text, resources), IsMeasureSwitchOn(measuring, which)};
+  };
+  return {MenuItem{},
+          item(kMenuScaleBar, IDS_MENU_SCALE_BAR, MeasureSwitch::ScaleBar),
+          item(kMenuCrosshair, IDS_MENU_CROSSHAIR, MeasureSwitch::Crosshair),
+          item(kMenuGrid, IDS_MENU_GRID, MeasureSwitch::Grid),
+          item(kMenuMeasuringTool, IDS_MENU_MEASURING_TOOL, MeasureSwitch::MeasuringTool),
+          {kMenuCalibration, LoadResourceString(IDS_MENU_CALIBRATION, resources)},
+          item(kMenuBurnIn, IDS_MENU_BURN_IN, MeasureSwitch::BurnIn),
+          MenuItem{}};
+}
+
+std::optional<MeasureSwitch> MeasureSwitchOfCommand(UINT commandId) {
+  switch (commandId) {
+    case kMenuScaleBar: return MeasureSwitch::ScaleBar;
+    case kMenuCrosshair: return MeasureSwitch::Crosshair;
+    case kMenuGrid: return MeasureSwitch::Grid;
+    case kMenuMeasuringTool: return MeasureSwitch::MeasuringTool;
+    case kMenuBurnIn: return MeasureSwitch::BurnIn;
+    default: return std::nullopt;
+  }
+}
+
 UINT TrackContextMenu(HWND owner, POINT screenPoint, const std::vector<MenuItem>& items) {
   fw::UniqueMenu menu(::CreatePopupMenu());
   if (!menu) return 0;
   for (const MenuItem& item : items) {
+    if (item.commandId == 0 && item.text.empty()) {
+      ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
     UINT flags = MF_STRING;
     if (item.checked) flags |= MF_CHECKED;
     if (!item.enabled) flags |= MF_GRAYED;

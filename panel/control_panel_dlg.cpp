@@ -1,7 +1,7 @@
 #include "panel/control_panel_dlg.h"
 
 #include <cstdlib>
-#include <mutex>
+#include <utility>
 
 #include "camera/camera.h"
 #include "display/floater_dlg.h"
@@ -13,6 +13,7 @@
 #include "framework/notice_board.h"
 #include "framework/win_app.h"
 #include "panel/about_dlg.h"
+#include "panel/calibration_dlg.h"
 #include "panel/property_dlg.h"
 #include "resources/resource_ids.h"
 #include "skin/skin_key.h"
@@ -75,8 +76,10 @@ BOOL CControlPanelDlg::OnInitDialog() {
   SetTransparent(skin::kSkinKeyColor, TRUE);
   SetDrawMode(SKIN_DRAW_FIT);
   SetupButtons();
-  snapshots_ =
-      std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frameBuffer);
+  SnapshotController::Options snapshotOptions;
+  snapshotOptions.burnIn = [&state = state_] { return CurrentBurnIn(state); };
+  snapshots_ = std::make_unique<SnapshotController>(m_hWnd, statusLine_.m_hWnd, state_.resourceLibrary, state_.frames,
+                                                    std::move(snapshotOptions));
 
   if (notices_) notices_->Attach(m_hWnd);
   videoWindow_.ShowWindow(SW_SHOWNORMAL);
@@ -87,6 +90,7 @@ BOOL CControlPanelDlg::OnInitDialog() {
   ::SetTimer(m_hWnd, kPictureWatchTimer, kPictureWatchMs, nullptr);
   initThread_.reset(::CreateThread(nullptr, 0, &CControlPanelDlg::InitializationThread, this, 0, nullptr));
   if (!initThread_) OnCameraOpened(false);
+  if (!startNotice_.empty()) PostMessage(WM_START_NOTICE);
   return TRUE;
 }
 
@@ -221,10 +225,12 @@ void CControlPanelDlg::OnInformation() {
   about.DoModal();
 }
 
-void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this); }
+void CControlPanelDlg::OnProperties() { ShowPropertyDialog(camera_, this, &state_.measuring.calibrations); }
 
 std::vector<MenuItem> CControlPanelDlg::ContextMenuItems() const {
   std::vector<MenuItem> items = LiveViewMenuItems(state_.live, state_.resourceLibrary);
+  const std::vector<MenuItem> measuring = MeasureMenuItems(state_.measuring, state_.resourceLibrary);
+  items.insert(items.end(), measuring.begin(), measuring.end());
   const bool playing = ::IsWindowEnabled(GetDlgItem(IDC_SNAPSHOT)) != FALSE;
   if (snapshots_) snapshots_->AddMenuItems(items, playing);
   return items;
@@ -240,11 +246,26 @@ void CControlPanelDlg::OnContextMenu(HWND target, POINT screenPoint) {
 }
 
 bool CControlPanelDlg::OnMenuCommand(UINT id) {
-  LiveView view;
-  if (!LiveViewOfCommand(id, view)) return snapshots_ && snapshots_->OnMenuCommand(id);
-  ToggleLiveView(state_.live, view);
-  state_.redraw.Notify();
-  return true;
+  if (LiveView view; LiveViewOfCommand(id, view)) {
+    ToggleLiveView(state_.live, view);
+    state_.redraw.Notify();
+    return true;
+  }
+  if (const auto which = MeasureSwitchOfCommand(id)) {
+    ToggleMeasureSwitch(state_.measuring, *which);
+    state_.redraw.Notify();
+    return true;
+  }
+  if (id == kMenuCalibration) {
+    ShowCalibrationDialog(state_, this);
+    return true;
+  }
+  return snapshots_ && snapshots_->OnMenuCommand(id);
+}
+
+void CControlPanelDlg::OnStartNotice() {
+  const std::wstring text = std::exchange(startNotice_, std::wstring());
+  if (!text.empty()) ::MessageBoxW(m_hWnd, text.c_str(), AfxProgramName().c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CControlPanelDlg::OnOK() {
@@ -373,9 +394,9 @@ LRESULT CControlPanelDlg::OnLeaveFullScreen() {
 }
 
 void CControlPanelDlg::OnPictureWatchTimer() {
-  const std::uint64_t stored = state_.framesStored.load();
-  const bool arriving = stored != framesSeen_ && camera_.IsAcquiring() && !state_.noSignal.load();
-  framesSeen_ = stored;
+  const std::uint64_t newest = state_.frames.NewestNumber();
+  const bool arriving = newest != framesSeen_ && camera_.IsAcquiring() && !state_.noSignal.load();
+  framesSeen_ = newest;
   const BlackPictureWatch::Outcome outcome =
       pictureWatch_.Look(static_cast<double>(::GetTickCount64()) / 1000.0,
                          arriving ? NewestFrameBrightness() : std::nullopt, camera_.CurrentRecord());
@@ -388,10 +409,10 @@ void CControlPanelDlg::OnPictureWatchTimer() {
 
 // The one place the watch reads a frame.
 std::optional<double> CControlPanelDlg::NewestFrameBrightness() const {
-  const std::shared_ptr<FrameBlock> block = state_.frameBuffer.Current();
-  if (!block) return std::nullopt;
-  std::lock_guard lock(state_.frameBuffer.FrameLock());
-  return MeanBrightness({block->Pixels(), block->Width(), block->Height(), block->Stride()});
+  const FrameExchange::Lease frame = state_.frames.Read();
+  if (!frame) return std::nullopt;
+  const FrameBlock& block = frame.Block();
+  return MeanBrightness({block.Pixels(), block.Width(), block.Height(), block.Stride()});
 }
 
 LRESULT CControlPanelDlg::OnRefitFrameBuffer() {
@@ -399,7 +420,13 @@ LRESULT CControlPanelDlg::OnRefitFrameBuffer() {
   return 1;
 }
 
+UINT RefitFrameBufferMessage() noexcept {
+  static const UINT message = ::RegisterWindowMessageW(L"Q7Viewer.RefitFrameBuffer");
+  return message;
+}
+
 LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (const UINT refit = RefitFrameBufferMessage(); refit != 0 && msg == refit) return OnRefitFrameBuffer();
   switch (msg) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(icon_);
@@ -409,10 +436,10 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_WINDOWPOSCHANGED: OnWindowPosChanged(reinterpret_cast<const WINDOWPOS*>(lp)); return 0;
     case WM_ACTIVATE: OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp) != 0); return 0;
     case WM_LEAVE_FULL_SCREEN: return OnLeaveFullScreen();
-    case WM_REFIT_FRAME_BUFFER: return OnRefitFrameBuffer();
     case WM_PANEL_STATUS: ShowStatus(static_cast<UINT>(wp)); return 0;
     case WM_CAMERA_OPENED: OnCameraOpened(wp != 0); return 0;
     case WM_CAMERA_LINK: OnCameraLink(static_cast<CameraLinkEvent>(wp)); return 0;
+    case WM_START_NOTICE: OnStartNotice(); return 0;
     case WM_CAMERA_NOTICE:
       if (notices_) notices_->ShowQueued();
       return 0;

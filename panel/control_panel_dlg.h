@@ -29,10 +29,11 @@ class CNoticeBoard;
 
 // The full-screen viewer sends this to the panel when it closes itself.
 inline constexpr UINT WM_LEAVE_FULL_SCREEN = display::kFullViewClosedMessage;
-// Re-fits the frame buffer to the camera's resolution. In the WM_APP range: a number from
-// WM_USER on is a dialog's own (WM_USER + 1 is DM_SETDEFID), so setting the panel's default
-// button would refit the frame buffer and blank the picture.
-inline constexpr UINT WM_REFIT_FRAME_BUFFER = WM_APP + 5;
+// Re-fits the frame buffer to the camera's resolution. A registered message, so that no
+// dialog message shares its number (WM_USER + 1 is DM_SETDEFID: setting the panel's default
+// button would refit the frame buffer and blank the picture) and no message of this program
+// either; another program gets the same number by registering the same name.
+UINT RefitFrameBufferMessage() noexcept;
 
 // Posted by the camera's notice board (framework/notice_board.h) when it holds boxes to show.
 inline constexpr UINT WM_CAMERA_NOTICE = WM_APP + 3;
@@ -49,6 +50,9 @@ class CControlPanelDlg : public CBitmapSkinDlg {
 
   // What the right-click menu offers now.
   std::vector<MenuItem> ContextMenuItems() const;
+
+  // A message to show once the panel is on the screen (something found wrong at start-up).
+  void TellWhenShown(std::wstring text) { startNotice_ = std::move(text); }
 
   // For tests: the status line's text and whether a hand-off thread exists.
   std::wstring StatusText() const;
@@ -70,6 +74,8 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   static constexpr UINT WM_CAMERA_OPENED = WM_APP + 2;  // wParam: 1 when the camera is ready
   // Posted by the camera's link watcher; wParam: a CameraLinkEvent.
   static constexpr UINT WM_CAMERA_LINK = WM_APP + 4;
+  // Posted by the initialisation to itself: shows the start-up notice over the shown panel.
+  static constexpr UINT WM_START_NOTICE = WM_APP + 5;
 
   void OnPlay();
   void OnStop();
@@ -94,6 +100,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   // Once a second: a picture black for a while although frames arrive is reported.
   void OnPictureWatchTimer();
   std::optional<double> NewestFrameBrightness() const;
+  void OnStartNotice();
 
   void SetupButtons();
   CHoverButton& Button(int controlId);
@@ -122,6 +129,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   fw::UniqueBrush faceBrush_;
   std::unique_ptr<SnapshotController> snapshots_;  // from OnInitDialog on
   BlackPictureWatch pictureWatch_;
-  std::uint64_t framesSeen_ = 0;  // AppState::framesStored at the watch's last look
+  std::uint64_t framesSeen_ = 0;  // the newest frame's number at the watch's last look
   std::wstring blackText_;        // what the watch last showed
+  std::wstring startNotice_;      // shown once, then emptied
 };

@@ -8,6 +8,7 @@
 #include "framework/file_dialog.h"
 #include "panel/settings_file_io.h"
 #include "resources/resource_ids.h"
+#include "state/calibration_store.h"
 
 namespace {
 
@@ -32,8 +33,12 @@ class ScopedWaitCursor {
 
 }  // namespace
 
-CPropDlg::CPropDlg(CCamera& camera, CWnd* parent)
-    : CDialog(IDD_PROPERTIES, parent), camera_(camera), working_(camera.CurrentRecord()), initial_(working_) {
+CPropDlg::CPropDlg(CCamera& camera, CWnd* parent, CalibrationBook* calibrations)
+    : CDialog(IDD_PROPERTIES, parent),
+      camera_(camera),
+      calibrations_(calibrations),
+      working_(camera.CurrentRecord()),
+      initial_(working_) {
   // The template's sliders and up-downs need their window classes.
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
   ::InitCommonControlsEx(&classes);
@@ -176,7 +181,8 @@ void CPropDlg::OnSaveSettings() {
   CFileDialog dialog(FALSE, kSettingsFileExtension, L"", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
                      kSettingsFileFilter, this);
   if (dialog.DoModal() != IDOK) return;
-  const std::wstring error = WriteSettingsFile(dialog.GetPathName(), working_);
+  const std::wstring error =
+      WriteSettingsFile(dialog.GetPathName(), working_, calibrations_ ? calibrations_->Get() : CalibrationSet{});
   if (!error.empty()) ::MessageBoxW(m_hWnd, error.c_str(), kSaveCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -189,6 +195,8 @@ void CPropDlg::OnLoadSettings() {
     ::MessageBoxW(m_hWnd, loaded.error.c_str(), kLoadCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  if (calibrations_ && loaded.calibrations)
+    SaveCalibrations(*calibrations_, MergeCalibrations(calibrations_->Get(), *loaded.calibrations));
   // With force: the file says what the camera should have, whatever this dialog believes.
   working_ = loaded.record;
   camera_.ApplyProperties(working_, true);
@@ -257,7 +265,7 @@ std::wstring CPropDlg::GetText(int id) const {
   return text;
 }
 
-INT_PTR ShowPropertyDialog(CCamera& camera, CWnd* owner) {
-  CPropDlg dialog(camera, owner);
+INT_PTR ShowPropertyDialog(CCamera& camera, CWnd* owner, CalibrationBook* calibrations) {
+  CPropDlg dialog(camera, owner, calibrations);
   return dialog.DoModal();
 }

@@ -3,7 +3,8 @@
 // makes goes to the camera at once, and with it into the registry; OK keeps the result,
 // Cancel (and Esc) puts back the settings the dialog opened with. Save... writes the
 // settings to a file, Load... applies a file's settings with force, or names the line at
-// fault and changes nothing.
+// fault and changes nothing. The calibrations travel in the same file: Save writes them, Load
+// merges the file's into the user's own.
 #include <windows.h>
 
 #include <string>
@@ -13,11 +14,13 @@
 #include "panel/property_controls.h"
 
 class CCamera;
+class CalibrationBook;
 
 class CPropDlg : public CDialog {
  public:
-  // Edits a copy of the camera's current record.
-  explicit CPropDlg(CCamera& camera, CWnd* parent = nullptr);
+  // Edits a copy of the camera's current record; `calibrations` (when given) are saved with
+  // the settings and take a loaded file's.
+  explicit CPropDlg(CCamera& camera, CWnd* parent = nullptr, CalibrationBook* calibrations = nullptr);
 
   // Enter never presses OK (in a limit edit it confirms the number); Alt+F4 does nothing.
   BOOL PreTranslateMessage(MSG* msg) override;
@@ -52,7 +55,8 @@ class CPropDlg : public CDialog {
   void SetText(int id, const std::wstring& text) const;
   std::wstring GetText(int id) const;
 
-  CCamera& camera_;  // not owned
+  CCamera& camera_;                // not owned
+  CalibrationBook* calibrations_;  // not owned; may be null
   PropertyRecord working_;
   const PropertyRecord initial_;
   // OK or Cancel has run: the focus leaving an edit while the window goes applies nothing.
@@ -61,4 +65,4 @@ class CPropDlg : public CDialog {
 
 // Runs CPropDlg modally on a copy of the camera's current record. Returns IDOK or IDCANCEL,
 // or -1 when the dialog cannot be created.
-INT_PTR ShowPropertyDialog(CCamera& camera, CWnd* owner = nullptr);
+INT_PTR ShowPropertyDialog(CCamera& camera, CWnd* owner = nullptr, CalibrationBook* calibrations = nullptr);

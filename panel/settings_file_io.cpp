@@ -9,29 +9,25 @@
 
 #include "camera/settings_file.h"
 #include "framework/system_message.h"
+#include "framework/text_encoding.h"
 #include "imaging/image_file.h"
 
 namespace {
 
 constexpr ULONGLONG kLargestSettingsFile = 64 * 1024;
 
-std::wstring Utf8ToWide(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
 LoadedSettings NotLoaded(const std::wstring& path, const std::wstring& why) {
-  return {
-      false, {}, L"The camera settings were not loaded from \"" + path + L"\".\n" + why + L"\nNothing was changed."};
+  return {false,
+          {},
+          std::nullopt,
+          L"The camera settings were not loaded from \"" + path + L"\".\n" + why + L"\nNothing was changed."};
 }
 
 }  // namespace
 
-std::wstring WriteSettingsFile(const std::wstring& path, const PropertyRecord& record) {
-  const std::string text = FormatSettingsFile(record);
+std::wstring WriteSettingsFile(const std::wstring& path, const PropertyRecord& record,
+                               const CalibrationSet& calibrations) {
+  const std::string text = FormatSettingsFile(record, calibrations);
   const HRESULT written = q7::imaging::WriteFileBytes(
       path.c_str(), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   if (SUCCEEDED(written)) return {};
@@ -52,5 +48,5 @@ LoadedSettings ReadSettingsFile(const std::wstring& path, const PropertyRecord& 
       ParseSettingsFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), base);
   if (!parsed.ok)
     return NotLoaded(path, L"Line " + std::to_wstring(parsed.line) + L": " + Utf8ToWide(parsed.error) + L".");
-  return {true, parsed.record, {}};
+  return {true, parsed.record, parsed.calibrations, {}};
 }

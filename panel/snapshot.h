@@ -12,7 +12,7 @@
 
 #include "imaging/encode_progress.h"
 #include "imaging/image_file.h"
-#include "state/frame_buffer.h"
+#include "state/frame_exchange.h"
 
 // The save dialog's filter, exactly as the user sees it.
 inline constexpr wchar_t kSnapshotFilter[] =
@@ -47,7 +47,7 @@ struct SnapshotWriteOptions {
   q7::imaging::EncodeProgress progress;  // told by the encoders that can tell
 };
 
-// Writes `frameBlock` (a copy made by FrameBuffer::CopyBlock) to `chosenPath` in the format its
+// Writes `frameBlock` (a copy made by FrameExchange::CopyBlock) to `chosenPath` in the format its
 // extension names.
 SnapshotOutcome SaveSnapshot(std::span<const std::uint8_t> frameBlock, const std::wstring& chosenPath,
                              const SnapshotWriteOptions& options = {});

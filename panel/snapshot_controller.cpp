@@ -32,7 +32,7 @@ std::wstring WindowText(HWND window) {
 
 }  // namespace
 
-SnapshotController::SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameBuffer& frames,
+SnapshotController::SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameExchange& frames,
                                        Options options)
     : panel_(panel),
       statusLine_(statusLine),
@@ -71,7 +71,7 @@ void SnapshotController::OnSnapshot() {
     return;
   }
   // The dialog ran a while: the queue may have filled, or a close begun, meanwhile.
-  switch (worker_.Submit(std::move(frame), *path)) {
+  switch (worker_.Submit(std::move(frame), *path, BurnInOfNow())) {
     case SnapshotWorker::Accepted::Yes: break;
     case SnapshotWorker::Accepted::Full: Show(SnapshotRefusedText(SnapshotWorker::kSnapshotLimit - 1)); return;
     case SnapshotWorker::Accepted::Finishing:
@@ -133,8 +133,24 @@ void SnapshotController::OnCaptureSeries() {
   const std::optional<SeriesChoices> choices = options_.askForSeries();
   if (!choices) return;
   const SeriesPlan plan = PlanSeries(*choices);
-  // The worker copies each picture at its time, under the frame lock like a snapshot.
-  if (worker_.StartSeries(plan, [&frames = frames_] { return frames.CopyBlock(); })) Show(SeriesText(0, plan.count, 0));
+  // The worker copies each picture at its time, through a lease like a snapshot, and burns
+  // in what is measured then.
+  SnapshotWorker::Prepare burnIn;
+  if (options_.burnIn) {
+    burnIn = [source = options_.burnIn](std::vector<std::uint8_t>& frame) {
+      const std::optional<BurnIn> now = source();
+      return now ? BurnIntoFrame(frame, *now) : std::wstring();
+    };
+  }
+  if (worker_.StartSeries(
+          plan, [&frames = frames_] { return frames.CopyBlock(); }, std::move(burnIn)))
+    Show(SeriesText(0, plan.count, 0));
+}
+
+SnapshotWorker::Prepare SnapshotController::BurnInOfNow() const {
+  std::optional<BurnIn> now = options_.burnIn ? options_.burnIn() : std::nullopt;
+  if (!now) return {};
+  return [burnIn = std::move(*now)](std::vector<std::uint8_t>& frame) { return BurnIntoFrame(frame, burnIn); };
 }
 
 void SnapshotController::OnReports() {

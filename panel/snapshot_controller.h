@@ -1,7 +1,7 @@
 #pragma once
 // SnapshotController: the control panel's side of snapshots and timed series, on the
 // user-interface thread. It asks for the file name, copies the frame (the one consistent
-// picture, FrameBuffer::CopyBlock) and hands the copy to the worker; it turns the worker's
+// picture, FrameExchange::CopyBlock) and hands the copy to the worker; it turns the worker's
 // posted reports into the status line ("Saving snapshot… 40 %", "Success for snapshot.",
 // "Series 12 / 100") and into message boxes for failures; it offers "Capture series…" and
 // "Stop series" in the panel's right-click menu; and it holds a close back until the files in
@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "panel/burn_in.h"
 #include "panel/context_menu.h"
 #include "panel/series_choices.h"
 #include "panel/snapshot_worker.h"
-#include "state/frame_buffer.h"
+#include "state/frame_exchange.h"
 
 // The commands of the series' menu items; clear of the dialog's control ids and the menu's others.
 inline constexpr UINT kMenuCaptureSeries = 40011;
@@ -33,12 +34,16 @@ class SnapshotController {
     std::function<void(const std::wstring&)> tellUser;
     // How a snapshot is written; the default is the worker's.
     SnapshotWorker::SaveFunction save;
+    // What a picture copied now has burned into it (nothing while the user's choice is off);
+    // asked on the user-interface thread for a snapshot, on the worker's for each picture of
+    // a series. None: pictures are saved as they are.
+    std::function<std::optional<BurnIn>()> burnIn;
   };
 
   // `panel` receives the worker's messages (hand them to OnMessage) and the held close
   // command; `statusLine` shows the texts; "Success for snapshot." and the menu items' texts
   // come from `library`.
-  SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameBuffer& frames, Options options = {});
+  SnapshotController(HWND panel, HWND statusLine, HMODULE library, const FrameExchange& frames, Options options = {});
   ~SnapshotController();
   SnapshotController(const SnapshotController&) = delete;
   SnapshotController& operator=(const SnapshotController&) = delete;
@@ -63,6 +68,8 @@ class SnapshotController {
 
  private:
   void OnCaptureSeries();
+  // The burn-in of a snapshot copied now, done later on the worker's thread.
+  SnapshotWorker::Prepare BurnInOfNow() const;
   void OnReports();
   void OnReport(const SnapshotReport& report);
   void OnProgress(int percent);
@@ -76,7 +83,7 @@ class SnapshotController {
   const HWND panel_;       // not owned
   const HWND statusLine_;  // not owned
   const HMODULE library_;  // not owned
-  const FrameBuffer& frames_;
+  const FrameExchange& frames_;
   Options options_;
   std::optional<int> percent_;  // of the snapshot being written, when its encoder tells
   unsigned indicatorStep_ = 0;

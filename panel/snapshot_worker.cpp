@@ -1,6 +1,7 @@
 #include "panel/snapshot_worker.h"
 
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "framework/com_apartment.h"
@@ -32,19 +33,20 @@ SnapshotWorker::SnapshotWorker(HWND notify, SaveFunction save)
 
 SnapshotWorker::~SnapshotWorker() { Finish(); }
 
-SnapshotWorker::Accepted SnapshotWorker::Submit(std::vector<std::uint8_t> frame, std::wstring path) {
+SnapshotWorker::Accepted SnapshotWorker::Submit(std::vector<std::uint8_t> frame, std::wstring path, Prepare prepare) {
   std::lock_guard lock(mutex_);
   if (finishing_) return Accepted::Finishing;
   if (queue_.size() + (writingSnapshot_ ? 1 : 0) >= kSnapshotLimit) return Accepted::Full;
-  queue_.push_back({std::move(frame), std::move(path)});
+  queue_.push_back({std::move(frame), std::move(path), std::move(prepare)});
   wake_.notify_one();
   return Accepted::Yes;
 }
 
-bool SnapshotWorker::StartSeries(const SeriesPlan& plan, FrameSource frames) {
+bool SnapshotWorker::StartSeries(const SeriesPlan& plan, FrameSource frames, Prepare prepare) {
   std::lock_guard lock(mutex_);
   if (finishing_ || series_) return false;
-  series_.emplace(Series{plan, std::move(frames), Clock::now(), 0, plan.firstNumber, {0, plan.count, 0}, false});
+  series_.emplace(Series{
+      plan, std::move(frames), std::move(prepare), Clock::now(), 0, plan.firstNumber, {0, plan.count, 0}, false});
   wake_.notify_one();
   return true;
 }
@@ -108,7 +110,7 @@ void SnapshotWorker::WriteSnapshot(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   SnapshotWriteOptions options;
   options.progress = [this](int percent) { ::PostMessageW(notify_, WM_SNAPSHOT_PROGRESS, percent, 0); };
-  const SnapshotOutcome outcome = SaveSafely(job.frame, job.path, options);
+  const SnapshotOutcome outcome = PrepareAndSave(job.prepare, job.frame, job.path, options);
   job.frame = {};  // the memory goes back before the next job's
   lock.lock();
   writingSnapshot_ = false;
@@ -150,7 +152,7 @@ void SnapshotWorker::TakeSeriesPicture(std::unique_lock<std::mutex>& lock) {
   const std::wstring path = SeriesFilePath(series.plan, number);
   SnapshotWriteOptions options;
   options.existing = q7::imaging::ExistingFile::Keep;
-  const SnapshotOutcome outcome = SaveSafely(frame, path, options);
+  const SnapshotOutcome outcome = PrepareAndSave(series.prepare, frame, path, options);
   lock.lock();
   series.nextNumber = number + 1;
   if (!outcome.saved) {
@@ -171,6 +173,24 @@ void SnapshotWorker::EndSeries(SeriesEnd end, const std::wstring& path, const Sn
 void SnapshotWorker::Report(SnapshotReport report) {
   reports_.push_back(std::move(report));
   ::PostMessageW(notify_, WM_SNAPSHOT_REPORT, 0, 0);
+}
+
+SnapshotOutcome SnapshotWorker::PrepareAndSave(const Prepare& prepare, std::vector<std::uint8_t>& frame,
+                                               const std::wstring& path,
+                                               const SnapshotWriteOptions& options) const noexcept {
+  // A frame that is not there is the save's to tell.
+  if (prepare && !frame.empty()) {
+    std::wstring why;
+    try {
+      why = prepare(frame);
+    } catch (const std::bad_alloc&) {
+      why = L"There was not enough memory.";
+    } catch (...) {
+      why = L"The picture could not be prepared.";
+    }
+    if (!why.empty()) return SnapshotFailure(path, why);
+  }
+  return SaveSafely(frame, path, options);
 }
 
 SnapshotOutcome SnapshotWorker::SaveSafely(std::span<const std::uint8_t> frame, const std::wstring& path,

@@ -44,6 +44,9 @@ class SnapshotWorker {
   using SaveFunction =
       std::function<SnapshotOutcome(std::span<const std::uint8_t>, const std::wstring&, const SnapshotWriteOptions&)>;
   using FrameSource = std::function<std::vector<std::uint8_t>()>;
+  // Done to a frame before it is written (the burn-in); returns why it could not be done,
+  // which fails that file, or nothing.
+  using Prepare = std::function<std::wstring(std::vector<std::uint8_t>& frame)>;
   // Snapshots in hand at most: the one being written and those waiting behind it.
   static constexpr std::size_t kSnapshotLimit = 4;
 
@@ -55,10 +58,12 @@ class SnapshotWorker {
   SnapshotWorker& operator=(const SnapshotWorker&) = delete;
 
   enum class Accepted { Yes, Full, Finishing };
-  // A frame copy (FrameBuffer::CopyBlock) to be written to `path`, replacing a file there.
-  Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path);
-  // Starts a series that takes its pictures from `frames`; false while one runs or when finishing.
-  bool StartSeries(const SeriesPlan& plan, FrameSource frames);
+  // A frame copy (FrameExchange::CopyBlock) to be written to `path`, replacing a file there,
+  // after `prepare` (when given) on this worker's thread.
+  Accepted Submit(std::vector<std::uint8_t> frame, std::wstring path, Prepare prepare = {});
+  // Starts a series that takes its pictures from `frames`, each after `prepare` (when given);
+  // false while one runs or when finishing.
+  bool StartSeries(const SeriesPlan& plan, FrameSource frames, Prepare prepare = {});
   // The picture being written is finished, then the series ends as stopped.
   void StopSeries();
   // Ends a series, writes every snapshot in hand and stops the thread. Safe to call again.
@@ -76,10 +81,12 @@ class SnapshotWorker {
   struct Job {
     std::vector<std::uint8_t> frame;
     std::wstring path;
+    Prepare prepare;
   };
   struct Series {
     SeriesPlan plan;
     FrameSource frames;
+    Prepare prepare;
     Clock::time_point start;
     std::int64_t nextTick = 0;
     int nextNumber = 1;
@@ -96,6 +103,9 @@ class SnapshotWorker {
   void Report(SnapshotReport report);
   SnapshotOutcome SaveSafely(std::span<const std::uint8_t> frame, const std::wstring& path,
                              const SnapshotWriteOptions& options) const noexcept;
+  // `prepare` done to `frame`, then the save; a failure of either is the file's.
+  SnapshotOutcome PrepareAndSave(const Prepare& prepare, std::vector<std::uint8_t>& frame, const std::wstring& path,
+                                 const SnapshotWriteOptions& options) const noexcept;
 
   const HWND notify_;  // not owned
   const SaveFunction save_;

@@ -14,6 +14,8 @@
 #define IDD_ABOUT 130
 #define IDD_FULL_VIEW 131
 #define IDD_CAPTURE_SERIES 132
+// The calibrations of the measuring overlays.
+#define IDD_CALIBRATION 135
 
 // Bitmaps
 #define IDB_PROPERTY_BANNER 134
@@ -71,6 +73,13 @@
 // Strings of the timed series' menu items.
 #define IDS_MENU_CAPTURE_SERIES 9408
 #define IDS_MENU_STOP_SERIES 9409
+// Strings of the measuring overlays' menu items.
+#define IDS_MENU_SCALE_BAR 9430
+#define IDS_MENU_CROSSHAIR 9431
+#define IDS_MENU_GRID 9432
+#define IDS_MENU_MEASURING_TOOL 9433
+#define IDS_MENU_CALIBRATION 9434
+#define IDS_MENU_BURN_IN 9435
 
 // Controls of the control panel (IDD_CONTROL_PANEL)
 #define IDC_HIDE 1000
@@ -138,6 +147,22 @@
 #define IDC_SERIES_UNTIL_STOPPED 1106
 #define IDC_SERIES_PREFIX 1107
 #define IDC_SERIES_FIRST_FILE 1108
+
+// Controls of the calibration dialog (IDD_CALIBRATION); IDOK and IDCANCEL besides
+#define IDC_CAL_LIST 1140
+#define IDC_CAL_USE 1141
+#define IDC_CAL_USE_NONE 1142
+#define IDC_CAL_DELETE 1143
+#define IDC_CAL_NAME 1144
+#define IDC_CAL_SIZE 1145
+#define IDC_CAL_ADD 1146
+#define IDC_CAL_RENAME 1147
+#define IDC_CAL_SET_SIZE 1148
+#define IDC_CAL_LINE 1149
+#define IDC_CAL_LENGTH 1150
+#define IDC_CAL_UNIT 1151
+#define IDC_CAL_FROM_LINE 1152
+#define IDC_CAL_MESSAGE 1153
 
 // Control of the video window (IDD_VIDEO_WINDOW)
 #define IDC_PICTURE 1017

@@ -8,19 +8,19 @@
 #include <atomic>
 #include <cstdint>
 
-#include "state/frame_buffer.h"
+#include "state/frame_exchange.h"
 #include "state/live_info.h"
+#include "state/measuring.h"
 #include "state/redraw_signal.h"
 
 struct AppState {
-  HMODULE resourceLibrary = nullptr;  // not owned: the application object loads and frees it
-  FrameBuffer frameBuffer;
+  HMODULE resourceLibrary = nullptr;        // not owned: the application object loads and frees it
+  FrameExchange frames;                     // the frame buffer: the newest frame, and those readers still hold
   std::atomic<double> displayScale{100.0};  // percent
   std::atomic<int> panX{0};
   std::atomic<int> panY{0};
-  std::atomic<int> frameReady{0};              // result of the hand-off thread's last grab
-  std::atomic<std::uint64_t> framesStored{0};  // frames the hand-off has put into the frame buffer
-  RedrawSignal redraw;                         // set by whatever changes what the picture views show
+  std::atomic<int> frameReady{0};  // result of the hand-off thread's last grab
+  RedrawSignal redraw;             // set by whatever changes what the picture views show
   // The camera went away: the picture views keep the last picture and say "No signal".
   std::atomic<bool> noSignal{false};
   std::atomic<std::uint32_t> reconnects{0};  // times a lost camera came back and was opened again
@@ -29,4 +29,5 @@ struct AppState {
   int virtualScreenHeight = 0;
   std::atomic<int> docked{0};  // the video window sits against the panel
   LiveInfo live;
+  Measuring measuring;  // the measuring overlays, the lines measured and the calibrations
 };

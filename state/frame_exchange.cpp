@@ -114,6 +114,7 @@ bool FrameExchange::Publish(std::unique_ptr<FrameBlock>& filled, FrameStamp stam
     if (!current_ || !current_->block->SameShape(*filled)) return false;
     frame->block = std::move(filled);
     frame->stamp = stamp;
+    newest_ = std::max(newest_, stamp.number);
     frame->generation = generation_;
     // The previous frame's block comes straight back when nobody reads it: the trade that
     // makes a new frame cost no copy.
@@ -176,7 +177,7 @@ FrameSize FrameExchange::Size() const {
 
 std::uint64_t FrameExchange::NewestNumber() const {
   std::lock_guard lock(mutex_);
-  return current_ ? current_->stamp.number : 0;
+  return newest_;
 }
 
 std::uint64_t FrameExchange::Generation() const {
@@ -187,4 +188,11 @@ std::uint64_t FrameExchange::Generation() const {
 std::size_t FrameExchange::BlocksAlive() const {
   std::lock_guard lock(mutex_);
   return (current_ ? 1 : 0) + retired_.size() + spares_.size();
+}
+
+std::size_t FrameExchange::LeasesHeld() const {
+  std::lock_guard lock(mutex_);
+  std::size_t held = current_ ? static_cast<std::size_t>(current_->readers) : 0;
+  for (const auto& frame : retired_) held += static_cast<std::size_t>(frame->readers);
+  return held;
 }

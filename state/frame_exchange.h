@@ -89,15 +89,18 @@ class FrameExchange {
   Lease WaitForNewer(std::uint64_t seen, std::chrono::milliseconds timeout) const;
   // A copy of the current frame's whole block (header and pixels); empty without one.
   std::vector<std::uint8_t> CopyBlock() const;
-  // The current frame's size and number, without pinning it.
+  // The current frame's size, without pinning it.
   FrameSize Size() const;
+  // The number of the newest frame published; a re-fit's black picture does not change it.
   std::uint64_t NewestNumber() const;
   // Counts re-fits and frees: the same count means the same picture size and no black
   // re-fit since.
   std::uint64_t Generation() const;
 
-  // For tests and measurements: blocks alive (current, leased, spare), and spares kept.
+  // For tests and measurements: blocks the exchange keeps alive (current, leased, spare),
+  // and leases held now.
   std::size_t BlocksAlive() const;
+  std::size_t LeasesHeld() const;
 
  private:
   void Release(Frame* frame) const noexcept;
@@ -112,4 +115,5 @@ class FrameExchange {
   // Empty blocks of the current size, for the writer.
   mutable std::vector<std::unique_ptr<FrameBlock>> spares_;
   std::uint64_t generation_ = 0;
+  std::uint64_t newest_ = 0;
 };

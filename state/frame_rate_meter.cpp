@@ -32,13 +32,20 @@ void FrameRateMeter::Reset() {
   delivered_ = 0;
   shownCount_ = 0;
   bad_ = 0;
+  dropped_ = 0;
 }
 
-std::uint64_t FrameRateMeter::OnDelivered(Clock::time_point time, std::size_t bytes) {
+void FrameRateMeter::OnDelivered(Clock::time_point time, std::size_t bytes, std::uint64_t number) {
   std::lock_guard lock(mutex_);
   camera_.Add(time, bytes);
   ++delivered_;
-  return ++lastNumber_;
+  lastNumber_ = number;
+}
+
+void FrameRateMeter::OnDropped(Clock::time_point time) {
+  std::lock_guard lock(mutex_);
+  camera_.Add(time, 0);
+  ++dropped_;
 }
 
 void FrameRateMeter::OnBad(Clock::time_point time) {
@@ -65,8 +72,9 @@ FrameRates FrameRateMeter::Read(Clock::time_point now) const {
   r.delivered = delivered_;
   r.shown = shownCount_;
   r.bad = bad_;
+  r.dropped = dropped_;
   // The newest frame is not lost yet: the renderer may still show it.
   const std::uint64_t waiting = delivered_ > 0 && lastShownNumber_ < lastNumber_ ? 1 : 0;
-  r.lost = bad_ + (delivered_ - shownCount_ - waiting);
+  r.lost = bad_ + dropped_ + (delivered_ - shownCount_ - waiting);
   return r;
 }

@@ -19,7 +19,8 @@ struct FrameRates {
   std::uint64_t delivered = 0;    // good frames since Reset
   std::uint64_t shown = 0;        // of them, shown
   std::uint64_t bad = 0;          // bad frames since Reset
-  std::uint64_t lost = 0;         // bad, plus good ones replaced before they were shown
+  std::uint64_t dropped = 0;      // good frames the capture path could not take, since Reset
+  std::uint64_t lost = 0;         // bad and dropped, plus good ones replaced before they were shown
 };
 
 class FrameRateMeter {
@@ -29,10 +30,14 @@ class FrameRateMeter {
 
   // Counts start afresh; rates forget the frames before.
   void Reset();
-  // A good frame of `bytes` bytes reached the frame buffer. Returns its number for OnShown.
-  std::uint64_t OnDelivered(Clock::time_point time, std::size_t bytes);
+  // Good frame `number` (numbers rise from one frame to the next) of `bytes` bytes reached
+  // the frame exchange; OnShown names it by the same number.
+  void OnDelivered(Clock::time_point time, std::size_t bytes, std::uint64_t number);
   // The camera delivered a frame it marked bad.
   void OnBad(Clock::time_point time);
+  // The camera delivered a good frame that the capture path could not take (the hand-off
+  // was still busy with the one before): lost before it reached the frame exchange.
+  void OnDropped(Clock::time_point time);
   // The renderer showed frame `number`. Redraws of a frame already shown, frames older than the
   // last one shown and frames delivered before the last Reset do not count.
   void OnShown(Clock::time_point time, std::uint64_t number);
@@ -70,4 +75,5 @@ class FrameRateMeter {
   std::uint64_t delivered_ = 0;
   std::uint64_t shownCount_ = 0;
   std::uint64_t bad_ = 0;
+  std::uint64_t dropped_ = 0;
 };

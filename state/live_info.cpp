@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include "framework/registry_value.h"
-#include "state/settings_key.h"
+#include "state/stored_switch.h"
 
 namespace {
 
@@ -35,16 +34,11 @@ bool ToggleLiveView(LiveInfo& info, LiveView view) {
   const bool on = !Flag(info, view).load();
   if (on && view == LiveView::Focus) ++info.focusSession;
   Flag(info, view).store(on);
-  const DWORD stored = on ? 1 : 0;
-  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, ValueName(view), REG_DWORD, &stored, sizeof stored);
+  StoreSwitch(ValueName(view), on);
   return on;
 }
 
 void LoadLiveViewChoices(LiveInfo& info) {
-  for (const LiveView view : {LiveView::InfoLine, LiveView::Histogram, LiveView::Focus}) {
-    DWORD stored = 0;
-    const bool read = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, ValueName(view), REG_DWORD, &stored,
-                                        sizeof stored) == ERROR_SUCCESS;
-    Flag(info, view).store(read && stored != 0);
-  }
+  for (const LiveView view : {LiveView::InfoLine, LiveView::Histogram, LiveView::Focus})
+    Flag(info, view).store(LoadSwitch(ValueName(view)));
 }

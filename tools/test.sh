@@ -7,12 +7,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${Q7_BUILD_DIR:-$root/build}"
 "$root/tools/install-packages.sh"
 "$root/tools/check-format.sh"
-"$root/tools/check-layers.sh"
 if [ -n "${Q7_TARGETS:-}" ]; then
   # shellcheck disable=SC2086
   "$root/tools/build.sh" --target $Q7_TARGETS
 else
   "$root/tools/build.sh"
+  # From the dependency files the build just wrote: what the compiler really included.
+  python3 "$root/tools/check_layers.py" --root "$root" --build "$build"
 fi
 . "$root/tools/wine-session.sh"
 trap q7_stop_session EXIT

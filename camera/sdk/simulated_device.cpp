@@ -74,6 +74,9 @@ SimulatorConfig ReadSimulatorConfig() {
   c.unplugEveryMs = EnvDelayMs("Q7SIM_UNPLUG_EVERY_MS");
   if (c.unplugEveryMs == 0) c.unplugEveryMs = -1;  // never in at all is no camera: Q7SIM_CAMERAS=0
   c.arriveAfterMs = EnvDelayMs("Q7SIM_ARRIVE_AFTER_MS");
+  wchar_t logPath[MAX_PATH] = L"";
+  const DWORD logLength = ::GetEnvironmentVariableW(L"Q7SIM_FRAME_LOG", logPath, MAX_PATH);
+  if (logLength > 0 && logLength < MAX_PATH) c.frameLog = logPath;
   std::string names;
   if (Env("Q7SIM_REJECT_PROPERTY", names)) {
     std::size_t start = 0;
@@ -102,7 +105,7 @@ const q7sim::Picture& SharedChart() {
 // Properties
 
 DeviceState::DeviceState(unsigned int index, const SimulatorConfig& config)
-    : index_(index), config_(config), serial_("Q7SIM" + std::to_string(1000 + index)) {
+    : index_(index), config_(config), serial_("Q7SIM" + std::to_string(1000 + index)), frameLog_(config.frameLog) {
   AddLists();
 }
 
@@ -271,6 +274,7 @@ void DeviceState::Close() noexcept {
   }
   changed_.notify_all();
   if (sensor_.joinable()) sensor_.join();
+  frameLog_.Flush();
   std::lock_guard lock(mutex_);
   for (Slot& s : slots_) s.state = SlotState::Idle;
   queued_.clear();
@@ -379,6 +383,9 @@ void DeviceState::SensorLoop() {
     // A late tick (a slow machine) starts a new rhythm instead of a burst of frames.
     if (next < clock::now()) next = clock::now() + period;
     CaptureOne(lock);
+    lock.unlock();  // the file is written without holding up the camera's properties
+    frameLog_.FlushIfDue();
+    lock.lock();
   }
 }
 
@@ -448,6 +455,7 @@ void DeviceState::CaptureOne(std::unique_lock<std::mutex>& lock) {
   slot.result = result;
   slot.size = size;
   slot.state = SlotState::Ready;
+  if (result == kRequestOk) frameLog_.Add(frameNumber);
   results_.push_back(number);
   UnplugIfDueLocked();
   changed_.notify_all();

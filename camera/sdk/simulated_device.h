@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "camera/sdk/frame_log.h"
 #include "camera/sdk/sensor_image.h"
 
 namespace mvIMPACT::acquire::detail {
@@ -32,6 +33,7 @@ struct SimulatorConfig {
   int unplugEveryMs = -1;          // plugged in this long, then out for replugAfterMs, again and again; -1: never
   int arriveAfterMs = -1;          // one camera more, after the driver started; -1: never
   std::set<std::string> rejected;  // property names whose writes throw
+  std::wstring frameLog;           // where to log each good frame; empty: nowhere
 };
 SimulatorConfig ReadSimulatorConfig();
 
@@ -145,6 +147,7 @@ class DeviceState {
   // nothing. Sensor thread only.
   std::vector<std::uint8_t> developed_;
   std::optional<q7sim::ImageSettings> developedFor_;
+  FrameLog frameLog_;  // sensor thread only, and Close after it ended
   std::thread sensor_;
 };
 

@@ -44,7 +44,7 @@ TEST(ViewerAppLifecycle, WindowsExistBeforeThePanelAndTearDownRunsInOrder) {
       EXPECT_NE(app.Camera(), nullptr);
     }
     if (s == "camera destroyed") {
-      EXPECT_FALSE(app.m_state.frameBuffer.Current());
+      EXPECT_FALSE(app.m_state.frames.Read());
     }
     if (s == "resource library freed") {
       EXPECT_EQ(app.Camera(), nullptr);
@@ -71,11 +71,11 @@ TEST(ViewerAppLifecycle, FrameBufferStartsBlackAtVgaSize) {
 
    protected:
     void RunControlPanel() override {
-      auto block = m_state.frameBuffer.Current();
-      width = block->Width();
-      height = block->Height();
-      black =
-          std::all_of(block->Pixels(), block->Pixels() + block->PixelBytes(), [](std::uint8_t b) { return b == 0; });
+      const FrameExchange::Lease frame = m_state.frames.Read();
+      const FrameBlock& block = frame.Block();
+      width = block.Width();
+      height = block.Height();
+      black = std::all_of(block.Pixels(), block.Pixels() + block.PixelBytes(), [](std::uint8_t b) { return b == 0; });
     }
   } app;
   app.InitInstance();

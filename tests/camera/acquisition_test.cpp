@@ -5,7 +5,6 @@
 #include <cstring>
 #include <thread>
 
-#include "camera/frame_hand_off.h"
 #include "camera_test_support.h"
 
 namespace {
@@ -18,7 +17,7 @@ class Acquisition : public CameraTest {
     r.resolutionIndex = resolutionIndex;
     camera->ApplyProperties(r, false);
   }
-  bool Grab() { return camera->GrabFrame(state.frameBuffer); }
+  bool Grab() { return camera->GrabFrame(state.frames); }
   bool GrabsWithin(int attempts) {
     for (int i = 0; i < attempts; ++i) {
       if (Grab()) return true;
@@ -53,31 +52,27 @@ TEST_F(Acquisition, GrabbedFrameIsTheCamerasPicture) {
   OpenAt(9);
   ASSERT_TRUE(camera->StartAcquisition());
   ASSERT_TRUE(GrabsWithin(3));
-  const auto block = state.frameBuffer.Current();
-  const std::uint8_t* p = block->Pixels();
-  const std::size_t bytes = block->PixelBytes();
+  const FrameExchange::Lease frame = state.frames.Read();
+  const std::uint8_t* p = frame.Block().Pixels();
+  const std::size_t bytes = frame.Block().PixelBytes();
   EXPECT_EQ(bytes, 640u * 480u * 3u);
   // Not black, and not one flat colour: the chart arrived.
   EXPECT_NE(std::count(p, p + bytes, 0), static_cast<std::ptrdiff_t>(bytes));
   EXPECT_GT(*std::max_element(p, p + bytes) - *std::min_element(p, p + bytes), 100);
 }
 
-TEST_F(Acquisition, GrabNeverWritesIntoABlockOfAnotherSize) {
+TEST_F(Acquisition, GrabNeverPublishesIntoAnExchangeOfAnotherSize) {
   OpenAt(9);
   ASSERT_TRUE(camera->StartAcquisition());
-  FrameBuffer small, large;
-  small.Fit(512, 384, 24);
-  large.Fit(2592, 1944, 24);
-  const auto unchanged = [](FrameBuffer& buffer) {
-    const auto block = buffer.Current();
-    return std::all_of(block->Pixels(), block->Pixels() + block->PixelBytes(), [](std::uint8_t b) { return b == 0; });
-  };
+  FrameExchange small, large;
+  small.Refit(512, 384);
+  large.Refit(2592, 1944);
   for (int i = 0; i < 3; ++i) {
     EXPECT_FALSE(camera->GrabFrame(small));
     EXPECT_FALSE(camera->GrabFrame(large));
   }
-  EXPECT_TRUE(unchanged(small));
-  EXPECT_TRUE(unchanged(large));
+  EXPECT_EQ(small.NewestNumber(), 0u);
+  EXPECT_EQ(large.NewestNumber(), 0u);
   EXPECT_TRUE(GrabsWithin(3));
 }
 
@@ -131,56 +126,48 @@ TEST_F(Acquisition, ResolutionChangeRestartsARunningAcquisition) {
   camera->ApplyProperties(r, false);
   EXPECT_TRUE(camera->IsAcquiring());
   EXPECT_EQ(camera->Width(), 1024);
-  EXPECT_EQ(state.frameBuffer.Current()->Width(), 1024);
-  EXPECT_EQ(state.frameBuffer.Current()->Height(), 768);
+  EXPECT_EQ(state.frames.Size().width, 1024);
+  EXPECT_EQ(state.frames.Size().height, 768);
   EXPECT_TRUE(GrabsWithin(3));
   EXPECT_TRUE(camera->StopAcquisition());
   // Stopped, the change leaves it stopped.
   r.resolutionIndex = 9;
   camera->ApplyProperties(r, false);
   EXPECT_FALSE(camera->IsAcquiring());
-  EXPECT_EQ(state.frameBuffer.Current()->Width(), 640);
+  EXPECT_EQ(state.frames.Size().width, 640);
 }
 
-// The hand-off thread holds the buffer lock around each grab while the user-interface
-// thread changes the resolution, which takes the buffer lock and then the frame lock.
+// The hand-off thread hands frames on while the user-interface thread changes the
+// resolution, which stops acquisition, resizes the staging slot and re-fits the exchange.
 // A lock-order fault deadlocks here (the test's timeout), a size fault writes out of bounds.
 TEST_F(Acquisition, RepeatedResolutionChangesWhileFramesFlowToTheFrameBuffer) {
   SetSim("Q7SIM_FPS", "60");
   OpenAt(9);
-  ASSERT_TRUE(camera->StartAcquisition());
-  FrameHandOffThread handOff(state, *camera);
-  ASSERT_TRUE(handOff.Start());
-  EXPECT_FALSE(handOff.Start());
+  ASSERT_TRUE(camera->StartCapture());
   ASSERT_TRUE(Eventually([&] { return state.frameReady == 1; }));
   PropertyRecord r = camera->CurrentRecord();
   for (const int index : {8, 9, 3, 9, 0, 9, 7, 5, 9, 8, 9, 2}) {
     r.resolutionIndex = index;
     camera->ApplyProperties(r, false);
     ASSERT_TRUE(camera->IsAcquiring());
-    const auto block = state.frameBuffer.Current();
-    ASSERT_EQ(block->Width(), kResolutions[index].width);
-    ASSERT_EQ(block->Height(), kResolutions[index].height);
+    ASSERT_EQ(state.frames.Size().width, kResolutions[index].width);
+    ASSERT_EQ(state.frames.Size().height, kResolutions[index].height);
     // Frames of the new size reach the new block.
     state.frameReady = 0;
     ASSERT_TRUE(Eventually([&] { return state.frameReady == 1; })) << "index " << index;
   }
-  handOff.Stop();
   EXPECT_TRUE(camera->StopAcquisition());
 }
 
 TEST_F(Acquisition, HandOffKeepsTheFlagDownWhileStopped) {
   OpenAt(9);
-  state.frameReady = 1;
-  FrameHandOffThread handOff(state, *camera);
-  ASSERT_TRUE(handOff.Start());
-  ASSERT_TRUE(Eventually([&] { return state.frameReady == 0; }));
-  ASSERT_TRUE(camera->StartAcquisition());
+  ASSERT_TRUE(camera->StartCapture());
   ASSERT_TRUE(Eventually([&] { return state.frameReady == 1; }));
   EXPECT_TRUE(camera->StopAcquisition());
   ASSERT_TRUE(Eventually([&] { return state.frameReady == 0; }));
-  handOff.Stop();
-  EXPECT_FALSE(handOff.IsRunning());
+  EXPECT_TRUE(camera->HasHandOffThread());  // idle, for the next Play
+  ASSERT_TRUE(camera->StartAcquisition());
+  ASSERT_TRUE(Eventually([&] { return state.frameReady == 1; }));
 }
 
 TEST_F(Acquisition, OnePushWhiteBalanceReadsTheNeutralGainsBack) {
@@ -248,7 +235,7 @@ TEST_F(Acquisition, CountsDeliveredAndBadFramesForTheInformationLine) {
   const FrameRates r = state.live.meter.Read(FrameRateMeter::Clock::now());
   EXPECT_NEAR(static_cast<double>(r.bad), (r.delivered + r.bad) / 3.0, 2.0);
   EXPECT_GE(r.lost, r.bad);
-  EXPECT_EQ(state.framesStored.load(), r.delivered);
+  EXPECT_EQ(state.frames.NewestNumber(), r.delivered);
   SetSim("Q7SIM_BAD_RESULT_EVERY", nullptr);
 }
 

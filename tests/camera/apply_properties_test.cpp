@@ -133,11 +133,11 @@ TEST_F(ApplyProperties, ResolutionChangeRefitsBothBuffersAndSameAgainDoesNothing
   EXPECT_EQ(Apply(r), (Log{"X=784", "Y=588", "W=1024", "H=768", "Expose_us=20000", "Gain_dB=0"}));
   EXPECT_EQ(camera->Width(), 1024);
   EXPECT_EQ(camera->Height(), 768);
-  const auto block = state.frameBuffer.Current();
-  EXPECT_EQ(block->Width(), 1024);
-  EXPECT_EQ(block->Height(), 768);
+  EXPECT_EQ(state.frames.Size().width, 1024);
+  EXPECT_EQ(state.frames.Size().height, 768);
+  const std::uint64_t generation = state.frames.Generation();
   EXPECT_EQ(Apply(r), (Log{"Expose_us=20000", "Gain_dB=0"}));
-  EXPECT_EQ(state.frameBuffer.Current(), block);  // not re-fitted
+  EXPECT_EQ(state.frames.Generation(), generation);  // not re-fitted
 }
 
 TEST_F(ApplyProperties, IndexOutsideTheTableKeepsTheCamerasResolution) {
@@ -258,7 +258,7 @@ TEST_F(ApplyProperties, RefusedWidthPutsThePreviousAreaBackAndFramesKeepComing) 
   EXPECT_EQ(areaWrites, (Log{"X=976", "Y=732", "Y=0", "X=0"}));
   EXPECT_EQ(camera->Width(), 2592);
   EXPECT_EQ(camera->Height(), 1944);
-  EXPECT_EQ(state.frameBuffer.Current()->Width(), 2592);
+  EXPECT_EQ(state.frames.Size().width, 2592);
   EXPECT_EQ(Current().resolutionIndex, 0);
   DWORD type;
   std::vector<std::uint8_t> bytes;
@@ -268,8 +268,8 @@ TEST_F(ApplyProperties, RefusedWidthPutsThePreviousAreaBackAndFramesKeepComing) 
   EXPECT_NE(messages[0].text.find(L"\"W\" = 640: the camera keeps 2592"), std::wstring::npos);
   EXPECT_NE(messages[0].text.find(L"2592 \u00D7 1944"), std::wstring::npos) << messages[0].text.c_str();
 
-  FrameBuffer frame;
-  frame.Fit(2592, 1944, 24);
+  FrameExchange frame;
+  frame.Refit(2592, 1944);
   bool grabbed = false;
   for (int i = 0; i < 5 && !grabbed; ++i) grabbed = camera->GrabFrame(frame);
   EXPECT_TRUE(grabbed);

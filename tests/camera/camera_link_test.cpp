@@ -94,8 +94,8 @@ TEST_F(CameraLink, ACameraPluggedInAfterTheStartIsOpenedWithTheStoredSettings) {
   EXPECT_TRUE(camera->IsOpen());
   EXPECT_EQ(q7sim::ReadProperty(0, "Base/ImageProcessing/ColorProcessing"), 3.0);
   EXPECT_EQ(q7sim::ReadProperty(0, "Base/Camera/Expose_us"), 12340.0);
-  EXPECT_EQ(state.frameBuffer.Current()->Width(), 640);
-  EXPECT_EQ(state.frameBuffer.Current()->Height(), 480);
+  EXPECT_EQ(state.frames.Size().width, 640);
+  EXPECT_EQ(state.frames.Size().height, 480);
   EXPECT_EQ(messages.size(), 1u);  // the arrival itself says nothing
   ASSERT_TRUE(camera->StartCapture());
   EXPECT_TRUE(FramesFlow());

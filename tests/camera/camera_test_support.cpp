@@ -34,7 +34,7 @@ void CameraTest::SetUp() {
   }
   SetSim("Q7SIM_FPS", "40");
   DeleteSettingsKey();
-  state.frameBuffer.Fit(640, 480, 24);
+  state.frames.Refit(640, 480);
   q7sim::StartRecordingWrites();
 }
 

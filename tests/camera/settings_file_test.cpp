@@ -58,7 +58,7 @@ TEST(SettingsFile, WhatIsSavedLoadsBackAsTheSameRecord) {
 
 TEST(SettingsFile, SavedFileNamesEachSettingOnItsOwnLine) {
   const std::string text = FormatSettingsFile(Unusual());
-  EXPECT_EQ(text.rfind("# Q7Viewer camera settings\r\nversion = 1\r\nresolution = 1408 x 1048\r\n", 0), 0u) << text;
+  EXPECT_EQ(text.rfind("# Q7Viewer camera settings\r\nversion = 2\r\nresolution = 1408 x 1048\r\n", 0), 0u) << text;
   for (const char* line : {"\nauto_exposure = on\r\n", "\nexposure_time_us = 33333\r\n", "\nflip_vertical = off\r\n",
                            "\ngain_offset_percent = -12.34\r\n", "\ngreen_gain = 9.999\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;
@@ -90,6 +90,24 @@ TEST(SettingsFile, HandWrittenFileChangesOnlyWhatItNames) {
   EXPECT_EQ(ParseSettingsFile(kStart + "gain_offset_percent = +2.5", Defaults()).record.gainOffset, 2.5);
 }
 
+TEST(SettingsFile, CalibrationsTravelWithTheSettingsAndAnOlderFileHasNone) {
+  CalibrationSet calibrations;
+  calibrations.items = {{L"4x", 0.55}, {L"10x \u00D6l", 1.0 / 3.0}};  // a name beyond ASCII
+  calibrations.inUse = L"10x \u00D6l";
+  const std::string text = FormatSettingsFile(Unusual(), calibrations);
+  EXPECT_NE(text.find("\r\ncalibration = 4x, 0.55\r\n"), std::string::npos) << text;
+  const SettingsFileResult loaded = ParseSettingsFile(text, Defaults());
+  ASSERT_TRUE(loaded.ok) << "line " << loaded.line << ": " << loaded.error;
+  EXPECT_TRUE(SameRecord(loaded.record, Unusual()));
+  ASSERT_TRUE(loaded.calibrations);
+  EXPECT_EQ(*loaded.calibrations, calibrations);
+
+  const SettingsFileResult older = ParseSettingsFile(kStart + "gain_db = 2\n", Defaults());
+  ASSERT_TRUE(older.ok);
+  EXPECT_FALSE(older.calibrations);
+  EXPECT_FALSE(ParseSettingsFile(FormatSettingsFile(Unusual()), Defaults()).calibrations);
+}
+
 struct BadFile {
   const char* name;
   std::string text;
@@ -117,8 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"NoVersion", "# Q7Viewer camera settings\n\n", 2, "ends before its version"},
         BadFile{"VersionNotFirst", "# Q7Viewer camera settings\ngain_db = 1\nversion = 1\n", 2,
                 "the first setting must be the version"},
-        BadFile{"NewerVersion", "# Q7Viewer camera settings\nversion = 2\ngain_db = 1\n", 2,
-                "version 2, written by a newer Q7Viewer"},
+        BadFile{"NewerVersion", "# Q7Viewer camera settings\nversion = 3\ngain_db = 1\n", 2,
+                "version 3, written by a newer Q7Viewer"},
         BadFile{"BadVersion", "# Q7Viewer camera settings\nversion = one\n", 2, "\"version\" must be a whole number"},
         BadFile{"UnknownSetting", kStart + "gain_db = 1\ncolour = red\n", 4, "unknown setting \"colour\""},
         BadFile{"NoEqualsSign", kStart + "\ngain_db 5\n", 4, "expected name = value, not \"gain_db 5\""},
@@ -143,6 +161,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "\"exposure_lower_limit_us\" (600) is above \"exposure_upper_limit_us\" (500)"},
         BadFile{"GainLimitBelowTheBaseLower", kStart + "gain_lower_limit_db = 10\ngain_upper_limit_db = 5\n", 4,
                 "\"gain_lower_limit_db\" (10) is above \"gain_upper_limit_db\" (5)"},
+        BadFile{"CalibrationWithoutSize", kStart + "calibration = 10x\n", 3, "\"calibration\": \"10x\" is not a name"},
+        BadFile{"CalibrationTwice", kStart + "calibration = 10x, 0.2\ncalibration = 10X, 0.3\n", 4,
+                "a second calibration called \"10X\" (first on line 3)"},
+        BadFile{"CalibrationInUseNotListed", kStart + "calibration = 4x, 0.5\ncalibration_in_use = 40x\n", 4,
+                "the calibration in use, \"40x\", is not listed"},
         BadFile{"LongValueIsCutShort", kStart + "mono = " + std::string(100, 'y') + "\n", 3,
                 "not \"yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy...\""}),
     [](const ::testing::TestParamInfo<BadFile>& info) { return std::string(info.param.name); });

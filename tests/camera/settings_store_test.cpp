@@ -83,7 +83,7 @@ TEST_F(SettingsStore, FirstRunUsesDefaultsAndStoresVersionZero) {
   const PropertyRecord expected = Defaults();  // zero header and version
   EXPECT_EQ(0, std::memcmp(bytes.data(), &expected, 136));
   EXPECT_EQ(camera->Width(), 2592);
-  EXPECT_EQ(state.frameBuffer.Current()->Width(), 2592);
+  EXPECT_EQ(state.frames.Size().width, 2592);
 }
 
 TEST_F(SettingsStore, StoredRecordIsTakenWholeAndItsHeaderHasNoEffect) {
@@ -123,7 +123,7 @@ TEST_F(SettingsStore, StoredRecordIsTakenWholeAndItsHeaderHasNoEffect) {
   EXPECT_TRUE(has("MirrorModeGlobal=2"));
   EXPECT_TRUE(has("GainOffsetKneeMasterOffset_pc=-12.5"));
   EXPECT_EQ(camera->Width(), 640);
-  EXPECT_EQ(state.frameBuffer.Current()->Height(), 480);
+  EXPECT_EQ(state.frames.Size().height, 480);
   EXPECT_TRUE(messages.empty());
 }
 

@@ -231,7 +231,7 @@ TEST_F(StoredRecordOpen, TinyWhiteBalanceGainsStartWithALiveColouredPicture) {
   ASSERT_TRUE(camera->StartAcquisition());
   std::vector<std::uint8_t> first;
   for (int i = 0; i < 10 && first.empty(); ++i)
-    if (camera->GrabFrame(state.frameBuffer)) first = state.frameBuffer.CopyBlock();
+    if (camera->GrabFrame(state.frames)) first = state.frames.CopyBlock();
   ASSERT_FALSE(first.empty()) << "no frame";
   std::size_t bright = 0, colourful = 0;
   for (std::size_t at = sizeof(BITMAPINFOHEADER); at + 3 <= first.size(); at += 3) {
@@ -244,8 +244,7 @@ TEST_F(StoredRecordOpen, TinyWhiteBalanceGainsStartWithALiveColouredPicture) {
   EXPECT_GT(colourful, pixels / 20) << "the picture has no colour";
   // Live: the next frames differ from the first.
   bool moved = false;
-  for (int i = 0; i < 10 && !moved; ++i)
-    moved = camera->GrabFrame(state.frameBuffer) && state.frameBuffer.CopyBlock() != first;
+  for (int i = 0; i < 10 && !moved; ++i) moved = camera->GrabFrame(state.frames) && state.frames.CopyBlock() != first;
   EXPECT_TRUE(moved) << "the picture does not move";
 }
 

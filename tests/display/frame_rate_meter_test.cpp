@@ -26,7 +26,8 @@ class FrameRateMeterTest : public ::testing::Test {
         meter_.OnBad(At(i));
         continue;
       }
-      last = meter_.OnDelivered(At(i), kFrameBytes);
+      meter_.OnDelivered(At(i), kFrameBytes, ++delivered_);
+      last = delivered_;
       if (show(i)) meter_.OnShown(At(i) + 5ms, last);
     }
     return last;
@@ -34,6 +35,7 @@ class FrameRateMeterTest : public ::testing::Test {
 
   FrameRateMeter::Clock::time_point start_{std::chrono::hours(1)};
   FrameRateMeter meter_;
+  std::uint64_t delivered_ = 0;  // numbers the frames, as the hand-off does
 };
 
 TEST_F(FrameRateMeterTest, CountsCameraFramesShownFramesAndBadOnesAsLost) {
@@ -69,8 +71,9 @@ TEST_F(FrameRateMeterTest, TheNewestFrameIsNotLostWhileItCanStillBeShown) {
 }
 
 TEST_F(FrameRateMeterTest, RedrawsAndStaleNumbersDoNotCountAsShown) {
-  const std::uint64_t first = meter_.OnDelivered(At(0), kFrameBytes);
-  const std::uint64_t second = meter_.OnDelivered(At(1), kFrameBytes);
+  const std::uint64_t first = 1, second = 2;
+  meter_.OnDelivered(At(0), kFrameBytes, first);
+  meter_.OnDelivered(At(1), kFrameBytes, second);
   meter_.OnShown(At(1), second);
   meter_.OnShown(At(1) + 2ms, second);      // the same frame drawn again
   meter_.OnShown(At(1) + 4ms, first);       // older than one already shown

@@ -46,7 +46,7 @@ class FullViewTest : public ::testing::Test {
     state_.monitorCount = 1;
     state_.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     state_.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    state_.frameBuffer.Fit(640, 480, 24);
+    state_.frames.Refit(640, 480);
     ASSERT_TRUE(video_.Create(IDD_VIDEO_WINDOW));
     ASSERT_TRUE(viewer_.Create(IDD_FULL_VIEW));
     video_.MoveWindow(300, 300, 478, 368);
@@ -62,7 +62,7 @@ class FullViewTest : public ::testing::Test {
   }
   // Full screen at 50 % with frames of one colour flowing, until two are drawn.
   void EnterWithLiveFrames(COLORREF colour) {
-    display_test::PaintSolid(*state_.frameBuffer.Current(), colour);
+    display_test::PublishSolid(state_.frames, colour);
     state_.frameReady = 1;
     state_.displayScale = 50;
     Enter();
@@ -116,7 +116,7 @@ TEST_F(FullViewTest, TwoMonitorsTakeTheHalfHoldingTheVideoWindow) {
 }
 
 TEST_F(FullViewTest, BackgroundIsBlackBeforeTheFirstFrame) {
-  display_test::PaintSolid(*state_.frameBuffer.Current(), RGB(255, 255, 255));
+  display_test::PublishSolid(state_.frames, RGB(255, 255, 255));
   state_.frameReady = 0;  // nothing drawn: the erased background shows
   Enter();
   viewer_.Invalidate(TRUE);
@@ -199,7 +199,7 @@ TEST_F(FullViewTest, WheelAndKeypadZoomWithinTenAndThreeHundred) {
 }
 
 TEST_F(FullViewTest, LeftDragPansWithTheMouseCaptured) {
-  state_.frameBuffer.Fit(2592, 1944, 24);
+  state_.frames.Refit(2592, 1944);
   state_.displayScale = 100;
   state_.panX = 100;
   state_.panY = 100;
@@ -226,7 +226,7 @@ TEST_F(FullViewTest, OpenHandCursorOverThePicture) {
 
 TEST(FullViewLifetime, DestroyingTheViewerStopsItsThread) {
   AppState state;
-  state.frameBuffer.Fit(64, 48, 24);
+  state.frames.Refit(64, 48);
   state.frameReady = 1;
   const int threads = display_test::ThreadCount();
   auto viewer = std::make_unique<CQ7Fullview>(state, nullptr);

@@ -58,7 +58,7 @@ TEST(HistogramPanel, CurvesShareOneScaleThatLeavesOutTheClippedEnds) {
   for (int i = 0; i < 256; ++i) ASSERT_EQ(blue[i].x, display::kHistogramPanelPadding + i);
 }
 
-TEST(StatisticsText, InformationLineAddsThePointerWhenItIsOverThePicture) {
+TEST(StatisticsText, InformationLineNamesTheCalibrationAndAddsThePointerWhenItIsOverThePicture) {
   display::InfoLineValues v;
   v.rates.shownPerSecond = 14.94;
   v.rates.cameraPerSecond = 15.0;
@@ -67,12 +67,14 @@ TEST(StatisticsText, InformationLineAddsThePointerWhenItIsOverThePicture) {
   v.width = 2592, v.height = 1944, v.exposureUs = 20000, v.gainDb = 6.02;
   EXPECT_EQ(
       display::FormatInfoLine(v),
-      L"Shown 14.9 fps   Camera 15.0 fps   Lost 3   226.8 MB/s   2592 x 1944   Exposure 20000 \u00B5s   Gain 6.0 dB");
+      L"Shown 14.9 fps   Camera 15.0 fps   Lost 3   226.8 MB/s   2592 x 1944   Exposure 20000 \u00B5s   Gain 6.0 dB"
+      L"   No calibration");
   v.pointer = display::PointerProbe{{1296, 972}, {128, 64, 32}};
+  v.calibration = Calibration{L"40x", 0.055};
   EXPECT_EQ(
       display::FormatInfoLine(v),
       L"Shown 14.9 fps   Camera 15.0 fps   Lost 3   226.8 MB/s   2592 x 1944   Exposure 20000 \u00B5s   Gain 6.0 dB"
-      L"   X 1296  Y 972   R 128  G 64  B 32");
+      L"   Calibration 40x   X 1296  Y 972   R 128  G 64  B 32");
 }
 
 TEST(StatisticsText, FocusShowsTheFigureAndItsPeak) {

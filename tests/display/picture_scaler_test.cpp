@@ -11,7 +11,7 @@
 #include "display/dib_surface.h"
 #include "display/scale_reference.h"
 #include "display/scale_worker.h"
-#include "state/frame_buffer.h"
+#include "state/frame_block.h"
 
 namespace {
 

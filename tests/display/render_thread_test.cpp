@@ -22,18 +22,18 @@ class RenderThreadTest : public ::testing::Test {
   void SetUp() override {
     window_ = display_test::MakeTestWindow(kCw, kCh);
     ASSERT_TRUE(window_);
-    state_.frameBuffer.Fit(640, 480, 24);
+    state_.frames.Refit(640, 480);
     Paint(kPicture);
   }
 
+  // A new frame of one colour, as the hand-off publishes it.
   void Paint(COLORREF colour) {
-    std::lock_guard lock(state_.frameBuffer.FrameLock());
-    display_test::PaintSolid(*state_.frameBuffer.Current(), colour);
+    display_test::PublishSolid(state_.frames, colour);
+    state_.redraw.Notify();
   }
-
-  // What the hand-off does after putting a frame into the buffer.
+  // The same picture again as a new frame.
   void NewFrame() {
-    ++state_.framesStored;
+    display_test::PublishFrame(state_.frames);
     state_.redraw.Notify();
   }
   // Frames keep arriving, as from a live camera, until the thread has drawn `more`.
@@ -88,30 +88,30 @@ TEST_F(RenderThreadTest, IdleCameraStopsDrawingAndKeepsTheLastPicture) {
   state_.frameReady = 0;
   ASSERT_TRUE(WaitForPasses(thread, 2));  // any frame under way has finished
   const auto framesWhenIdle = thread.FramesDrawn();
-  Paint(RGB(250, 0, 0));  // a new picture that must not show while no frame is ready
+  state_.redraw.Notify();
   ASSERT_TRUE(WaitForPasses(thread, 3));
   EXPECT_EQ(thread.FramesDrawn(), framesWhenIdle);
   EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), kPicture, 12));
 
   state_.frameReady = 1;
+  Paint(RGB(250, 0, 0));
   ASSERT_TRUE(WaitForFrames(thread, 2));
   EXPECT_TRUE(ShowsAt(200, 200, RGB(250, 0, 0)));
 }
 
-// While frames flow the thread holds no block between frames, so the hand-off can trade its
-// filled block for the buffer's instead of copying a whole frame; once they stop, it keeps
-// the picture it drew.
-TEST_F(RenderThreadTest, HoldsTheFrameBuffersBlockOnlyWhileNoFramesFlow) {
+// While frames flow the thread holds no frame between draws, so the hand-off gets the
+// previous frame's block straight back; once they stop, it keeps the picture it drew.
+TEST_F(RenderThreadTest, HoldsAFrameOnlyWhileNoFramesFlow) {
   RenderThread thread(state_);
   state_.frameReady = 1;
   thread.Start(window_.get());
   ASSERT_TRUE(WaitForFrames(thread, 2));
-  ASSERT_TRUE(WaitForPasses(thread, 2));                   // the frame under way has finished
-  EXPECT_EQ(state_.frameBuffer.Current().use_count(), 2);  // the buffer's and this one
+  ASSERT_TRUE(WaitForPasses(thread, 2));  // the frame under way has finished
+  EXPECT_EQ(state_.frames.LeasesHeld(), 0u);
 
   state_.frameReady = 0;
   ASSERT_TRUE(WaitForPasses(thread, 2));
-  EXPECT_EQ(state_.frameBuffer.Current().use_count(), 3);
+  EXPECT_EQ(state_.frames.LeasesHeld(), 1u);
 }
 
 // Stop pressed right after a frame was stored: the flag goes down before the thread drew it.
@@ -139,7 +139,7 @@ TEST_F(RenderThreadTest, NoSignalComesAndGoesOnTheLastPicture) {
   EXPECT_TRUE(PumpUntil(labelled));
   EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), kPicture, 12));
 
-  state_.frameBuffer.Fit(640, 480, 24);  // black
+  state_.frames.Refit(640, 480);  // black
   state_.noSignal = false;
   state_.redraw.Notify();
   EXPECT_TRUE(PumpUntil([&] { return !labelled(); }));
@@ -199,7 +199,7 @@ TEST_F(RenderThreadTest, WritesTheClampedPanOffsetBack) {
 }
 
 TEST_F(RenderThreadTest, WithoutAFrameBufferItWaitsAndStillStops) {
-  state_.frameBuffer.Free();
+  state_.frames.Free();
   state_.frameReady = 1;
   RenderThread thread(state_);
   thread.Start(window_.get());
@@ -261,7 +261,7 @@ TEST_F(RenderThreadTest, RefittingTheBufferWhileDrawingIsSafe) {
   const int sizes[][2] = {{2592, 1944}, {320, 240}, {641, 480}, {1, 1}, {1920, 1080}};
   for (int round = 0; round < 3; ++round) {
     for (const auto& size : sizes) {
-      state_.frameBuffer.Fit(size[0], size[1], 24);
+      state_.frames.Refit(size[0], size[1]);
       Paint(RGB(10 * round, 200, 200));
       ASSERT_TRUE(WaitForAFrameBegunNow(thread));
     }

@@ -1,5 +1,7 @@
 #include "tests/display/test_pixels.h"
 
+#include <cstring>
+
 #include <tlhelp32.h>
 
 #include "framework/wnd.h"
@@ -106,6 +108,18 @@ fw::UniqueWindow MakeTestWindow(int width, int height, const wchar_t* title) {
                                          nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
   PumpFor(50);
   return wnd;
+}
+
+void PublishFrame(FrameExchange& frames, const std::function<void(FrameBlock&)>& paint) {
+  std::unique_ptr<FrameBlock> block = frames.EmptyBlock();
+  if (!block) return;
+  {
+    const FrameExchange::Lease current = frames.Read();
+    if (current && current.Block().SameShape(*block))
+      std::memcpy(block->Pixels(), current.Block().Pixels(), block->PixelBytes());
+  }
+  if (paint) paint(*block);
+  frames.Publish(block, {frames.NewestNumber() + 1, 0});
 }
 
 DWORD GdiObjectCount() {

@@ -12,7 +12,7 @@
 
 #include "framework/handles.h"
 #include "state/app_state.h"
-#include "state/frame_buffer.h"
+#include "state/frame_block.h"
 #include "tests/support/message_pump.h"
 
 namespace display_test {
@@ -52,6 +52,13 @@ bool Near(COLORREF a, COLORREF b, int tolerance);
 void PaintBands(FrameBlock& block, COLORREF top, int topRows, COLORREF middle, COLORREF bottom, int bottomRows);
 void PaintSolid(FrameBlock& block, COLORREF colour);
 
+// Publishes a new frame as the hand-off does: a copy of the current one, changed by `paint`
+// when given, becomes the newest frame with the next number.
+void PublishFrame(FrameExchange& frames, const std::function<void(FrameBlock&)>& paint = {});
+inline void PublishSolid(FrameExchange& frames, COLORREF colour) {
+  PublishFrame(frames, [colour](FrameBlock& block) { PaintSolid(block, colour); });
+}
+
 // Pumps this thread's messages (through PreTranslateMessage, like the program's loop) until `done` is true or `limitMs`
 // passed; returns `done()`. The limit only keeps a broken test from hanging; no test asserts on how long it took.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 20000) {
@@ -63,7 +70,7 @@ inline bool PumpFramesUntil(AppState& state, const std::function<bool()>& done, 
   return PumpUntil(
       [&] {
         if (done()) return true;
-        ++state.framesStored;
+        PublishFrame(state.frames);
         state.redraw.Notify();
         return false;
       },

@@ -35,8 +35,8 @@ class VideoWindowTest : public ::testing::Test {
     state_.monitorCount = 1;
     state_.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     state_.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    state_.frameBuffer.Fit(640, 480, 24);
-    display_test::PaintSolid(*state_.frameBuffer.Current(), kPicture);
+    state_.frames.Refit(640, 480);
+    display_test::PublishSolid(state_.frames, kPicture);
     ASSERT_TRUE(video_.Create(IDD_VIDEO_WINDOW));
     video_.MoveWindow(600, 300, 478, 368);
     video_.ShowWindow(SW_SHOWNORMAL);
@@ -160,7 +160,7 @@ TEST_F(VideoWindowTest, LiveFrameShowsInThePictureAndStaysWhenFramesStop) {
   const auto passes = control.Passes();
   ASSERT_TRUE(PumpUntil([&] { return control.Passes() >= passes + 2; }));
   const auto frames = control.FramesDrawn();
-  display_test::PaintSolid(*state_.frameBuffer.Current(), RGB(250, 0, 0));
+  state_.redraw.Notify();
   ASSERT_TRUE(PumpUntil([&] { return control.Passes() >= passes + 5; }));
   EXPECT_EQ(control.FramesDrawn(), frames);
   EXPECT_TRUE(ColourNear(display_test::CaptureClient(Picture())->At(200, 200), kPicture, 12));
@@ -175,7 +175,7 @@ TEST_F(VideoWindowTest, RestartingAndRefittingWhileDrawingLeavesNothingBehind) {
   for (int cycle = 0; cycle < 2; ++cycle) {
     EXPECT_TRUE(video_.ViewBox().StartRenderThread());
     for (const auto& size : {std::pair{2592, 1944}, std::pair{800, 600}}) {
-      state_.frameBuffer.Fit(size.first, size.second, 24);
+      state_.frames.Refit(size.first, size.second);
       ASSERT_TRUE(WaitForFrames(1));
     }
     video_.ViewBox().StopRenderThread();

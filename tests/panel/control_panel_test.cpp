@@ -44,7 +44,7 @@ class ControlPanel : public ::testing::Test {
     state_.monitorCount = ::GetSystemMetrics(SM_CMONITORS);
     state_.virtualScreenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     state_.virtualScreenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    state_.frameBuffer.Fit(640, 480, 24);
+    state_.frames.Refit(640, 480);
     camera_ = std::make_unique<CCamera>(
         state_, [this](const std::wstring& text, const std::wstring&, UINT) { messages_.push_back(text); });
     video_ = std::make_unique<CFloaterDlg>(state_);
@@ -98,8 +98,8 @@ TEST_F(ControlPanel, InitialisationOpensTheCameraAndSetsTheButtonStates) {
   EXPECT_TRUE(video_->IsWindowVisible());
   EXPECT_EQ(state_.docked, 1);
   // The frame buffer follows the camera's resolution.
-  ASSERT_TRUE(state_.frameBuffer.Current());
-  EXPECT_EQ(state_.frameBuffer.Current()->Width(), camera_->Width());
+  ASSERT_TRUE(state_.frames.Read());
+  EXPECT_EQ(state_.frames.Size().width, camera_->Width());
   RECT face = panel_->GetWindowRect();
   EXPECT_EQ(face.right - face.left, 274);
   EXPECT_EQ(face.bottom - face.top, 178);
@@ -166,19 +166,19 @@ TEST_F(ControlPanel, FullScreenRunsOneRenderThreadAtATime) {
 
 TEST_F(ControlPanel, RefitMessageSizesTheFrameBufferToTheCamera) {
   OpenPanel();
-  state_.frameBuffer.Fit(640, 480, 24);
-  EXPECT_EQ(panel_->SendMessage(WM_REFIT_FRAME_BUFFER), 1);
-  EXPECT_EQ(state_.frameBuffer.Current()->Width(), camera_->Width());
-  EXPECT_EQ(state_.frameBuffer.Current()->Height(), camera_->Height());
+  state_.frames.Refit(640, 480);
+  EXPECT_EQ(panel_->SendMessage(RefitFrameBufferMessage()), 1);
+  EXPECT_EQ(state_.frames.Size().width, camera_->Width());
+  EXPECT_EQ(state_.frames.Size().height, camera_->Height());
 }
 
 // DM_SETDEFID is the dialog's own message: setting the panel's default button leaves the
 // picture alone.
 TEST_F(ControlPanel, SettingTheDefaultButtonDoesNotRefitTheFrameBuffer) {
   OpenPanel();
-  const std::uint64_t fitted = state_.frameBuffer.Generation();
+  const std::uint64_t fitted = state_.frames.Generation();
   panel_->SendMessage(DM_SETDEFID, IDC_PLAY);
-  EXPECT_EQ(state_.frameBuffer.Generation(), fitted);
+  EXPECT_EQ(state_.frames.Generation(), fitted);
   EXPECT_EQ(LOWORD(panel_->SendMessage(DM_GETDEFID)), IDC_PLAY);
 }
 
@@ -268,6 +268,26 @@ TEST_F(ControlPanel, ContextMenuSwitchesTheLiveViewsAndStoresTheChoice) {
 
   panel_->SendMessage(WM_COMMAND, MAKEWPARAM(kMenuHistogram, 0), 0);
   EXPECT_FALSE(panel_->ContextMenuItems()[1].checked);
+}
+
+// The measuring overlays follow, with their keys, "Calibration…" and the burn-in.
+TEST_F(ControlPanel, ContextMenuSwitchesTheMeasuringOverlaysAndStoresTheChoice) {
+  OpenPanel();
+  const auto find = [&](UINT command) {
+    for (const MenuItem& item : panel_->ContextMenuItems())
+      if (item.commandId == command) return item;
+    return MenuItem{};
+  };
+  EXPECT_EQ(find(kMenuGrid).text, L"Grid\tG");
+  EXPECT_EQ(find(kMenuCalibration).text, L"Calibration\u2026");
+  EXPECT_FALSE(find(kMenuBurnIn).checked);
+  panel_->SendMessage(WM_COMMAND, MAKEWPARAM(kMenuGrid, 0), 0);
+  panel_->SendMessage(WM_COMMAND, MAKEWPARAM(kMenuBurnIn, 0), 0);
+  EXPECT_TRUE(find(kMenuGrid).checked && find(kMenuBurnIn).checked);
+  Measuring reloaded;
+  LoadMeasureSwitches(reloaded);
+  EXPECT_TRUE(reloaded.grid && reloaded.burnIn);
+  EXPECT_FALSE(reloaded.scaleBar);
 }
 
 }  // namespace

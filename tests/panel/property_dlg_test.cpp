@@ -26,6 +26,7 @@
 #include "camera/settings_file.h"
 #include "framework/win_app.h"
 #include "resources/resource_ids.h"
+#include "state/calibration_store.h"
 #include "tests/support/private_registry.h"
 #include "tests/support/program_driver.h"
 #include "tests/support/settings_records.h"
@@ -95,7 +96,7 @@ class PropertyDialog : public ::testing::Test {
 
   // The dialog as a modeless window, shown, on the camera's current record.
   void OpenDialog() {
-    dialog_ = std::make_unique<CPropDlg>(*camera_);
+    dialog_ = std::make_unique<CPropDlg>(*camera_, nullptr, &calibrations_);
     ASSERT_TRUE(dialog_->Create(IDD_PROPERTIES));
     dialog_->ShowWindow(SW_SHOW);
   }
@@ -110,12 +111,12 @@ class PropertyDialog : public ::testing::Test {
 
   // One good frame of the camera's current size; empty when none comes.
   std::vector<std::uint8_t> GrabOneFrame() {
-    FrameBuffer frame;
-    frame.Fit(camera_->Width(), camera_->Height(), 24);
+    FrameExchange frames;
+    frames.Refit(camera_->Width(), camera_->Height());
     for (int i = 0; i < 5; ++i) {
-      if (camera_->GrabFrame(frame)) {
-        const auto block = frame.Current();
-        return {block->Pixels(), block->Pixels() + block->PixelBytes()};
+      if (camera_->GrabFrame(frames)) {
+        const FrameExchange::Lease frame = frames.Read();
+        return {frame.Block().Pixels(), frame.Block().Pixels() + frame.Block().PixelBytes()};
       }
     }
     return {};
@@ -153,6 +154,7 @@ class PropertyDialog : public ::testing::Test {
   testing_support::PrivateCurrentUser registry_;
   AppState state_;
   std::unique_ptr<CCamera> camera_;
+  CalibrationBook calibrations_;  // saved with the settings, and given a loaded file's
   std::unique_ptr<CPropDlg> dialog_;
   PropertyRecord opening_{};
   std::vector<std::wstring> openingReports_;  // what the camera told while it opened
@@ -201,7 +203,7 @@ TEST_F(PropertyDialog, ResolutionRadioRestartsTheCameraAtThatSize) {
   EXPECT_EQ(CameraProperty("Camera/Aoi/W"), 1024);
   EXPECT_EQ(CameraProperty("Camera/Aoi/X"), 784);
   EXPECT_EQ(RegistryRecord().resolutionIndex, 8);
-  EXPECT_EQ(state_.frameBuffer.Current()->Width(), 1024);
+  EXPECT_EQ(state_.frames.Size().width, 1024);
   // The same radio again restarts nothing.
   q7sim::ClearRecordedWrites();
   Click(IDC_RES_1024x768);
@@ -764,6 +766,32 @@ TEST_F(SettingsFileButtons, SavedSettingsLoadBackWithForce) {
   EXPECT_TRUE(Checked(IDC_MONO_COLOR));
   EXPECT_EQ(Text(IDC_GAIN_OFFSET_VALUE), L"-12.34");
   EXPECT_FALSE(Enabled(IDC_EXPOSURE_SLIDER));
+}
+
+// The calibrations go into the file with the settings; loading it merges them into the user's.
+TEST_F(SettingsFileButtons, CalibrationsTravelInTheFileAndMergeIntoTheUsersOwn) {
+  OpenCamera();
+  CalibrationSet saved;
+  saved.items = {{L"4x", 0.55}, {L"10x", 0.22}};
+  saved.inUse = L"10x";
+  calibrations_.Set(saved);
+  OpenDialog();
+  {
+    OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring())});
+    Click(IDC_SAVE_SETTINGS);
+    EXPECT_EQ(script.StepsRun(), 1u);
+  }
+  CalibrationSet other;
+  other.items = {{L"10x", 0.3}, {L"20x", 0.11}};
+  other.inUse = L"20x";
+  calibrations_.Set(other);
+  OwnedDialogScript script(dialog_->m_hWnd, {ChooseFile(path_.wstring())});
+  Click(IDC_LOAD_SETTINGS);
+  EXPECT_EQ(script.StepsRun(), 1u);
+  const CalibrationSet merged = calibrations_.Get();
+  EXPECT_EQ(merged.items, (std::vector<Calibration>{{L"10x", 0.22}, {L"20x", 0.11}, {L"4x", 0.55}}));
+  EXPECT_EQ(merged.inUse, L"10x");
+  EXPECT_EQ(ReadStoredCalibrations().set, merged);  // and kept for the next run
 }
 
 TEST_F(SettingsFileButtons, LoadOfABadFileNamesTheLineAndChangesNothing) {

@@ -25,7 +25,7 @@ class SnapshotControl : public ::testing::Test {
     panel_.reset(
         ::CreateWindowW(L"Q7SnapshotControlTest", L"", WS_POPUP, 0, 0, 100, 40, nullptr, nullptr, nullptr, nullptr));
     status_ = ::CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 100, 20, panel_.get(), nullptr, nullptr, nullptr);
-    frames_.Fit(64, 48, 24);
+    frames_.Refit(64, 48);
     go_.reset(::CreateSemaphoreW(nullptr, 0, 16, nullptr));
   }
   void TearDown() override { controller_.reset(); }
@@ -62,7 +62,7 @@ class SnapshotControl : public ::testing::Test {
   fw::UniqueModule library_;
   fw::UniqueWindow panel_;
   HWND status_ = nullptr;  // a child of panel_
-  FrameBuffer frames_;
+  FrameExchange frames_;
   fw::UniqueKernelHandle go_;
   std::vector<std::wstring> told_;
 };

@@ -23,11 +23,9 @@ std::vector<std::uint8_t> ReadAll(const fs::path& path) {
 
 // A frame block filled with a pattern, as the hand-off thread leaves it.
 std::vector<std::uint8_t> PatternFrame(int width, int height) {
-  FrameBuffer buffer;
-  buffer.Fit(width, height, 24);
-  auto block = buffer.Current();
-  for (std::size_t i = 0; i < block->PixelBytes(); ++i) block->Pixels()[i] = static_cast<std::uint8_t>(i * 7);
-  return buffer.CopyBlock();
+  FrameBlock block(width, height, 24);
+  for (std::size_t i = 0; i < block.PixelBytes(); ++i) block.Pixels()[i] = static_cast<std::uint8_t>(i * 7);
+  return {block.Data(), block.Data() + block.Size()};
 }
 
 class SnapshotSaving : public ::testing::Test {

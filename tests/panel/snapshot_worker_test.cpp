@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "framework/handles.h"
+#include "state/frame_block.h"
 
 namespace {
 
@@ -56,10 +57,9 @@ TEST(SnapshotWorker, SeriesTakesFreeNumbersOnlyAndEndsWhenStopped) {
   std::ofstream(folder / "shot_0002.bmp") << "not ours";  // appeared after the plan was made
   int frames = 0;                                         // the worker's own
   const auto movingScene = [&] {
-    FrameBuffer buffer;
-    buffer.Fit(8, 8, 24);
-    buffer.Current()->Pixels()[0] = static_cast<std::uint8_t>(++frames);
-    return buffer.CopyBlock();
+    FrameBlock block(8, 8, 24);
+    block.Pixels()[0] = static_cast<std::uint8_t>(++frames);
+    return std::vector<std::uint8_t>(block.Data(), block.Data() + block.Size());
   };
   SnapshotWorker worker(nullptr);
   const SeriesPlan plan{folder.wstring(), L"shot", L"bmp", 500, 0, 1};

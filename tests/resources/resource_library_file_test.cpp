@@ -112,11 +112,13 @@ std::set<ResourceKey> ExpectedInventory() {
   add(RT_GROUP_ICON, IDI_APP);
   add(RT_CURSOR, 10);
   add(RT_GROUP_CURSOR, IDC_OPEN_HAND);
-  for (int id : {IDD_CONTROL_PANEL, IDD_PROPERTIES, IDD_VIDEO_WINDOW, IDD_ABOUT, IDD_FULL_VIEW, IDD_CAPTURE_SERIES})
+  for (int id : {IDD_CONTROL_PANEL, IDD_PROPERTIES, IDD_VIDEO_WINDOW, IDD_ABOUT, IDD_FULL_VIEW, IDD_CAPTURE_SERIES,
+                 IDD_CALIBRATION})
     add(RT_DIALOG, id);
   // string blocks of sixteen: 9296-9311, 9312-9327, 9328-9343, 9344-9359; 9392-9407 holds the
-  // live-information views' texts, 9408-9423 the timed series' texts
-  for (int block : {582, 583, 584, 585, 588, 589}) add(RT_STRING, block);
+  // live-information views' texts, 9408-9423 the timed series' texts, 9424-9439 the measuring
+  // overlays' texts
+  for (int block : {582, 583, 584, 585, 588, 589, 590}) add(RT_STRING, block);
   add(RT_VERSION, 1);
   add(RT_MANIFEST, 1);
   return keys;

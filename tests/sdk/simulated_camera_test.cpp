@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -413,6 +415,34 @@ TEST_F(SimulatedCamera, CameraPluggedInLaterIsListedByAnUpdateAfterItsTime) {
   manager_->updateDeviceList();
   EXPECT_EQ(manager_->deviceCount(), 1u);
   EXPECT_EQ(manager_->getDevice(0), d);
+}
+
+// The frame log names each good frame by the number its counter shows, with rising times,
+// and is all written when the camera closes (bad frames are not logged).
+TEST_F(SimulatedCamera, FrameLogListsEachGoodFrameWithItsCaptureTime) {
+  wchar_t temp[MAX_PATH] = L"";
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring path = std::wstring(temp) + L"q7sim_frame_log_test.log";
+  ::DeleteFileW(path.c_str());
+  ::SetEnvironmentVariableW(L"Q7SIM_FRAME_LOG", path.c_str());
+  ::SetEnvironmentVariableA("Q7SIM_BAD_RESULT_EVERY", "3");
+  {
+    Device& d = OpenCamera();
+    FunctionInterface fi(&d);
+    for (int i = 0; i < 6; ++i) Capture(fi);
+    d.close();
+  }
+  ::SetEnvironmentVariableW(L"Q7SIM_FRAME_LOG", nullptr);
+  std::FILE* file = _wfopen(path.c_str(), L"r");
+  ASSERT_NE(file, nullptr);
+  std::vector<unsigned long long> numbers, times;
+  unsigned long long number = 0, time = 0;
+  while (std::fscanf(file, "%llu %llu", &number, &time) == 2) numbers.push_back(number), times.push_back(time);
+  std::fclose(file);
+  ::DeleteFileW(path.c_str());
+  EXPECT_EQ(numbers, (std::vector<unsigned long long>{0, 1, 3, 4}));  // frames 2 and 5 were bad
+  EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+  EXPECT_GT(times.front(), 130000000000000000ull);  // a FILETIME of this century
 }
 
 }  // namespace

@@ -29,15 +29,23 @@ ProgramUnderTest::ProgramUnderTest(const std::wstring& exePath, const std::wstri
   }
   block += L'\0';
 
+  job_.reset(::CreateJobObjectW(nullptr, nullptr));
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job_) ::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::wstring commandLine = L"\"" + exePath + L"\"";
-  if (::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                       block.data(), workingDir.c_str(), &si, &pi)) {
+  // Suspended until it is in the job, so that nothing it starts escapes the job either.
+  if (::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                       CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, block.data(), workingDir.c_str(), &si, &pi)) {
     process_.reset(pi.hProcess);
-    ::CloseHandle(pi.hThread);
+    fw::UniqueKernelHandle thread(pi.hThread);
     processId_ = pi.dwProcessId;
+    if (job_) ::AssignProcessToJobObject(job_.get(), pi.hProcess);
+    ::ResumeThread(pi.hThread);
     ::WaitForInputIdle(pi.hProcess, 5000);
   }
 }

@@ -20,7 +20,10 @@ class ProgramUnderTest {
   // ("NAME=value") are added to this process's environment for the child.
   ProgramUnderTest(const std::wstring& exePath, const std::wstring& workingDir,
                    const std::vector<std::wstring>& environment = {});
-  ~ProgramUnderTest();  // ends the process if it still runs
+  // Ends the process if it still runs. Should this test process end without getting here (a
+  // crash, or killed at its time-out), the system ends the program with it: it runs in a job
+  // that ends its processes when the last handle to it, ours, is closed.
+  ~ProgramUnderTest();
 
   bool Started() const { return static_cast<bool>(process_); }
   DWORD ProcessId() const { return processId_; }
@@ -35,6 +38,7 @@ class ProgramUnderTest {
   HWND WaitForWindow(const std::function<bool(HWND)>& match, std::chrono::milliseconds timeout) const;
 
  private:
+  fw::UniqueKernelHandle job_;
   fw::UniqueKernelHandle process_;
   DWORD processId_ = 0;
 };

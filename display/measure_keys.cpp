@@ -1,0 +1,34 @@
+#include "display/measure_keys.h"
+
+namespace display {
+namespace {
+
+bool Modified() { return ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0; }
+
+}  // namespace
+
+std::optional<MeasureSwitch> MeasureSwitchOfKey(UINT message, WPARAM key) {
+  if (message != WM_KEYDOWN || Modified()) return std::nullopt;
+  switch (key) {
+    case 'S': return MeasureSwitch::ScaleBar;
+    case 'C': return MeasureSwitch::Crosshair;
+    case 'G': return MeasureSwitch::Grid;
+    case 'M': return MeasureSwitch::MeasuringTool;
+    default: return std::nullopt;
+  }
+}
+
+bool HandleMeasureKey(AppState& state, const MSG& msg) {
+  if (const auto which = MeasureSwitchOfKey(msg.message, msg.wParam)) {
+    ToggleMeasureSwitch(state.measuring, *which);
+    state.redraw.Notify();
+    return true;
+  }
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_DELETE && msg.wParam != VK_ESCAPE)) return false;
+  const bool cleared = state.measuring.measurements.Clear();
+  if (cleared) state.redraw.Notify();
+  // Delete is ours either way; Escape goes on to close full screen when there was nothing.
+  return cleared || msg.wParam == VK_DELETE;
+}
+
+}  // namespace display
