@@ -62,6 +62,9 @@ void Run(const char* name, bool changeResolution, int seconds) {
     std::printf("%s: the camera did not start\n", name);
     return;
   }
+  PropertyRecord full = camera.CurrentRecord();
+  full.resolutionIndex = 0;
+  camera.ApplyProperties(full, false);
   std::mt19937 random(7);
   std::printf(
       "\n%s\n\n| s | private MB | blocks of 1 MB and more alive | their MB | frame exchange's blocks | resolution "
@@ -92,9 +95,6 @@ void Run(const char* name, bool changeResolution, int seconds) {
     }
     ::Sleep(1000);
   }
-  PropertyRecord r = camera.CurrentRecord();
-  r.resolutionIndex = 0;
-  camera.ApplyProperties(r, false);
   camera.Close();
 }
 

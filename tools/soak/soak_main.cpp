@@ -227,10 +227,11 @@ int main(int argc, char** argv) {
   const soak::RunRecord run = soak.Run();
   const soak::Verdict verdict = soak::Judge(run);
 
-  std::string report = "Every 10 s:\n\n" + soak::SampleTable(run.samples) +
-                       "\nSettled (video window, playing at 2592x1944, no series, no live views), every 5 min:\n\n" +
-                       soak::SampleTable(run.references) + "\nMessage boxes answered:\n" + soak.BoxTexts() + "\n" +
-                       soak::VerdictLine(run, verdict) + "\n";
+  std::string report =
+      "Every 10 s:\n\n" + soak::SampleTable(run.samples) +
+      "\nSettled (video window, playing at 2592x1944, no series, no live views or overlays), every 5 min:\n\n" +
+      soak::SampleTable(run.references) + "\nMessage boxes answered:\n" + soak.BoxTexts() + "\n" +
+      soak::VerdictLine(run, verdict) + "\n";
   std::ofstream(std::filesystem::path(folder + L"\\report.md")) << report;
   std::printf("\n%s", report.c_str());
   return verdict.pass ? 0 : 1;

@@ -9,6 +9,7 @@
 #include "panel/property_controls.h"
 #include "panel/snapshot.h"
 #include "state/live_info.h"
+#include "state/measuring.h"
 
 namespace soak {
 namespace {
@@ -208,8 +209,10 @@ std::string SoakUser::Pan() {
 }
 
 std::string SoakUser::LiveInformationKey() {
-  static constexpr char kKeys[] = {'I', 'H', 'F'};
-  const char key = kKeys[Uniform(0, 2)];
+  // The live-information views and the measuring overlays (the measuring tool stays off: it
+  // would turn the panning drags into measurements).
+  static constexpr char kKeys[] = {'I', 'H', 'F', 'S', 'C', 'G'};
+  const char key = kKeys[Uniform(0, static_cast<int>(std::size(kKeys)) - 1)];
   ::PostMessageW(PictureTarget(), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
   return std::string("key ") + key;
 }
@@ -423,8 +426,11 @@ bool SoakUser::Settle() {
   if (!WaitUntil([&] { return !busy(); }, 120s)) return false;
   LiveInfo views;
   LoadLiveViewChoices(views);
+  Measuring overlays;
+  LoadMeasureSwitches(overlays);
   for (const auto& [on, key] : {std::pair{views.showInfoLine.load(), 'I'}, std::pair{views.showHistogram.load(), 'H'},
-                                std::pair{views.showFocus.load(), 'F'}})
+                                std::pair{views.showFocus.load(), 'F'}, std::pair{overlays.scaleBar.load(), 'S'},
+                                std::pair{overlays.crosshair.load(), 'C'}, std::pair{overlays.grid.load(), 'G'}})
     if (on) ::PostMessageW(session_.Video(), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
   return ChooseFullResolution() && EnsurePlaying();
 }

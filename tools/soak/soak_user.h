@@ -40,7 +40,8 @@ class SoakUser {
   // Plays if the camera is there and stopped; true once it plays.
   bool EnsurePlaying();
   // The state every settled measurement is taken in: no dialog, the video window, no series or
-  // snapshot being written, no live-information view, full resolution, playing.
+  // snapshot being written, no live-information view or measuring overlay, full resolution,
+  // playing.
   bool Settle();
   // Deletes the snapshots and series pictures written so far (keeps the disk from filling).
   void DeleteWrittenFiles() const;
