@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "framework/handles.h"
+#include "panel/control_panel_dlg.h"
 #include "panel/property_controls.h"
 #include "panel/snapshot.h"
 #include "state/live_info.h"
@@ -432,7 +433,15 @@ bool SoakUser::Settle() {
                                 std::pair{views.showFocus.load(), 'F'}, std::pair{overlays.scaleBar.load(), 'S'},
                                 std::pair{overlays.crosshair.load(), 'C'}, std::pair{overlays.grid.load(), 'G'}})
     if (on) ::PostMessageW(session_.Video(), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
-  return ChooseFullResolution() && EnsurePlaying();
+  if (!ChooseFullResolution() || !EnsurePlaying()) return false;
+  // Frames flow at full resolution a while, then stop; the re-fit (the program's message for
+  // it) leaves the frame exchange one black frame and no spare blocks, however many readers held
+  // frames before, so that every settled measurement finds it the same.
+  std::this_thread::sleep_for(3s);
+  session_.Click(IDC_STOP);
+  if (!WaitUntil([&] { return session_.IsEnabled(IDC_PLAY); }, 10s)) return false;
+  std::this_thread::sleep_for(1s);
+  return SendBounded(session_.Panel(), RefitFrameBufferMessage(), 0, 0) == 1;
 }
 
 void SoakUser::DeleteWrittenFiles() const {

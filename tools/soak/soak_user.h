@@ -40,8 +40,8 @@ class SoakUser {
   // Plays if the camera is there and stopped; true once it plays.
   bool EnsurePlaying();
   // The state every settled measurement is taken in: no dialog, the video window, no series or
-  // snapshot being written, no live-information view or measuring overlay, full resolution,
-  // playing.
+  // snapshot being written, no live-information view or measuring overlay, stopped after
+  // playing at full resolution, the frame buffer re-fitted. Play again after the measurement.
   bool Settle();
   // Deletes the snapshots and series pictures written so far (keeps the disk from filling).
   void DeleteWrittenFiles() const;
