@@ -22,6 +22,7 @@
 #include "display/picture_point.h"
 #include "display/render_geometry.h"
 #include "display/statistics_text.h"
+#include "panel/black_picture.h"
 #include "state/frame_rate_meter.h"
 
 namespace {
@@ -130,6 +131,8 @@ int main() {
          meterWork(p);
          textWork(p);
        }},
+      {"black-picture mean, one pixel in 256 (once a second)",
+       [&](const display::BgrPicture& p) { g_sink = MeanBrightness(p); }},
       {"memcpy of the frame's 15.1 MB (reference)",
        [&](const display::BgrPicture&) {
          static std::vector<std::uint8_t> copy(kStride * kHeight);

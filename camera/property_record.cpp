@@ -55,12 +55,18 @@ constexpr IntSetting kIntSettings[] = {
 struct DoubleSetting {
   DoubleField field;
   ValueRange<double> range;
+  double smallestAboveZero = 0.0;  // a value between 0 and this is out of range
+  bool Holds(double value) const { return range.Holds(value) && !(value > 0.0 && value < smallestAboveZero); }
 };
 constexpr DoubleSetting kDoubleSettings[] = {
-    {&PropertyRecord::gainLowerLimit, kGainRange}, {&PropertyRecord::gainUpperLimit, kGainRange},
-    {&PropertyRecord::gain, kGainRange},           {&PropertyRecord::totalGain, kTotalGainRange},
-    {&PropertyRecord::redGain, kColourGainRange},  {&PropertyRecord::greenGain, kColourGainRange},
-    {&PropertyRecord::blueGain, kColourGainRange}, {&PropertyRecord::gainOffset, kGainOffsetRange},
+    {&PropertyRecord::gainLowerLimit, kGainRange},
+    {&PropertyRecord::gainUpperLimit, kGainRange},
+    {&PropertyRecord::gain, kGainRange},
+    {&PropertyRecord::totalGain, kTotalGainRange, kWhiteBalanceStep},
+    {&PropertyRecord::redGain, kColourGainRange, kWhiteBalanceStep},
+    {&PropertyRecord::greenGain, kColourGainRange, kWhiteBalanceStep},
+    {&PropertyRecord::blueGain, kColourGainRange, kWhiteBalanceStep},
+    {&PropertyRecord::gainOffset, kGainOffsetRange},
 };
 
 // Where each field ends, in layout order: a stored value holds a field whole when it reaches
@@ -88,7 +94,7 @@ PropertyRecord Normalised(const PropertyRecord& record) noexcept {
     if (!s.range.Holds(r.*s.field)) r.*s.field = defaults.*s.field;
   }
   for (const DoubleSetting& s : kDoubleSettings) {
-    if (!s.range.Holds(r.*s.field)) r.*s.field = defaults.*s.field;
+    if (!s.Holds(r.*s.field)) r.*s.field = defaults.*s.field;
   }
   DefaultBothWhenCrossed(r, defaults, &PropertyRecord::exposureLowerLimit, &PropertyRecord::exposureUpperLimit);
   DefaultBothWhenCrossed(r, defaults, &PropertyRecord::gainLowerLimit, &PropertyRecord::gainUpperLimit);

@@ -78,12 +78,16 @@ inline constexpr ValueRange<double> kGainRange{0.0, 32.0};  // the gain and its 
 inline constexpr ValueRange<double> kTotalGainRange{0.0, 4.0};
 inline constexpr ValueRange<double> kColourGainRange{0.0, 10.0};      // red, green, blue
 inline constexpr ValueRange<double> kGainOffsetRange{-100.0, 100.0};  // percent
+// The white-balance factors (total, red, green, blue) are set in steps of a thousandth: a
+// factor above 0 but below one step is none the dialog sets, and darkens the picture to
+// nothing, so it counts as out of range.
+inline constexpr double kWhiteBalanceStep = 0.001;
 
 // The record with every setting in its range, so the dialog, the camera and the stored
 // record agree on it: a 0/1 field that is not 0 becomes 1; a number outside its range (or
-// not a number) takes its default, and so do both limits of a pair whose lower limit lies
-// above its upper one. The header, the version and the reserved fields carry no setting and
-// stay as they are.
+// not a number, or a white-balance factor between 0 and kWhiteBalanceStep) takes its default,
+// and so do both limits of a pair whose lower limit lies above its upper one. The header, the version and the reserved
+// fields carry no setting and stay as they are.
 PropertyRecord Normalised(const PropertyRecord& record) noexcept;
 
 // The record a stored "Property" value gives, normalised: a field the bytes hold whole comes

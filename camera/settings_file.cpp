@@ -15,11 +15,14 @@ namespace {
 struct SettingRange {
   double min;
   double max;
-  constexpr bool Contains(double value) const noexcept { return value >= min && value <= max; }
+  double smallestAboveZero = 0.0;  // a value between 0 and this is refused (the white balance)
+  constexpr bool Contains(double value) const noexcept {
+    return value >= min && value <= max && !(value > 0.0 && value < smallestAboveZero);
+  }
 };
 template <typename T>
-constexpr SettingRange From(ValueRange<T> range) {
-  return {static_cast<double>(range.min), static_cast<double>(range.max)};
+constexpr SettingRange From(ValueRange<T> range, double smallestAboveZero = 0.0) {
+  return {static_cast<double>(range.min), static_cast<double>(range.max), smallestAboveZero};
 }
 constexpr SettingRange kSwitchRange{0, 1};  // auto exposure, auto gain, mono, flips
 constexpr SettingRange kResolutionIndexRange{0, kResolutionCount - 1};
@@ -53,10 +56,10 @@ constexpr Setting kSettings[] = {
     Decimal("gain_lower_limit_db", From(kGainRange), &PropertyRecord::gainLowerLimit),
     Decimal("gain_upper_limit_db", From(kGainRange), &PropertyRecord::gainUpperLimit),
     Decimal("gain_db", From(kGainRange), &PropertyRecord::gain),
-    Decimal("total_gain", From(kTotalGainRange), &PropertyRecord::totalGain),
-    Decimal("red_gain", From(kColourGainRange), &PropertyRecord::redGain),
-    Decimal("green_gain", From(kColourGainRange), &PropertyRecord::greenGain),
-    Decimal("blue_gain", From(kColourGainRange), &PropertyRecord::blueGain),
+    Decimal("total_gain", From(kTotalGainRange, kWhiteBalanceStep), &PropertyRecord::totalGain),
+    Decimal("red_gain", From(kColourGainRange, kWhiteBalanceStep), &PropertyRecord::redGain),
+    Decimal("green_gain", From(kColourGainRange, kWhiteBalanceStep), &PropertyRecord::greenGain),
+    Decimal("blue_gain", From(kColourGainRange, kWhiteBalanceStep), &PropertyRecord::blueGain),
     Whole("mono", Kind::Switch, kSwitchRange, &PropertyRecord::mono),
     Whole("flip_vertical", Kind::Switch, kSwitchRange, &PropertyRecord::flipVertical),
     Whole("flip_horizontal", Kind::Switch, kSwitchRange, &PropertyRecord::flipHorizontal),
@@ -136,7 +139,11 @@ std::string Quoted(std::string_view text) {
   return quoted;
 }
 
-std::string RangeText(SettingRange range) { return FormatNumber(range.min) + " to " + FormatNumber(range.max); }
+std::string RangeText(SettingRange range) {
+  std::string text = FormatNumber(range.min) + " to " + FormatNumber(range.max);
+  if (range.smallestAboveZero > 0.0) text += " (0 or at least " + FormatNumber(range.smallestAboveZero) + ")";
+  return text;
+}
 
 // Digits with an optional sign, nothing else.
 std::optional<long long> ParseWhole(std::string_view text) {

@@ -1,5 +1,6 @@
 #include "framework/dialog.h"
 
+#include "framework/handles.h"
 #include "framework/win_app.h"
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
@@ -111,8 +112,29 @@ BOOL CDialog::OnCommand(UINT notifyCode, UINT id, HWND control) {
 
 HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
 
+void CDialog::NoteTemplatePictures() {
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[8] = L"";
+    if (!::GetClassNameW(child, className, 8) || ::lstrcmpiW(className, L"Static") != 0 ||
+        (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+      continue;
+    if (const auto picture = reinterpret_cast<HBITMAP>(::SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0)))
+      templatePictures_.emplace_back(child, picture);
+  }
+}
+
+void CDialog::DeleteTemplatePictures() noexcept {
+  for (const auto& [control, picture] : templatePictures_) {
+    const auto shown = reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (shown == picture)
+      fw::UniqueBitmap(reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+  }
+  templatePictures_.clear();
+}
+
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_DESTROY: DeleteTemplatePictures(); break;
     case WM_COMMAND:
       if (OnCommand(HIWORD(wp), LOWORD(wp), reinterpret_cast<HWND>(lp))) return 0;
       break;
@@ -135,6 +157,7 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM l
   auto* dialog = reinterpret_cast<CDialog*>(lp);
   if (!dialog->Attach(hwnd, true)) return TRUE;
   try {
+    dialog->NoteTemplatePictures();
     return dialog->OnInitDialog();
   } catch (...) {
     return TRUE;

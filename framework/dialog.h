@@ -3,6 +3,9 @@
 // modal (DoModal runs its own loop) or modeless (Create).
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 #include "framework/wnd.h"
 
 class CDialog;
@@ -51,7 +54,15 @@ class CDialog : public CWnd {
   HWND CreateFromTemplate(UINT templateId, HWND owner);
   static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
+  // Notes the bitmaps the template's static controls loaded; takes them back and deletes them.
+  void NoteTemplatePictures();
+  void DeleteTemplatePictures() noexcept;
+
   bool modal_ = false;
   bool modalDone_ = false;
   INT_PTR modalResult_ = -1;
+  // The bitmaps the template gave static controls (SS_BITMAP): each control loaded its own.
+  // Windows' control deletes it with itself, Wine's never does; this dialog deletes each one
+  // it still finds in its control when it is destroyed, which is right on both.
+  std::vector<std::pair<HWND, HBITMAP>> templatePictures_;
 };

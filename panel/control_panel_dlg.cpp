@@ -27,6 +27,8 @@ constexpr COLORREF kFaceColor = RGB(237, 237, 237);
 // Shown once the camera has been away for a while; the string table has no text for it.
 constexpr wchar_t kWaitingForCameraText[] = L"Waiting for the camera...";
 
+constexpr UINT kPictureWatchMs = 1000;
+
 // Status texts are cut to 255 characters, as the panel's line holds no more.
 std::wstring PanelString(HMODULE library, UINT id) { return LoadResourceString(id, library).substr(0, 255); }
 
@@ -94,6 +96,7 @@ BOOL CControlPanelDlg::OnInitDialog() {
   PlaceBesideVideoWindow();
   state_.docked = 1;
 
+  ::SetTimer(m_hWnd, kPictureWatchTimer, kPictureWatchMs, nullptr);
   initThread_.reset(::CreateThread(nullptr, 0, &CControlPanelDlg::InitializationThread, this, 0, nullptr));
   if (!initThread_) OnCameraOpened(false);
   if (!startNotice_.empty()) PostMessage(WM_START_NOTICE);
@@ -332,7 +335,9 @@ HBRUSH CControlPanelDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
 }
 
 BOOL CControlPanelDlg::PreTranslateMessage(MSG* msg) {
-  if (msg->wParam == VK_ESCAPE) return TRUE;
+  const bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
+  // Escape does nothing in the panel; any other message with a wParam of 27 is not a key.
+  if (key && msg->wParam == VK_ESCAPE) return TRUE;
   if (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_F4) {
     OnOK();
     return CBitmapSkinDlg::PreTranslateMessage(msg);
@@ -355,6 +360,7 @@ void CControlPanelDlg::OnPaint() {
 }
 
 void CControlPanelDlg::OnDestroy() {
+  ::KillTimer(m_hWnd, kPictureWatchTimer);
   Default();
   // Snapshots in hand are written before anything they read goes away.
   if (snapshots_) snapshots_->Shutdown();
@@ -418,12 +424,40 @@ LRESULT CControlPanelDlg::OnLeaveFullScreen() {
   return 1;
 }
 
+void CControlPanelDlg::OnPictureWatchTimer() {
+  const std::uint64_t newest = state_.frames.NewestNumber();
+  const bool arriving = newest != framesSeen_ && camera_.IsAcquiring() && !state_.noSignal.load();
+  framesSeen_ = newest;
+  const BlackPictureWatch::Outcome outcome =
+      pictureWatch_.Look(static_cast<double>(::GetTickCount64()) / 1000.0,
+                         arriving ? NewestFrameBrightness() : std::nullopt, camera_.CurrentRecord());
+  if (outcome.tell) {
+    blackText_ = outcome.tell->substr(0, 255);
+    statusLine_.SetWindowText(blackText_.c_str());
+  }
+  if (outcome.back && StatusText() == blackText_) statusLine_.SetWindowText(L"");
+}
+
+// The one place the watch reads a frame.
+std::optional<double> CControlPanelDlg::NewestFrameBrightness() const {
+  const FrameExchange::Lease frame = state_.frames.Read();
+  if (!frame) return std::nullopt;
+  const FrameBlock& block = frame.Block();
+  return MeanBrightness({block.Pixels(), block.Width(), block.Height(), block.Stride()});
+}
+
 LRESULT CControlPanelDlg::OnRefitFrameBuffer() {
   camera_.FitFrameBuffer();
   return 1;
 }
 
+UINT RefitFrameBufferMessage() noexcept {
+  static const UINT message = ::RegisterWindowMessageW(L"Q7Viewer.RefitFrameBuffer");
+  return message;
+}
+
 LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (const UINT refit = RefitFrameBufferMessage(); refit != 0 && msg == refit) return OnRefitFrameBuffer();
   switch (msg) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(icon_);
@@ -433,7 +467,6 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_WINDOWPOSCHANGED: OnWindowPosChanged(reinterpret_cast<const WINDOWPOS*>(lp)); return 0;
     case WM_ACTIVATE: OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp), HIWORD(wp) != 0); return 0;
     case WM_LEAVE_FULL_SCREEN: return OnLeaveFullScreen();
-    case WM_REFIT_FRAME_BUFFER: return OnRefitFrameBuffer();
     case WM_PANEL_STATUS: ShowStatus(static_cast<UINT>(wp)); return 0;
     case WM_CAMERA_OPENED: OnCameraOpened(wp != 0); return 0;
     case WM_CAMERA_LINK: OnCameraLink(static_cast<CameraLinkEvent>(wp)); return 0;
@@ -441,11 +474,17 @@ LRESULT CControlPanelDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CAMERA_NOTICE:
       if (notices_) notices_->ShowQueued();
       return 0;
-    default:
-      if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
-      if (corrections_ && corrections_->OnMessage(msg, wp, lp)) return 0;
-      if (recordings_ && recordings_->OnMessage(msg, wp, lp)) return 0;
+    case WM_TIMER:
+      if (wp == kPictureWatchTimer) {
+        OnPictureWatchTimer();
+        return 0;
+      }
       break;
+    default: break;
   }
+  // The snapshots', corrections' and recordings' own messages and timers.
+  if (snapshots_ && snapshots_->OnMessage(msg, wp, lp)) return 0;
+  if (corrections_ && corrections_->OnMessage(msg, wp, lp)) return 0;
+  if (recordings_ && recordings_->OnMessage(msg, wp, lp)) return 0;
   return CBitmapSkinDlg::WindowProc(msg, wp, lp);
 }

@@ -8,12 +8,14 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "camera/camera_link.h"
 #include "display/q7_fullview.h"
 #include "framework/controls.h"
 #include "framework/handles.h"
+#include "panel/black_picture.h"
 #include "panel/context_menu.h"
 #include "panel/correction_controller.h"
 #include "panel/panel_layout.h"
@@ -83,6 +85,9 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   void OnCameraLink(CameraLinkEvent event);
   // Flat fields are kept per objective: the corrector follows the calibration in use.
   void TellCorrectorTheCalibration();
+  // Once a second: a picture black for a while although frames arrive is reported.
+  void OnPictureWatchTimer();
+  std::optional<double> NewestFrameBrightness() const;
   void OnStartNotice();
 
   void SetupButtons();
@@ -117,4 +122,7 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   std::wstring startNotice_;                           // shown once, then emptied
   q7::imaging::FrameCorrector* corrector_;             // not owned; may be null
   std::unique_ptr<CorrectionController> corrections_;  // from OnInitDialog on, with a corrector
+  BlackPictureWatch pictureWatch_;
+  std::uint64_t framesSeen_ = 0;  // the newest frame's number at the watch's last look
+  std::wstring blackText_;        // what the watch last showed
 };

@@ -1,6 +1,6 @@
 #pragma once
-// Every message the control panel receives from its own parts, its threads and the picture
-// views, in one list: a number given twice would hand one part's news to another.
+// Every message and timer the control panel receives from its own parts, its threads and the
+// picture views, in one list: a number given twice would hand one part's news to another.
 #include <windows.h>
 
 #include <array>
@@ -9,9 +9,11 @@
 
 // The full-screen viewer sends this to the panel when it closes itself.
 inline constexpr UINT WM_LEAVE_FULL_SCREEN = display::kFullViewClosedMessage;
-// Re-fits the frame buffer to the camera's resolution. Its number is part of the program's
-// message contract (other programs may send it), so it stays WM_USER + 1.
-inline constexpr UINT WM_REFIT_FRAME_BUFFER = WM_USER + 1;
+// Re-fits the frame buffer to the camera's resolution. A registered message, so that no
+// dialog message shares its number (WM_USER + 1 is DM_SETDEFID: setting the panel's default
+// button would refit the frame buffer and blank the picture) and no message of this program
+// either; another program gets the same number by registering the same name.
+UINT RefitFrameBufferMessage() noexcept;
 
 // Posted by the initialisation thread, so it never waits for the panel's thread.
 inline constexpr UINT WM_PANEL_STATUS = WM_APP + 1;   // wParam: string id
@@ -30,15 +32,30 @@ inline constexpr UINT WM_CORRECTION_NEWS = WM_APP + 30;
 // Posted by the recorder's thread when a recording has ended and its file is closed.
 inline constexpr UINT WM_RECORDING_ENDED = WM_APP + 31;
 
+// The panel's timers: one id each, or one part's SetTimer and KillTimer would take another's.
+inline constexpr UINT_PTR kSnapshotIndicatorTimer = 0x5107;  // redraws the saving text
+inline constexpr UINT_PTR kPictureWatchTimer = 0x5108;       // looks for a black picture
+inline constexpr UINT_PTR kRecordingStatusTimer = 0x5109;    // shows the recording's counts
+
 namespace panel_messages {
-inline constexpr std::array kAll{WM_LEAVE_FULL_SCREEN, WM_REFIT_FRAME_BUFFER, WM_PANEL_STATUS,   WM_CAMERA_OPENED,
-                                 WM_CAMERA_NOTICE,     WM_CAMERA_LINK,        WM_START_NOTICE,   WM_SNAPSHOT_PROGRESS,
-                                 WM_SNAPSHOT_REPORT,   WM_CORRECTION_NEWS,    WM_RECORDING_ENDED};
-constexpr bool AllDistinct() {
-  for (std::size_t i = 0; i < kAll.size(); ++i)
-    for (std::size_t j = i + 1; j < kAll.size(); ++j)
-      if (kAll[i] == kAll[j]) return false;
+inline constexpr std::array kAll{WM_LEAVE_FULL_SCREEN, WM_PANEL_STATUS,   WM_CAMERA_OPENED,     WM_CAMERA_NOTICE,
+                                 WM_CAMERA_LINK,       WM_START_NOTICE,   WM_SNAPSHOT_PROGRESS, WM_SNAPSHOT_REPORT,
+                                 WM_CORRECTION_NEWS,   WM_RECORDING_ENDED};
+inline constexpr std::array kTimers{kSnapshotIndicatorTimer, kPictureWatchTimer, kRecordingStatusTimer};
+template <typename T, std::size_t N>
+constexpr bool AllDistinct(const std::array<T, N>& values) {
+  for (std::size_t i = 0; i < N; ++i)
+    for (std::size_t j = i + 1; j < N; ++j)
+      if (values[i] == values[j]) return false;
   return true;
 }
-static_assert(AllDistinct(), "two of the panel's messages share a number");
+static_assert(AllDistinct(kAll), "two of the panel's messages share a number");
+static_assert(AllDistinct(kTimers), "two of the panel's timers share an id");
+// The panel is a dialog: WM_USER + 0 to + 2 are its DM_ messages.
+constexpr bool NoneIsADialogMessage() {
+  for (const UINT message : kAll)
+    if (message == DM_GETDEFID || message == DM_SETDEFID || message == DM_REPOSITION) return false;
+  return true;
+}
+static_assert(NoneIsADialogMessage(), "a panel message shares its number with a dialog message");
 }  // namespace panel_messages

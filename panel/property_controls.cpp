@@ -9,6 +9,8 @@
 namespace {
 
 constexpr int kGainOffsetZero = 10000;  // slider position of 0 %
+// The white-balance sliders show thousandths: one position is the record's smallest step.
+static_assert(kWhiteBalanceStep * 1000.0 == 1.0);
 constexpr int Thousandths(double value) { return static_cast<int>(value * 1000); }
 
 int RoundToInt(double v) noexcept {

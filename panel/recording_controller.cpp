@@ -13,7 +13,6 @@ namespace {
 
 namespace recording = q7::recording;
 
-constexpr UINT_PTR kStatusTimer = 0x5108;  // the panel's timer that shows the recording's counts
 constexpr UINT kStatusMs = 250;
 
 struct ItemIdListDeleter {
@@ -87,7 +86,7 @@ void RecordingController::Start() {
   state_.recording.seconds = 0.0;
   state_.recording.framesPerSecond = 0.0;
   state_.recording.on = true;
-  ::SetTimer(panel_, kStatusTimer, kStatusMs, nullptr);
+  ::SetTimer(panel_, kRecordingStatusTimer, kStatusMs, nullptr);
   ShowStatus();
 }
 
@@ -107,7 +106,7 @@ void RecordingController::OnEnded() {
   ShowStatus();
   const recording::RecordingStatus status = recorder_->Status();
   recorder_.reset();
-  ::KillTimer(panel_, kStatusTimer);
+  ::KillTimer(panel_, kRecordingStatusTimer);
   state_.recording.on = false;
   state_.redraw.Notify();  // the red dot goes
   if (const std::wstring why = recording::RecordingEndText(status); !why.empty()) {
@@ -149,7 +148,7 @@ bool RecordingController::OnMessage(UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
     case WM_RECORDING_ENDED: OnEnded(); return true;
     case WM_TIMER:
-      if (wp != kStatusTimer) return false;
+      if (wp != kRecordingStatusTimer) return false;
       ShowStatus();
       return true;
     default: return false;
@@ -160,6 +159,6 @@ void RecordingController::Shutdown() {
   if (!recorder_) return;
   recorder_->Stop();
   recorder_.reset();
-  ::KillTimer(panel_, kStatusTimer);
+  ::KillTimer(panel_, kRecordingStatusTimer);
   state_.recording.on = false;
 }

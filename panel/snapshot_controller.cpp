@@ -8,13 +8,13 @@
 #include "framework/win_app.h"
 #include "panel/jpeg_quality.h"
 #include "panel/jpeg_quality_dlg.h"
+#include "panel/panel_messages.h"
 #include "panel/series_dlg.h"
 #include "panel/snapshot_texts.h"
 #include "resources/resource_ids.h"
 
 namespace {
 
-constexpr UINT_PTR kIndicatorTimer = 0x5107;  // the panel's timer that redraws the saving text
 constexpr UINT kIndicatorMs = 200;
 // Another text in the line (a zoom, a success) stays this many ticks before the saving text
 // comes back.
@@ -122,7 +122,7 @@ bool SnapshotController::OnMessage(UINT msg, WPARAM wp, LPARAM) {
     case WM_SNAPSHOT_PROGRESS: OnProgress(static_cast<int>(wp)); return true;
     case WM_SNAPSHOT_REPORT: OnReports(); return true;
     case WM_TIMER:
-      if (wp != kIndicatorTimer) return false;
+      if (wp != kSnapshotIndicatorTimer) return false;
       OnIndicatorTimer();
       return true;
     default: return false;
@@ -230,9 +230,9 @@ void SnapshotController::Show(const std::wstring& text) {
 void SnapshotController::UpdateIndicatorTimer() {
   const bool needed = !closing_ && worker_.SnapshotsInHand() > 0;
   if (needed && !timerRunning_) {
-    timerRunning_ = ::SetTimer(panel_, kIndicatorTimer, kIndicatorMs, nullptr) != 0;
+    timerRunning_ = ::SetTimer(panel_, kSnapshotIndicatorTimer, kIndicatorMs, nullptr) != 0;
   } else if (!needed && timerRunning_) {
-    ::KillTimer(panel_, kIndicatorTimer);
+    ::KillTimer(panel_, kSnapshotIndicatorTimer);
     timerRunning_ = false;
   }
 }

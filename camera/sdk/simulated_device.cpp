@@ -73,6 +73,8 @@ SimulatorConfig ReadSimulatorConfig() {
   c.copyWholeFrames = EnvNumber("Q7SIM_COPY_WHOLE_FRAMES", 0) == 1;
   c.unplugAfter = static_cast<std::int64_t>(EnvNumber("Q7SIM_UNPLUG_AFTER", -1));
   c.replugAfterMs = EnvDelayMs("Q7SIM_REPLUG_AFTER_MS");
+  c.unplugEveryMs = EnvDelayMs("Q7SIM_UNPLUG_EVERY_MS");
+  if (c.unplugEveryMs == 0) c.unplugEveryMs = -1;  // never in at all is no camera: Q7SIM_CAMERAS=0
   c.arriveAfterMs = EnvDelayMs("Q7SIM_ARRIVE_AFTER_MS");
   wchar_t logPath[MAX_PATH] = L"";
   const DWORD logLength = ::GetEnvironmentVariableW(L"Q7SIM_FRAME_LOG", logPath, MAX_PATH);
@@ -95,6 +97,13 @@ SimulatorConfig ReadSimulatorConfig() {
     }
   }
   return c;
+}
+
+PlugPhase RepeatedPlugPhase(std::int64_t elapsedMs, int inMs, int outMs) {
+  if (inMs <= 0 || elapsedMs < inMs) return {0, true};
+  if (outMs < 0) return {0, false};
+  const std::int64_t cycle = static_cast<std::int64_t>(inMs) + outMs;
+  return {elapsedMs / cycle, elapsedMs % cycle < inMs};
 }
 
 const q7sim::Picture& SceneChart(const SimulatorConfig& config) {
@@ -260,6 +269,7 @@ void DeviceState::Open() {
   if (!IsPresentLocked())
     throw ImpactAcquireException("Open device failed", kErrorNotPresent, serial_ + " is unplugged");
   if (open_) return;
+  if (config_.unplugEveryMs > 0) openedInPlugIn_ = RepeatedPlugPhaseNow().plugIn;
   AddLists();
   slots_.assign(static_cast<std::size_t>(IntAt("SystemSettings/RequestCount")), Slot{});
   queued_.clear();
@@ -299,7 +309,14 @@ bool DeviceState::IsPresent() const {
   return IsPresentLocked();
 }
 
+PlugPhase DeviceState::RepeatedPlugPhaseNow() const {
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - pluggedInAt_);
+  return RepeatedPlugPhase(elapsed.count(), config_.unplugEveryMs, config_.replugAfterMs);
+}
+
 bool DeviceState::IsPresentLocked() const {
+  if (config_.unplugEveryMs > 0) return RepeatedPlugPhaseNow().present;
   if (!unplugged_) return true;
   return config_.replugAfterMs >= 0 &&
          std::chrono::steady_clock::now() >= unpluggedAt_ + std::chrono::milliseconds(config_.replugAfterMs);
@@ -308,6 +325,11 @@ bool DeviceState::IsPresentLocked() const {
 // After the configured number of frames the cable comes out: at once, so whoever took the
 // last frame already finds the camera absent.
 void DeviceState::UnplugIfDueLocked() {
+  if (config_.unplugEveryMs > 0) {
+    const PlugPhase phase = RepeatedPlugPhaseNow();
+    if (!phase.present || phase.plugIn != openedInPlugIn_) sessionLost_ = true;
+    return;
+  }
   if (unplugged_ || config_.unplugAfter < 0 || delivered_ < static_cast<std::uint64_t>(config_.unplugAfter)) return;
   unplugged_ = true;
   unpluggedAt_ = std::chrono::steady_clock::now();

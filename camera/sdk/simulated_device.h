@@ -30,6 +30,7 @@ struct SimulatorConfig {
   bool copyWholeFrames = false;    // each frame copied whole from the developed chart, as before (benchmarks)
   std::int64_t unplugAfter = -1;   // frames; -1: never
   int replugAfterMs = -1;          // after the unplug; -1: never
+  int unplugEveryMs = -1;          // plugged in this long, then out for replugAfterMs, again and again; -1: never
   int arriveAfterMs = -1;          // one camera more, after the driver started; -1: never
   std::set<std::string> rejected;  // property names whose writes throw
   std::wstring frameLog;           // where to log each good frame; empty: nowhere
@@ -40,6 +41,16 @@ struct SimulatorConfig {
   double noise = 0.0;     // standard deviation of the noise at 0 dB, grey levels
 };
 SimulatorConfig ReadSimulatorConfig();
+
+// Where a camera that is plugged in for `inMs` and then out for `outMs` (-1: for good), again
+// and again, stands `elapsedMs` after it was first plugged in: the how-manieth plug-in it is
+// in or after (from 0), and whether it is in now.
+struct PlugPhase {
+  std::int64_t plugIn = 0;
+  bool present = true;
+  bool operator==(const PlugPhase&) const = default;
+};
+PlugPhase RepeatedPlugPhase(std::int64_t elapsedMs, int inMs, int outMs);
 
 struct PropertyValue {
   bool isDouble = false;
@@ -62,7 +73,7 @@ class DeviceState {
   void Open();  // throws while the camera is unplugged
   void Close() noexcept;
   bool IsOpen() const;
-  // False from the unplug (Q7SIM_UNPLUG_AFTER) until the replug, if one comes.
+  // False from an unplug (Q7SIM_UNPLUG_AFTER, Q7SIM_UNPLUG_EVERY_MS) until the replug, if one comes.
   bool IsPresent() const;
 
   bool HasList(const std::string& path) const;
@@ -110,6 +121,7 @@ class DeviceState {
   void CaptureOne(std::unique_lock<std::mutex>& lock);
   void UnplugIfDueLocked();
   bool IsPresentLocked() const;
+  PlugPhase RepeatedPlugPhaseNow() const;
 
   const unsigned int index_;
   const SimulatorConfig config_;
@@ -128,6 +140,10 @@ class DeviceState {
   // delivers nothing more, even after the replug, until the device is opened again.
   bool unplugged_ = false;
   std::chrono::steady_clock::time_point unpluggedAt_;
+  // Q7SIM_UNPLUG_EVERY_MS: plugged in first at creation; the open session is lost once the
+  // plug-in it was opened in ends.
+  const std::chrono::steady_clock::time_point pluggedInAt_ = std::chrono::steady_clock::now();
+  std::int64_t openedInPlugIn_ = 0;
   bool sessionLost_ = false;
   int controllerCountdown_ = 0;
   // The chart developed with the last frame's settings: only the moving objects differ from

@@ -150,6 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "\"gain_db\" must be a number from 0 to 32, not \"32.001\""},
         BadFile{"NegativeGain", kStart + "red_gain = -0.5\n", 3, "\"red_gain\" must be a number from 0 to 10"},
         BadFile{"NotANumber", kStart + "total_gain = nan\n", 3, "\"total_gain\" must be a number from 0 to 4"},
+        BadFile{"WhiteBalanceBelowItsStep", kStart + "blue_gain = 0.0001\n", 3,
+                "\"blue_gain\" must be a number from 0 to 10 (0 or at least 0.001), not \"0.0001\""},
         BadFile{"DecimalComma", kStart + "gain_offset_percent = 1,5\n", 3, "must be a number from -100 to 100"},
         BadFile{"BadSwitch", kStart + "auto_gain = maybe\n", 3, "\"auto_gain\" must be on or off, not \"maybe\""},
         BadFile{"UnknownResolution", kStart + "resolution = 1234 x 567\n", 3,

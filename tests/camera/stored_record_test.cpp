@@ -1,11 +1,13 @@
 // What a stored settings record becomes when it is read: every setting in its range, and every
 // field the stored value does not hold whole at its default; and that the camera and the
 // record written back agree with it, whatever was stored.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <tuple>
 
 #include "camera/registry_store.h"
 #include "camera_test_support.h"
@@ -15,6 +17,13 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// A white-balance factor is 0 or at least the dialog's step of a thousandth.
+bool NoWhiteBalanceBelowItsStep(const PropertyRecord& r) {
+  for (double factor : {r.totalGain, r.redGain, r.greenGain, r.blueGain})
+    if (factor > 0.0 && factor < 0.001) return false;
+  return true;
+}
 
 // The ranges a record in use must keep, written out here on their own.
 bool InRange(const PropertyRecord& r) {
@@ -26,7 +35,7 @@ bool InRange(const PropertyRecord& r) {
          within(r.exposureTime, 1000, 500000) && r.gainLowerLimit >= 0.0 && r.gainLowerLimit <= r.gainUpperLimit &&
          r.gainUpperLimit <= 32.0 && within(r.gain, 0.0, 32.0) && within(r.totalGain, 0.0, 4.0) &&
          within(r.redGain, 0.0, 10.0) && within(r.greenGain, 0.0, 10.0) && within(r.blueGain, 0.0, 10.0) &&
-         within(r.gainOffset, -100.0, 100.0);
+         within(r.gainOffset, -100.0, 100.0) && NoWhiteBalanceBelowItsStep(r);
 }
 
 using testing_support::DefaultRecord;
@@ -85,6 +94,23 @@ TEST(RecordNormalising, NumbersOutsideTheirRangeTakeTheirDefaults) {
   // A record in range comes back unchanged, and the defaults are in range.
   EXPECT_TRUE(SameRecord(Normalised(UnusualRecord()), UnusualRecord()));
   EXPECT_TRUE(SameRecord(Normalised(defaults), defaults));
+}
+
+// Gains above 0 but below the dialog's finest step make a black picture that the dialog cannot
+// even show; 0 itself and one step are kept.
+TEST(RecordNormalising, WhiteBalanceFactorsBelowOneStepTakeTheirDefaults) {
+  for (double PropertyRecord::*field :
+       {&PropertyRecord::totalGain, &PropertyRecord::redGain, &PropertyRecord::greenGain, &PropertyRecord::blueGain}) {
+    PropertyRecord r = UnusualRecord();
+    for (double tiny : {5e-47, 1e-264, 4.9e-324, 0.000999}) {
+      r.*field = tiny;
+      EXPECT_EQ(Normalised(r).*field, 1.0) << tiny;
+    }
+    for (double kept : {0.0, 0.001}) {
+      r.*field = kept;
+      EXPECT_EQ(Normalised(r).*field, kept);
+    }
+  }
 }
 
 TEST(RecordNormalising, CrossedLimitsTakeTheirDefaultsTogether) {
@@ -192,6 +218,36 @@ TEST_F(StoredRecordOpen, YesNoFieldsOutsideZeroAndOneDriveTheCameraAsOne) {
   EXPECT_EQ(written.flipHorizontal, 1);
 }
 
+// The record that once left every frame black: a total gain of 5e-47 and colour gains of 1e-264.
+TEST_F(StoredRecordOpen, TinyWhiteBalanceGainsStartWithALiveColouredPicture) {
+  PropertyRecord stored = DefaultRecord();
+  stored.resolutionIndex = 9;  // 640 x 480: the chart's small copy, colour bars and all
+  stored.totalGain = 5e-47;
+  stored.redGain = stored.greenGain = stored.blueGain = 1e-264;
+  Store(&stored, sizeof stored);
+  ASSERT_TRUE(camera->Open());
+  EXPECT_EQ(q7sim::ReadProperty(0, "Base/ImageProcessing/WhiteBalanceSettings-1/TotalGain"), 1.0);
+  EXPECT_EQ(WrittenBack().blueGain, 1.0);
+  ASSERT_TRUE(camera->StartAcquisition());
+  std::vector<std::uint8_t> first;
+  for (int i = 0; i < 10 && first.empty(); ++i)
+    if (camera->GrabFrame(state.frames)) first = state.frames.CopyBlock();
+  ASSERT_FALSE(first.empty()) << "no frame";
+  std::size_t bright = 0, colourful = 0;
+  for (std::size_t at = sizeof(BITMAPINFOHEADER); at + 3 <= first.size(); at += 3) {
+    const auto [b, g, r] = std::tuple<int, int, int>{first[at], first[at + 1], first[at + 2]};
+    bright += b + g + r > 150;
+    colourful += std::max({b, g, r}) - std::min({b, g, r}) > 60;
+  }
+  const std::size_t pixels = (first.size() - sizeof(BITMAPINFOHEADER)) / 3;
+  EXPECT_GT(bright, pixels / 4) << "the picture is dark";
+  EXPECT_GT(colourful, pixels / 20) << "the picture has no colour";
+  // Live: the next frames differ from the first.
+  bool moved = false;
+  for (int i = 0; i < 10 && !moved; ++i) moved = camera->GrabFrame(state.frames) && state.frames.CopyBlock() != first;
+  EXPECT_TRUE(moved) << "the picture does not move";
+}
+
 // Random stored values, of every length up to one byte too long, each read, applied to the
 // open camera and written back as the program does: what is written back is always in range
 // and is what the camera was given.
@@ -203,7 +259,8 @@ TEST_F(StoredRecordOpen, RandomStoredRecordsAreWrittenBackInRange) {
     return random() % 2 ? kEdges[random() % std::size(kEdges)] : static_cast<std::int32_t>(random());
   };
   const auto anyDouble = [&]() -> double {
-    static constexpr double kEdges[] = {0.0, -0.0, 1.0, 4.0, 10.0, 32.0, -100.0, 100.0, 32.001, -1e-9, kNaN, kInfinity};
+    static constexpr double kEdges[] = {0.0,    -0.0,  1.0,   4.0,    10.0,   32.0, -100.0,   100.0,
+                                        32.001, -1e-9, 5e-47, 1e-264, 0.0009, kNaN, kInfinity};
     return random() % 2 ? kEdges[random() % std::size(kEdges)] : std::ldexp(double(random()) - 2147483648.0, -24);
   };
   for (int i = 0; i < 2000; ++i) {

@@ -113,6 +113,19 @@ TEST_F(FrameworkDialog, DestroyingTheWindowUnbindsEveryObject) {
   EXPECT_EQ(CWnd::FromHandlePermanent(buttonHwnd), nullptr);
 }
 
+// A picture the template gives a static control is loaded by the control; it goes with the
+// dialog (Wine's static control never deletes it by itself).
+TEST_F(FrameworkDialog, APictureFromTheTemplateGoesWithTheDialog) {
+  TestDialog dialog;
+  ASSERT_TRUE(dialog.Create(IDD_TEST_DIALOG));
+  HWND banner = ::FindWindowExW(dialog.m_hWnd, nullptr, L"Static", nullptr);
+  ASSERT_NE(banner, nullptr);
+  const auto picture = reinterpret_cast<HGDIOBJ>(::SendMessageW(banner, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  ASSERT_EQ(::GetObjectType(picture), static_cast<DWORD>(OBJ_BITMAP));
+  EXPECT_TRUE(dialog.DestroyWindow());
+  EXPECT_EQ(::GetObjectType(picture), 0u) << "the template's bitmap outlived its dialog";
+}
+
 TEST_F(FrameworkDialog, ExceptionInAHandlerDoesNotCrossTheWindowProcedure) {
   TestDialog dialog;
   dialog.throwOnCommand = true;

@@ -13,10 +13,14 @@
 #include <vector>
 
 #include "camera/camera.h"
+#include "camera/registry_store.h"
 #include "display/floater_dlg.h"
 #include "display/q7_fullview.h"
+#include "framework/registry_value.h"
 #include "framework/win_app.h"
+#include "panel/snapshot_worker.h"
 #include "resources/resource_ids.h"
+#include "state/settings_key.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/private_registry.h"
 
@@ -163,9 +167,51 @@ TEST_F(ControlPanel, FullScreenRunsOneRenderThreadAtATime) {
 TEST_F(ControlPanel, RefitMessageSizesTheFrameBufferToTheCamera) {
   OpenPanel();
   state_.frames.Refit(640, 480);
-  EXPECT_EQ(panel_->SendMessage(WM_REFIT_FRAME_BUFFER), 1);
+  EXPECT_EQ(panel_->SendMessage(RefitFrameBufferMessage()), 1);
   EXPECT_EQ(state_.frames.Size().width, camera_->Width());
   EXPECT_EQ(state_.frames.Size().height, camera_->Height());
+}
+
+// DM_SETDEFID is the dialog's own message: setting the panel's default button leaves the
+// picture alone.
+TEST_F(ControlPanel, SettingTheDefaultButtonDoesNotRefitTheFrameBuffer) {
+  OpenPanel();
+  const std::uint64_t fitted = state_.frames.Generation();
+  panel_->SendMessage(DM_SETDEFID, IDC_PLAY);
+  EXPECT_EQ(state_.frames.Generation(), fitted);
+  EXPECT_EQ(LOWORD(panel_->SendMessage(DM_GETDEFID)), IDC_PLAY);
+}
+
+// Only Escape keys are dropped: other messages whose wParam is 27 (a snapshot at 27 %, a
+// timer or command numbered 27) go on to the panel.
+TEST_F(ControlPanel, TheKeyFilterDropsOnlyEscapeKeys) {
+  OpenPanel();
+  MSG escape{panel_->GetDlgItem(IDC_PLAY), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(panel_->PreTranslateMessage(&escape));
+  for (UINT message : {WM_SNAPSHOT_PROGRESS, UINT{WM_TIMER}, UINT{WM_COMMAND}}) {
+    MSG other{panel_->m_hWnd, message, VK_ESCAPE, 0, 0, {}};
+    EXPECT_FALSE(panel_->PreTranslateMessage(&other)) << message;
+  }
+}
+
+// Frames arrive but every one is black: the status line names the setting once, and lets go of
+// the text when the picture is back.
+TEST_F(ControlPanel, ABlackPictureIsReportedNamingTheSettingUntilItIsBack) {
+  PropertyRecord stored{};
+  SetDefaults(stored);
+  stored.resolutionIndex = 9;
+  stored.totalGain = 0.0;
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kVersionValue, REG_DWORD, &stored.version, 4);
+  WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kPropertyValue, REG_BINARY, &stored, sizeof stored);
+  OpenPanel();
+  Command(IDC_PLAY);
+  const std::wstring told = L"The picture is black: the white-balance gain is 0.00.";
+  EXPECT_TRUE(PumpUntil([&] { return panel_->StatusText() == told; }, 20000)) << panel_->StatusText();
+
+  PropertyRecord bright = camera_->CurrentRecord();
+  bright.totalGain = 1.0;
+  camera_->ApplyProperties(bright, false);
+  EXPECT_TRUE(PumpUntil([&] { return panel_->StatusText().empty(); }, 20000)) << panel_->StatusText();
 }
 
 // Escape and Enter do nothing in the panel; Alt+F4 closes it like its close button.

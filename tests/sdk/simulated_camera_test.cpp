@@ -15,6 +15,7 @@
 
 #include "camera/sdk/acquire.h"
 #include "camera/sdk/sensor_image.h"
+#include "camera/sdk/simulated_device.h"
 #include "camera/sdk/simulator_control.h"
 
 namespace {
@@ -27,7 +28,7 @@ class SimulatedCamera : public ::testing::Test {
     for (const char* name :
          {"Q7SIM_CAMERAS", "Q7SIM_INIT_FAIL", "Q7SIM_OPEN_FAIL", "Q7SIM_BAD_RESULT_EVERY", "Q7SIM_UNPLUG_AFTER",
           "Q7SIM_REPLUG_AFTER_MS", "Q7SIM_ARRIVE_AFTER_MS", "Q7SIM_REJECT_PROPERTY", "Q7SIM_SCENE", "Q7SIM_VIGNETTE",
-          "Q7SIM_DARK_PATTERN", "Q7SIM_NOISE"}) {
+          "Q7SIM_DARK_PATTERN", "Q7SIM_NOISE", "Q7SIM_UNPLUG_EVERY_MS"}) {
       ::SetEnvironmentVariableA(name, nullptr);
     }
     ::SetEnvironmentVariableA("Q7SIM_FPS", "60");
@@ -374,6 +375,40 @@ TEST_F(SimulatedCamera, ReplugPresentsTheCameraAgainAndOnlyANewSessionDelivers) 
   // Unplugged once only: the new session runs past the old count.
   for (int i = 0; i < 4; ++i) EXPECT_EQ(Capture(fi).result, kRequestOk) << "frame " << i;
   EXPECT_EQ(d.state(), dsPresent);
+}
+
+// Q7SIM_UNPLUG_EVERY_MS: out and back in, round after round. A session delivers until the
+// unplug and never again, even once the camera is back; a session opened then delivers.
+TEST_F(SimulatedCamera, RepeatedUnplugsTakeTheCameraAwayAndBringItBackEachRound) {
+  ::SetEnvironmentVariableA("Q7SIM_UNPLUG_EVERY_MS", "1500");
+  ::SetEnvironmentVariableA("Q7SIM_REPLUG_AFTER_MS", "300");
+  Device& d = OpenCamera();
+  for (int round = 0; round < 3; ++round) {
+    FunctionInterface fi(&d);
+    EXPECT_EQ(Capture(fi).result, kRequestOk) << "round " << round;
+    ASSERT_TRUE(Eventually([&] { return d.state() == dsAbsent; })) << "round " << round;
+    ASSERT_TRUE(Eventually([&] { return d.state() == dsPresent; })) << "round " << round;
+    fi.imageRequestSingle(0);
+    EXPECT_EQ(fi.imageRequestWaitFor(300, 0), kErrorWaitTimeout) << "round " << round;
+    d.close();
+    EXPECT_EQ(OpenError(d), 0) << "round " << round;
+  }
+}
+
+// In for 1000 ms, out for 200 ms, from the first plug-in on.
+TEST(RepeatedPlugPhase, CountsThePlugInsAndTellsWhetherTheCameraIsIn) {
+  using mvIMPACT::acquire::detail::PlugPhase;
+  using mvIMPACT::acquire::detail::RepeatedPlugPhase;
+  EXPECT_EQ(RepeatedPlugPhase(0, 1000, 200), (PlugPhase{0, true}));
+  EXPECT_EQ(RepeatedPlugPhase(999, 1000, 200), (PlugPhase{0, true}));
+  EXPECT_EQ(RepeatedPlugPhase(1000, 1000, 200), (PlugPhase{0, false}));
+  EXPECT_EQ(RepeatedPlugPhase(1199, 1000, 200), (PlugPhase{0, false}));
+  EXPECT_EQ(RepeatedPlugPhase(1200, 1000, 200), (PlugPhase{1, true}));
+  EXPECT_EQ(RepeatedPlugPhase(2200, 1000, 200), (PlugPhase{1, false}));
+  EXPECT_EQ(RepeatedPlugPhase(12 * 1200 + 5, 1000, 200), (PlugPhase{12, true}));
+  // Without a replug the first unplug is for good; without an unplug time, never out.
+  EXPECT_EQ(RepeatedPlugPhase(999999, 1000, -1), (PlugPhase{0, false}));
+  EXPECT_EQ(RepeatedPlugPhase(999999, -1, 200), (PlugPhase{0, true}));
 }
 
 TEST_F(SimulatedCamera, CameraPluggedInLaterIsListedByAnUpdateAfterItsTime) {

@@ -27,6 +27,7 @@ class ProgramUnderTest {
 
   bool Started() const { return static_cast<bool>(process_); }
   DWORD ProcessId() const { return processId_; }
+  HANDLE Handle() const { return process_.get(); }  // owned by this object
   // Waits for the process to end; returns its exit code, or STILL_ACTIVE on time-out.
   DWORD WaitForExit(std::chrono::milliseconds timeout);
   // Processor time the process has used so far, user and kernel, in seconds.
