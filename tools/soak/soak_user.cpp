@@ -404,7 +404,10 @@ std::string SoakUser::AboutBox() {
 // there and start as an AVI. The camera going away or a re-fit may end it first, with its own text.
 std::string SoakUser::Recording() {
   if (!Playing()) return "recording (not offered now)";
-  const auto recording = [&] { return session_.Status().starts_with(L"Recording "); };
+  const auto recording = [&] {  // "Recording 00:00:03 · 90 frames · …", not "Recording saved: …"
+    const std::wstring status = session_.Status();
+    return status.starts_with(L"Recording ") && !status.starts_with(L"Recording saved");
+  };
   ::PostMessageW(PictureTarget(), WM_KEYDOWN, 'R', 1);
   if (!WaitUntil(recording, 5s)) return Describe("recording: did not start; status ", session_.Status());
   std::this_thread::sleep_for(std::chrono::seconds(Uniform(2, 6)));
