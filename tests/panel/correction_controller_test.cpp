@@ -9,6 +9,7 @@
 
 #include "framework/handles.h"
 #include "tests/support/message_pump.h"
+#include "tests/support/panel_stand_in.h"
 
 namespace {
 
@@ -19,33 +20,21 @@ using testing_support::PumpUntil;
 class CorrectionMenu : public ::testing::Test {
  protected:
   void SetUp() override {
-    library_.reset(::LoadLibraryW(L"Q7Resource.dll"));
-    ASSERT_TRUE(library_);
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &CorrectionMenu::PanelProc;
-    windowClass.lpszClassName = L"Q7CorrectionMenuTest";
-    ::RegisterClassW(&windowClass);
-    panel_.reset(
-        ::CreateWindowW(L"Q7CorrectionMenuTest", L"", WS_POPUP, 0, 0, 100, 40, nullptr, nullptr, nullptr, nullptr));
-    status_ = ::CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 100, 20, panel_.get(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(panel_.Ok());
     folder_ = std::filesystem::temp_directory_path() / ("q7-correction-menu-" + std::to_string(::GetTickCount64()));
     corrector_ = std::make_unique<FrameCorrector>(FrameCorrector::Options{folder_.wstring(), L""});
     CorrectionController::Options options;
     options.confirmTake = [this](CorrectionKind) { return confirm_; };
     options.tellUser = [this](const std::wstring& text) { told_.push_back(text); };
-    controller_ =
-        std::make_unique<CorrectionController>(panel_.get(), status_, library_.get(), state_, *corrector_, options);
+    controller_ = std::make_unique<CorrectionController>(panel_.Window(), panel_.StatusLine(), panel_.Resources(),
+                                                         state_, *corrector_, options);
   }
   void TearDown() override {
     controller_.reset();
     corrector_.reset();
     std::filesystem::remove_all(folder_);
   }
-  std::wstring Status() const {
-    wchar_t text[256] = L"";
-    ::GetWindowTextW(status_, text, 256);
-    return text;
-  }
+  std::wstring Status() const { return panel_.Status(); }
   std::vector<MenuItem> Items(bool playing) const {
     std::vector<MenuItem> items;
     controller_->AddMenuItems(items, playing);
@@ -55,14 +44,8 @@ class CorrectionMenu : public ::testing::Test {
     std::vector<std::uint8_t> pixels(3 * 64 * 48, value);
     corrector_->Apply(pixels.data(), 3 * 64, 64, 48);
   }
-  static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (controller_ && controller_->OnMessage(msg, wp, lp)) return 0;
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-  }
-
-  fw::UniqueModule library_;
-  fw::UniqueWindow panel_;
-  HWND status_ = nullptr;  // a child of panel_
+  testing_support::PanelStandIn panel_{
+      [](UINT msg, WPARAM wp, LPARAM lp) { return controller_ && controller_->OnMessage(msg, wp, lp); }};
   std::filesystem::path folder_;
   AppState state_;
   std::unique_ptr<FrameCorrector> corrector_;

@@ -10,6 +10,7 @@
 #include "framework/handles.h"
 #include "panel/recording_choices.h"
 #include "tests/support/message_pump.h"
+#include "tests/support/panel_stand_in.h"
 #include "tests/support/private_registry.h"
 
 namespace {
@@ -21,16 +22,8 @@ class RecordingControl : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(registry_.Ok());
-    library_.reset(::LoadLibraryW(L"Q7Resource.dll"));
-    ASSERT_TRUE(library_);
-    state_.resourceLibrary = library_.get();
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &RecordingControl::PanelProc;
-    windowClass.lpszClassName = L"Q7RecordingControlTest";
-    ::RegisterClassW(&windowClass);
-    panel_.reset(
-        ::CreateWindowW(L"Q7RecordingControlTest", L"", WS_POPUP, 0, 0, 100, 40, nullptr, nullptr, nullptr, nullptr));
-    status_ = ::CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 100, 20, panel_.get(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(panel_.Ok());
+    state_.resourceLibrary = panel_.Resources();
     folder_ = L"Z:\\tmp\\q7_recording_control_" + std::to_wstring(::GetCurrentProcessId());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
@@ -39,7 +32,7 @@ class RecordingControl : public ::testing::Test {
     RecordingController::Options options;
     options.askForFolder = [this](const std::wstring&) { return std::optional<std::wstring>(folder_); };
     options.tellUser = [this](const std::wstring& text) { told_.push_back(text); };
-    controller_ = std::make_unique<RecordingController>(panel_.get(), status_, state_, options);
+    controller_ = std::make_unique<RecordingController>(panel_.Window(), panel_.StatusLine(), state_, options);
   }
   void TearDown() override {
     controller_.reset();
@@ -51,11 +44,7 @@ class RecordingControl : public ::testing::Test {
     for (std::size_t i = 0; i < block_->PixelBytes(); ++i) block_->Pixels()[i] = static_cast<std::uint8_t>(i * number_);
     ASSERT_TRUE(state_.frames.Publish(block_, {number_, static_cast<std::int64_t>(number_) * 100000}));
   }
-  std::wstring Status() const {
-    wchar_t text[256] = L"";
-    ::GetWindowTextW(status_, text, 256);
-    return text;
-  }
+  std::wstring Status() const { return panel_.Status(); }
   std::vector<MenuItem> Items(bool playing) const {
     std::vector<MenuItem> items;
     controller_->AddMenuItems(items, playing);
@@ -63,18 +52,12 @@ class RecordingControl : public ::testing::Test {
   }
   std::vector<fs::path> Recordings() const { return {fs::directory_iterator(folder_), {}}; }
 
-  static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (controller_ && controller_->OnMessage(msg, wp, lp)) return 0;
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-  }
-
   testing_support::PrivateCurrentUser registry_;
-  fw::UniqueModule library_;
   AppState state_;
   std::unique_ptr<FrameBlock> block_;
   std::uint64_t number_ = 0;
-  fw::UniqueWindow panel_;
-  HWND status_ = nullptr;  // a child of panel_
+  testing_support::PanelStandIn panel_{
+      [](UINT msg, WPARAM wp, LPARAM lp) { return controller_ && controller_->OnMessage(msg, wp, lp); }};
   std::wstring folder_;
   std::vector<std::wstring> told_;
   static inline std::unique_ptr<RecordingController> controller_;  // before the state it reads goes

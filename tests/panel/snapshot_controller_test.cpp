@@ -10,6 +10,7 @@
 #include "framework/handles.h"
 #include "panel/snapshot_texts.h"
 #include "tests/support/message_pump.h"
+#include "tests/support/panel_stand_in.h"
 
 namespace {
 
@@ -19,15 +20,7 @@ using testing_support::PumpUntil;
 class SnapshotControl : public ::testing::Test {
  protected:
   void SetUp() override {
-    library_.reset(::LoadLibraryW(L"Q7Resource.dll"));
-    ASSERT_TRUE(library_);
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &SnapshotControl::PanelProc;
-    windowClass.lpszClassName = L"Q7SnapshotControlTest";
-    ::RegisterClassW(&windowClass);
-    panel_.reset(
-        ::CreateWindowW(L"Q7SnapshotControlTest", L"", WS_POPUP, 0, 0, 100, 40, nullptr, nullptr, nullptr, nullptr));
-    status_ = ::CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 100, 20, panel_.get(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(panel_.Ok());
     frames_.Refit(64, 48);
     go_.reset(::CreateSemaphoreW(nullptr, 0, 16, nullptr));
   }
@@ -49,27 +42,18 @@ class SnapshotControl : public ::testing::Test {
       ::WaitForSingleObject(go_.get(), INFINITE);
       return path.find(L"fail") == std::wstring::npos ? SnapshotOutcome{true, {}} : SnapshotFailure(path, L"why");
     };
-    controller_ = std::make_unique<SnapshotController>(panel_.get(), status_, library_.get(), frames_, options);
+    controller_ = std::make_unique<SnapshotController>(panel_.Window(), panel_.StatusLine(), panel_.Resources(),
+                                                       frames_, options);
   }
   void Release(int count) { ::ReleaseSemaphore(go_.get(), count, nullptr); }
-  std::wstring Status() const {
-    wchar_t text[256] = L"";
-    ::GetWindowTextW(status_, text, 256);
-    return text;
-  }
+  std::wstring Status() const { return panel_.Status(); }
   bool StatusBecomes(const std::wstring& text) {
     return PumpUntil([&] { return Status() == text; }, 10000);
   }
 
-  static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (controller_ && controller_->OnMessage(msg, wp, lp)) return 0;
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-  }
-
   static inline std::unique_ptr<SnapshotController> controller_;
-  fw::UniqueModule library_;
-  fw::UniqueWindow panel_;
-  HWND status_ = nullptr;  // a child of panel_
+  testing_support::PanelStandIn panel_{
+      [](UINT msg, WPARAM wp, LPARAM lp) { return controller_ && controller_->OnMessage(msg, wp, lp); }};
   FrameExchange frames_;
   fw::UniqueKernelHandle go_;
   std::vector<std::wstring> told_;
@@ -86,7 +70,7 @@ TEST_F(SnapshotControl, ShowsTheProgressLeavesAnotherTextAWhileThenTheSuccess) {
   MakeController();
   controller_->OnSnapshot();
   EXPECT_TRUE(StatusBecomes(L"Saving snapshot\u2026 40 %"));
-  ::SetWindowTextW(status_, L"Zoom In 10%");
+  ::SetWindowTextW(panel_.StatusLine(), L"Zoom In 10%");
   PumpFor(600);  // three of the indicator's ticks at the most
   EXPECT_EQ(Status(), L"Zoom In 10%");
   Release(1);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "framework/text_encoding.h"
+
 namespace soak {
 
 ActionLog::ActionLog(const std::wstring& path) : file_(std::filesystem::path(path)) {}
@@ -28,13 +30,6 @@ void ActionLog::Tell(const std::string& line) {
   std::fflush(stdout);
 }
 
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size, nullptr, nullptr);
-  return narrow;
-}
+std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
 }  // namespace soak
