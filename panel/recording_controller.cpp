@@ -1,9 +1,8 @@
 #include "panel/recording_controller.h"
 
-#include <shlobj.h>
-
 #include "framework/system_message.h"
 #include "framework/win_app.h"
+#include "panel/folder_browser.h"
 #include "panel/jpeg_quality.h"
 #include "panel/recording_choices.h"
 #include "resources/resource_ids.h"
@@ -15,28 +14,6 @@ namespace recording = q7::recording;
 
 constexpr UINT kStatusMs = 250;
 
-struct ItemIdListDeleter {
-  void operator()(ITEMIDLIST* list) const noexcept { ::CoTaskMemFree(list); }
-};
-
-// Starts the folder browser in the current folder.
-int CALLBACK BrowseStartsIn(HWND browser, UINT msg, LPARAM, LPARAM folder) noexcept {
-  if (msg == BFFM_INITIALIZED) ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, folder);
-  return 0;
-}
-
-std::optional<std::wstring> BrowseForFolder(const std::wstring& current) {
-  BROWSEINFOW info{};
-  info.lpszTitle = L"Folder for recordings";
-  info.ulFlags = BIF_RETURNONLYFSDIRS;
-  info.lpfn = BrowseStartsIn;
-  info.lParam = reinterpret_cast<LPARAM>(current.c_str());
-  const std::unique_ptr<ITEMIDLIST, ItemIdListDeleter> chosen(::SHBrowseForFolderW(&info));
-  wchar_t folder[MAX_PATH] = L"";
-  if (!chosen || !::SHGetPathFromIDListW(chosen.get(), folder)) return std::nullopt;
-  return folder;
-}
-
 }  // namespace
 
 RecordingController::RecordingController(HWND panel, HWND statusLine, AppState& state, Options options)
@@ -45,7 +22,10 @@ RecordingController::RecordingController(HWND panel, HWND statusLine, AppState& 
       state_(state),
       options_(std::move(options)),
       folder_(LoadRecordingFolder()) {
-  if (!options_.askForFolder) options_.askForFolder = BrowseForFolder;
+  if (!options_.askForFolder)
+    options_.askForFolder = [](const std::wstring& current) {
+      return BrowseForFolder(nullptr, L"Folder for recordings", current);
+    };
   if (!options_.tellUser) {
     options_.tellUser = [panel](const std::wstring& text) {
       HWND owner = ::IsWindowVisible(panel) ? ::GetLastActivePopup(panel) : nullptr;

@@ -1,26 +1,15 @@
 #include "panel/series_dlg.h"
 
-#include <shlobj.h>
-
 #include <memory>
 
 #include "framework/win_app.h"
 #include "panel/capture_series.h"
+#include "panel/folder_browser.h"
 #include "panel/series_choices_store.h"
 #include "panel/snapshot.h"
 #include "resources/resource_ids.h"
 
 namespace {
-
-struct ItemIdListDeleter {
-  void operator()(ITEMIDLIST* list) const noexcept { ::CoTaskMemFree(list); }
-};
-
-// Starts the folder browser in the folder the field names.
-int CALLBACK BrowseStartsIn(HWND browser, UINT msg, LPARAM, LPARAM folder) noexcept {
-  if (msg == BFFM_INITIALIZED) ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, folder);
-  return 0;
-}
 
 void TellInBox(HWND dialog, const std::wstring& text) {
   ::MessageBoxW(dialog, text.c_str(), AfxProgramName().c_str(), MB_OK | MB_ICONEXCLAMATION);
@@ -88,16 +77,8 @@ BOOL CSeriesDlg::OnCommand(UINT notifyCode, UINT id, HWND control) {
 }
 
 void CSeriesDlg::OnBrowse() {
-  const std::wstring start = GetText(IDC_SERIES_FOLDER);
-  BROWSEINFOW info{};
-  info.hwndOwner = m_hWnd;
-  info.lpszTitle = L"Folder for the series' files";
-  info.ulFlags = BIF_RETURNONLYFSDIRS;
-  info.lpfn = BrowseStartsIn;
-  info.lParam = reinterpret_cast<LPARAM>(start.c_str());
-  const std::unique_ptr<ITEMIDLIST, ItemIdListDeleter> chosen(::SHBrowseForFolderW(&info));
-  wchar_t folder[MAX_PATH] = L"";
-  if (chosen && ::SHGetPathFromIDListW(chosen.get(), folder)) SetText(IDC_SERIES_FOLDER, folder);
+  if (const auto folder = BrowseForFolder(m_hWnd, L"Folder for the series' files", GetText(IDC_SERIES_FOLDER)))
+    SetText(IDC_SERIES_FOLDER, *folder);
 }
 
 void CSeriesDlg::ShowFirstFile() {

@@ -13,6 +13,7 @@
 #include <map>
 #include <thread>
 
+#include "panel/recording_choices.h"
 #include "tests/e2e/viewer_session.h"
 #include "tools/soak/action_log.h"
 #include "tools/soak/program_watch.h"
@@ -65,13 +66,17 @@ class Soak {
 
   soak::RunRecord Run() {
     e2e::ForgetStoredSettings();
+    // Recordings go where the snapshots go, not into the user's Videos folder; the program
+    // reads the folder once, at its start.
+    const std::wstring pictures = folder_ + L"\\pictures";
+    StoreRecordingFolder(pictures);
     e2e::ViewerSession session(kSimulatedCamera);
     if (!session.Program().Started() || !session.WaitUntilReady()) {
       run_.faults.push_back("the program did not start");
       return run_;
     }
     soak::ProgramWatch watch(session.Program(), session.Panel(), log_);
-    soak::SoakUser user(session, options_.seed, log_, folder_ + L"\\pictures");
+    soak::SoakUser user(session, options_.seed, log_, pictures);
     user.EnsurePlaying();
     if (options_.probe > 0) {
       Probe(session, user);

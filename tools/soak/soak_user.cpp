@@ -9,7 +9,6 @@
 #include "framework/handles.h"
 #include "panel/control_panel_dlg.h"
 #include "panel/property_controls.h"
-#include "panel/recording_choices.h"
 #include "panel/snapshot.h"
 #include "state/live_info.h"
 #include "state/measuring.h"
@@ -71,7 +70,6 @@ std::string Describe(const char* what, const std::wstring& detail) { return std:
 SoakUser::SoakUser(e2e::ViewerSession& session, unsigned seed, ActionLog& log, std::wstring outputFolder)
     : session_(session), random_(seed), log_(log), outputFolder_(std::move(outputFolder)) {
   ::CreateDirectoryW(outputFolder_.c_str(), nullptr);
-  StoreRecordingFolder(outputFolder_);  // read at each recording's start
 }
 
 const std::vector<SoakUser::Choice>& SoakUser::Choices() {
