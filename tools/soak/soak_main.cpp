@@ -159,6 +159,8 @@ class Soak {
       for (const auto& [kind, count] :
            soak::KernelHandleKinds(session.Program().Handle(), session.Program().ProcessId()))
         counts[L"handle " + kind] += count;
+      const double privateMb = soak::SampleProcess(session.Program().Handle(), session.Program().ProcessId()).privateMb;
+      counts[L"private KB"] = static_cast<long>(privateMb * 1024.0);
       return counts;
     };
     for (std::size_t kind = 0; kind < soak::SoakUser::ActionKinds(); ++kind) {
