@@ -157,6 +157,17 @@ display::PanOffset CentredOnFrameCounter(const PropertyRecord& record, int width
   return {static_cast<int>(left / s), static_cast<int>(bottom / s)};
 }
 
+// A window of the view's size, the view's zoom, panned onto the frame counter.
+fw::UniqueWindow ShowView(AppState& state, const CCamera& camera, const bench::ViewCase& v) {
+  fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
+  state.displayScale = v.scale;
+  const display::PanOffset pan = CentredOnFrameCounter(camera.CurrentRecord(), v.width, v.height, v.scale);
+  state.panX = pan.x;
+  state.panY = pan.y;
+  bench::Pump(300);
+  return window;
+}
+
 // The measuring overlays on, calibrated, with eight lines measured around the chart's middle;
 // or all off and no lines. Set directly: the bench stores no choice of the user's.
 void SwitchMeasuringOverlays(AppState& state, bool on) {
@@ -211,12 +222,7 @@ void MeasureCorrected(double seconds, const bench::ViewCase& small, const bench:
   if (!camera.Open()) return;
   camera.StartCapture();
   for (const bench::ViewCase& v : {small, large}) {
-    fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
-    state.displayScale = v.scale;
-    const display::PanOffset pan = CentredOnFrameCounter(camera.CurrentRecord(), v.width, v.height, v.scale);
-    state.panX = pan.x;
-    state.panY = pan.y;
-    bench::Pump(300);
+    const fw::UniqueWindow window = ShowView(state, camera, v);
     display::RenderThread thread(state);
     const Drawer drawer{[&] { return thread.FramesDrawn(); }, thread.Start(window.get())};
     state.live.showInfoLine = state.live.showHistogram = state.live.showFocus = true;
@@ -273,12 +279,7 @@ int main(int argc, char** argv) {
         PrintRow("no view (camera and capture only)", fps, old ? "none, as it was" : "none", m);
       }
       for (const bench::ViewCase& v : views) {
-        fw::UniqueWindow window = bench::MakeWindow(v.width, v.height);
-        state.displayScale = v.scale;
-        const display::PanOffset pan = CentredOnFrameCounter(camera.CurrentRecord(), v.width, v.height, v.scale);
-        state.panX = pan.x;
-        state.panY = pan.y;
-        bench::Pump(300);
+        const fw::UniqueWindow window = ShowView(state, camera, v);
         if (old) {
           OldRenderLoop loop(state, window.get());
           const Drawer drawer{[&] { return loop.Drawn(); }, loop.Thread()};
