@@ -60,16 +60,9 @@ TEST_F(ViewerCorrection, ADarkFrameTakenThroughTheMenuAndItsDialogIsInTheSnapsho
   RECT panel{};
   ::GetWindowRect(session_->Panel(), &panel);
   ::SetCursorPos(panel.left + 250, panel.top + 140);
-  INPUT click[2] = {};
-  click[0].type = click[1].type = INPUT_MOUSE;
-  click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN, click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-  ::SendInput(2, click, sizeof(INPUT));
+  e2e::RightClick();
   ASSERT_NE(session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32768"; }), nullptr);
-  INPUT key[2] = {};
-  key[0].type = key[1].type = INPUT_KEYBOARD;
-  key[0].ki.wVk = key[1].ki.wVk = 'D';
-  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ::SendInput(2, key, sizeof(INPUT));
+  e2e::PressKey('D');
   HWND dialog = session_->FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"Take dark frame"; });
   ASSERT_NE(dialog, nullptr) << "the menu did not open the dark frame's dialog";
   ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);

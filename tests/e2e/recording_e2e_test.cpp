@@ -18,14 +18,6 @@ namespace fs = std::filesystem;
 using e2e::WaitUntil;
 using namespace std::chrono_literals;
 
-void PressAndRelease(WORD key) {
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ::SendInput(2, input, sizeof(INPUT));
-}
-
 // "Recording 00:00:04 · 61 frames · 0 dropped · 123 MB": the frames and the dropped ones.
 std::pair<std::uint64_t, std::uint64_t> CountsOf(const std::wstring& status) {
   unsigned long long frames = 0, dropped = 0;
@@ -56,13 +48,13 @@ TEST_F(ViewerRecording, RInTheVideoWindowRecordsTheFramesAsStoredIntoAFileThatPl
   StartWithCamera({L"Q7SIM_FPS=15"});
   StartPlaying();
   ::SetForegroundWindow(session_->Video());
-  PressAndRelease('R');
+  e2e::PressKey('R');
   ASSERT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Recording 00:00:0"); })) << session_->Status();
   ASSERT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Recording 00:00:04"); }, 20s))
       << session_->Status();
   const auto [frames, dropped] = CountsOf(session_->Status());
   ::SetForegroundWindow(session_->Video());
-  PressAndRelease('R');
+  e2e::PressKey('R');
   ASSERT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Recording saved: Q7_"); })) << session_->Status();
   const std::wstring path = folder_ + L"\\" + session_->Status().substr(17);
   ASSERT_TRUE(fs::exists(path)) << fs::path(path).string();
@@ -87,7 +79,7 @@ TEST_F(ViewerRecording, AKilledProgramLeavesAFileThatPlaysUpToItsLastSecond) {
   StartWithCamera({L"Q7SIM_FPS=15"});
   StartPlaying();
   ::SetForegroundWindow(session_->Video());
-  PressAndRelease('R');
+  e2e::PressKey('R');
   ASSERT_TRUE(WaitUntil([&] { return session_->Status().starts_with(L"Recording 00:00:02"); }, 20s))
       << session_->Status();
   const std::uint64_t framesASecondBefore = CountsOf(session_->Status()).first;

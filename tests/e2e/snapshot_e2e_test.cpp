@@ -24,20 +24,6 @@ std::vector<char> ReadAll(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// A press and its release: of `key`, or of the right mouse button for key 0.
-void PressAndRelease(WORD key) {
-  INPUT input[2] = {};
-  input[0].type = input[1].type = key ? INPUT_KEYBOARD : INPUT_MOUSE;
-  if (key) {
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  } else {
-    input[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-  }
-  ::SendInput(2, input, sizeof(INPUT));
-}
-
 class ViewerSnapshots : public e2e::Viewer {
  protected:
   void TearDown() override {
@@ -74,9 +60,9 @@ class ViewerSnapshots : public e2e::Viewer {
     RECT panel{};
     ::GetWindowRect(session_->Panel(), &panel);
     ::SetCursorPos(panel.left + 250, panel.top + 140);  // the face, away from every button
-    PressAndRelease(0);
+    e2e::RightClick();
     EXPECT_NE(session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32768"; }), nullptr);
-    PressAndRelease('C');
+    e2e::PressKey('C');
     HWND dialog = session_->FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"Capture series"; });
     EXPECT_NE(dialog, nullptr) << "the menu did not open the series dialog";
     const auto formats = SnapshotFormats();

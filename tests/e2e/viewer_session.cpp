@@ -24,6 +24,19 @@ void SendMouse(DWORD flags) {
 }
 }  // namespace
 
+void PressKey(WORD key) {
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, input, sizeof(INPUT));
+}
+
+void RightClick() {
+  SendMouse(MOUSEEVENTF_RIGHTDOWN);
+  SendMouse(MOUSEEVENTF_RIGHTUP);
+}
+
 void DragMouse(POINT from, POINT to) {
   ::SetCursorPos(from.x, from.y);
   std::this_thread::sleep_for(100ms);

@@ -20,6 +20,10 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 // Presses the left button at `from`, moves to `to` in small steps and releases it there.
 void DragMouse(POINT from, POINT to);
+// A press of `key` and its release, as the keyboard sends them to the focused window.
+void PressKey(WORD key);
+// A click of the right button where the pointer is.
+void RightClick();
 
 // Removes the camera settings a previous run stored, so every run starts from the defaults.
 void ForgetStoredSettings();

@@ -32,14 +32,6 @@ void SendMouse(DWORD flags, LONG wheel = 0) {
   ::SendInput(1, &input, sizeof input);
 }
 
-void PressKey(WORD key) {
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ::SendInput(2, input, sizeof(INPUT));
-}
-
 // Presses `down` at `from`, moves to `to` in steps and lets go.
 void Drag(POINT from, POINT to, DWORD down, DWORD up) {
   ::SetCursorPos(from.x, from.y);
@@ -361,13 +353,12 @@ std::string SoakUser::TimedSeries() {
   ::GetWindowRect(session_.Panel(), &panel);
   ::SetCursorPos(panel.left + 250, panel.top + 140);  // the face, away from every button
   std::this_thread::sleep_for(100ms);
-  SendMouse(MOUSEEVENTF_RIGHTDOWN);
-  SendMouse(MOUSEEVENTF_RIGHTUP);
+  e2e::RightClick();
   if (!session_.FindOtherWindow([](HWND w) { return ClassName(w) == L"#32768"; }, 5s)) return "timed series: no menu";
-  PressKey('C');
+  e2e::PressKey('C');
   HWND dialog = session_.FindOtherWindow([](HWND w) { return WindowText(w) == kSeriesTitle; }, 5s);
   if (!dialog) {
-    PressKey(VK_ESCAPE);  // a series already running: the menu offers no new one
+    e2e::PressKey(VK_ESCAPE);  // a series already running: the menu offers no new one
     return "timed series: not offered";
   }
   const std::vector<SnapshotFormat> formats = SnapshotFormats();
