@@ -15,21 +15,29 @@ std::wstring Format(const wchar_t* format, double a, double b = 0.0, double c = 
   return text;
 }
 
-// How bright the exposure and gain let the picture get, against the defaults (20 ms, 0 dB):
-// with an auto control on, the most it may choose.
+// The exposure and gain the picture gets: with an auto control on, the most it may choose.
+struct ExposureReach {
+  double exposureUs;
+  double gainDb;
+};
+
+ExposureReach ReachOf(const PropertyRecord& r) {
+  return {static_cast<double>(r.autoExposure ? r.exposureUpperLimit : r.exposureTime),
+          r.autoGain ? r.gainUpperLimit : r.gain};
+}
+
+// How bright the exposure and gain let the picture get, against the defaults (20 ms, 0 dB).
 double ExposureFactor(const PropertyRecord& r) {
-  const double exposureUs = r.autoExposure ? r.exposureUpperLimit : r.exposureTime;
-  const double gainDb = r.autoGain ? r.gainUpperLimit : r.gain;
-  return exposureUs / 20000.0 * std::pow(10.0, gainDb / 20.0);
+  const ExposureReach reach = ReachOf(r);
+  return reach.exposureUs / 20000.0 * std::pow(10.0, reach.gainDb / 20.0);
 }
 
 std::wstring ExposureText(const PropertyRecord& r) {
-  const double exposureUs = r.autoExposure ? r.exposureUpperLimit : r.exposureTime;
-  const double gainDb = r.autoGain ? r.gainUpperLimit : r.gain;
+  const ExposureReach reach = ReachOf(r);
   const wchar_t* format = r.autoExposure || r.autoGain
                               ? L"the exposure may reach only %.0f \u00b5s and the gain %.2f dB"
                               : L"the exposure is %.0f \u00b5s at a gain of %.2f dB";
-  return Format(format, exposureUs, gainDb);
+  return Format(format, reach.exposureUs, reach.gainDb);
 }
 
 }  // namespace
@@ -70,7 +78,7 @@ std::wstring BlackPictureText(const PropertyRecord& r) {
 }
 
 BlackPictureWatch::Outcome BlackPictureWatch::Look(double seconds, std::optional<double> meanBrightness,
-                                                   const PropertyRecord& record) {
+                                                   const std::function<PropertyRecord()>& record) {
   Outcome outcome;
   if (!meanBrightness) {
     // Nothing to judge: the time a black picture lasts starts again with the next frames.
@@ -85,7 +93,7 @@ BlackPictureWatch::Outcome BlackPictureWatch::Look(double seconds, std::optional
   if (!blackSince_) blackSince_ = seconds;
   if (!told_ && seconds - *blackSince_ >= kTellAfterSeconds) {
     told_ = true;
-    outcome.tell = BlackPictureText(record);
+    outcome.tell = BlackPictureText(record());
   }
   return outcome;
 }

@@ -2,6 +2,7 @@
 // Tells the user when the picture has gone black while frames keep coming, and names the
 // setting that most likely made it so. The panel looks once a second; the decision is a pure
 // function of the time, the picture's mean brightness and the camera's record.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,8 +28,9 @@ class BlackPictureWatch {
     bool back = false;                 // the picture the user was told about is back
   };
   // One look at `seconds` (any steady clock): the mean brightness of the newest frame while
-  // frames arrive and the camera plays, nothing otherwise.
-  Outcome Look(double seconds, std::optional<double> meanBrightness, const PropertyRecord& record);
+  // frames arrive and the camera plays, nothing otherwise. `record` is asked for the camera's
+  // settings only when the watch speaks.
+  Outcome Look(double seconds, std::optional<double> meanBrightness, const std::function<PropertyRecord()>& record);
 
  private:
   std::optional<double> blackSince_;

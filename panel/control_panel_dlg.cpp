@@ -430,7 +430,7 @@ void CControlPanelDlg::OnPictureWatchTimer() {
   framesSeen_ = newest;
   const BlackPictureWatch::Outcome outcome =
       pictureWatch_.Look(static_cast<double>(::GetTickCount64()) / 1000.0,
-                         arriving ? NewestFrameBrightness() : std::nullopt, camera_.CurrentRecord());
+                         arriving ? NewestFrameBrightness() : std::nullopt, [this] { return camera_.CurrentRecord(); });
   if (outcome.tell) {
     blackText_ = outcome.tell->substr(0, 255);
     statusLine_.SetWindowText(blackText_.c_str());

@@ -61,7 +61,7 @@ TEST(BlackPictureText, NamesTheSettingThatDarkensThePictureMost) {
 class BlackPictureWatching : public ::testing::Test {
  protected:
   BlackPictureWatch::Outcome Look(double seconds, std::optional<double> brightness) {
-    return watch_.Look(seconds, brightness, record_);
+    return watch_.Look(seconds, brightness, [this] { return record_; });
   }
   // The seconds at which the watch spoke, looking once a second from `from` to `to`.
   std::vector<double> ToldAt(double from, double to, double brightness) {
