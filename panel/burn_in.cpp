@@ -30,18 +30,15 @@ std::optional<BurnIn> CurrentBurnIn(const AppState& state) {
 
 std::wstring BurnIntoFrame(std::vector<std::uint8_t>& frame, const BurnIn& burnIn) {
   if (frame.size() < sizeof(BITMAPINFOHEADER)) return L"There is no picture to draw into.";
-  BITMAPINFOHEADER header;
-  std::memcpy(&header, frame.data(), sizeof header);
-  const int width = header.biWidth, height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-  const std::size_t offset = FirstPixelOffset(header);
-  const FrameLayout layout = ComputeFrameLayout(width, height, header.biBitCount);
-  if (header.biBitCount != kFrameBitsPerPixel || header.biHeight >= 0 || layout.imageSize == 0 ||
-      offset + layout.imageSize > frame.size())
-    return L"The picture is not one the scale bar can be drawn into.";
+  const std::optional<CopiedFrameLayout> copied = LayoutOfCopiedFrame(frame);
+  if (!copied) return L"The picture is not one the scale bar can be drawn into.";
+  const FrameLayout& layout = copied->layout;
+  const std::size_t offset = copied->pixelOffset;
+  const int width = layout.width, height = layout.height;
 
   // A DIB section of the frame's own layout, so the rows go in and out in one copy each.
   BITMAPINFO info{};
-  info.bmiHeader = header;
+  std::memcpy(&info.bmiHeader, frame.data(), sizeof info.bmiHeader);
   void* bits = nullptr;
   fw::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
   fw::UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));

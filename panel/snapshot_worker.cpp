@@ -186,12 +186,10 @@ SnapshotOutcome SnapshotWorker::AddToTimeLapse(Series& series, std::span<const s
                                                const std::wstring& path) noexcept {
   try {
     if (frame.size() < sizeof(BITMAPINFOHEADER)) return SnapshotFailure(path, L"There is no picture yet.");
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(frame.data());
-    const FrameLayout layout = ComputeFrameLayout(header->biWidth, -header->biHeight, header->biBitCount);
-    const std::size_t offset = FirstPixelOffset(*header);
-    // Frames are top-down rows of blue, green and red.
-    if (header->biBitCount != 24 || layout.imageSize == 0 || offset + layout.imageSize > frame.size())
-      return SnapshotFailure(path, L"The picture could not be read.");
+    const std::optional<CopiedFrameLayout> copied = LayoutOfCopiedFrame(frame);
+    if (!copied) return SnapshotFailure(path, L"The picture could not be read.");
+    const FrameLayout& layout = copied->layout;
+    const std::size_t offset = copied->pixelOffset;
     if (!series.movie) {
       auto movie =
           std::make_unique<q7::recording::AviWriter>(path, layout.width, layout.height, series.plan.playbackFps);

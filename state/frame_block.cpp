@@ -18,6 +18,17 @@ std::size_t FirstPixelOffset(const BITMAPINFOHEADER& header) {
   return header.biSize + 4 * static_cast<std::size_t>(header.biClrUsed);
 }
 
+std::optional<CopiedFrameLayout> LayoutOfCopiedFrame(std::span<const std::uint8_t> frame) {
+  if (frame.size() < sizeof(BITMAPINFOHEADER)) return std::nullopt;
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, frame.data(), sizeof header);
+  if (header.biBitCount != kFrameBitsPerPixel || header.biHeight >= 0) return std::nullopt;
+  const CopiedFrameLayout copied{ComputeFrameLayout(header.biWidth, -header.biHeight, header.biBitCount),
+                                 FirstPixelOffset(header)};
+  if (copied.layout.imageSize == 0 || copied.pixelOffset + copied.layout.imageSize > frame.size()) return std::nullopt;
+  return copied;
+}
+
 FrameBlock::FrameBlock(int width, int height, int bitsPerPixel) {
   const FrameLayout layout = ComputeFrameLayout(width, height, bitsPerPixel);
   size_ = sizeof(BITMAPINFOHEADER) + layout.imageSize;

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 
 // Every frame of this program: blue, green and red bytes.
 inline constexpr int kFrameBitsPerPixel = 24;
@@ -24,6 +26,14 @@ FrameLayout ComputeFrameLayout(int width, int height, int bitsPerPixel);
 // Offset of the first pixel byte from the start of a block that begins with this header:
 // biSize, plus 12 for BI_BITFIELDS masks, otherwise plus the colour table.
 std::size_t FirstPixelOffset(const BITMAPINFOHEADER& header);
+
+// Where the pixels of a frame copied out whole (its header, then its rows) lie.
+struct CopiedFrameLayout {
+  FrameLayout layout;
+  std::size_t pixelOffset = 0;
+};
+// Nothing unless `frame` holds a whole top-down picture of this program's kind.
+std::optional<CopiedFrameLayout> LayoutOfCopiedFrame(std::span<const std::uint8_t> frame);
 
 class FrameBlock {
  public:
