@@ -3,16 +3,13 @@
 #include "imaging/frame_corrector.h"
 
 namespace display {
-namespace {
 
-bool PlainKeyDown(UINT message) {
+bool IsPlainKeyDown(UINT message) {
   return message == WM_KEYDOWN && ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_MENU) >= 0;
 }
 
-}  // namespace
-
 std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key) {
-  if (!PlainKeyDown(message)) return std::nullopt;
+  if (!IsPlainKeyDown(message)) return std::nullopt;
   switch (key) {
     case 'I': return LiveView::InfoLine;
     case 'H': return LiveView::Histogram;
@@ -21,10 +18,7 @@ std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key) {
   }
 }
 
-bool IsRecordKey(const MSG& msg) {
-  return msg.message == WM_KEYDOWN && msg.wParam == 'R' && ::GetKeyState(VK_CONTROL) >= 0 &&
-         ::GetKeyState(VK_MENU) >= 0;
-}
+bool IsRecordKey(const MSG& msg) { return IsPlainKeyDown(msg.message) && msg.wParam == 'R'; }
 
 bool HandleLiveViewKey(AppState& state, const MSG& msg) {
   const auto view = LiveViewOfKey(msg.message, msg.wParam);
@@ -35,7 +29,7 @@ bool HandleLiveViewKey(AppState& state, const MSG& msg) {
 }
 
 std::optional<int> HandleAveragingKey(q7::imaging::FrameCorrector* corrector, const MSG& msg) {
-  if (!corrector || !PlainKeyDown(msg.message) || msg.wParam != 'A') return std::nullopt;
+  if (!corrector || !IsPlainKeyDown(msg.message) || msg.wParam != 'A') return std::nullopt;
   return corrector->StepAveraging();
 }
 

@@ -15,6 +15,9 @@ class FrameCorrector;
 
 namespace display {
 
+// A key pressed without Ctrl or Alt: what the picture views' letter keys answer to.
+bool IsPlainKeyDown(UINT message);
+
 // The view a key message switches, if it is one of those keys (without Ctrl or Alt).
 std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key);
 

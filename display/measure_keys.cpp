@@ -1,14 +1,11 @@
 #include "display/measure_keys.h"
 
+#include "display/live_view_keys.h"
+
 namespace display {
-namespace {
-
-bool Modified() { return ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0; }
-
-}  // namespace
 
 std::optional<MeasureSwitch> MeasureSwitchOfKey(UINT message, WPARAM key) {
-  if (message != WM_KEYDOWN || Modified()) return std::nullopt;
+  if (!IsPlainKeyDown(message)) return std::nullopt;
   switch (key) {
     case 'S': return MeasureSwitch::ScaleBar;
     case 'C': return MeasureSwitch::Crosshair;
