@@ -18,18 +18,30 @@ q7_wine_env() {
   export WINEARCH=win64
 }
 
+# Runs a Wine command up to three times: on a loaded machine Wine now and then fails to start a
+# process, and a script under "set -e" would otherwise end there without a word.
+q7_wine_retry() {
+  local attempt
+  for attempt in 1 2 3; do
+    "$@" </dev/null >/dev/null 2>&1 && return 0
+    sleep "$attempt"
+  done
+  echo "Wine failed three times: $*" >&2
+  return 1
+}
+
 q7_fresh_prefix() {
   q7_wine_env "$1"
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$1"
   mkdir -p "$1"
-  wineboot --init >/dev/null 2>&1 || true
+  wineboot --init </dev/null >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   # Without a window manager, hiding a visible captioned window otherwise stalls 2 s each time.
   if [ "${2:-}" != managed ]; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    q7_wine_retry wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || return 1
   fi
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+  q7_wine_retry wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f || return 1
   mkdir -p "$1/drive_c/windows/Fonts"
   cp /usr/share/wine/fonts/*.ttf "$1/drive_c/windows/Fonts/" 2>/dev/null || true
   wineserver -w >/dev/null 2>&1 || true
@@ -80,7 +92,8 @@ q7_start_two_monitors() {
 q7_start_wineserver() {
   # A server started without DISPLAY makes window creation fail with error 1400.
   wineserver -k >/dev/null 2>&1 || true
-  wineserver -p </dev/null >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1 || true
+  q7_wine_retry wineserver -p || return 1
   # Start Wine's own services now, with their output sent away: started by a test, they would
   # inherit its output pipe and CTest would wait for them to close it.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
