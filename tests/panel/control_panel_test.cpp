@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "display/q7_fullview.h"
 #include "framework/registry_value.h"
 #include "framework/win_app.h"
+#include "imaging/frame_corrector.h"
 #include "panel/snapshot_worker.h"
 #include "resources/resource_ids.h"
 #include "state/settings_key.h"
@@ -51,7 +53,10 @@ class ControlPanel : public ::testing::Test {
     ASSERT_TRUE(video_->Create(IDD_VIDEO_WINDOW));
     fullView_ = std::make_unique<CQ7Fullview>(state_, [this] { video_->ViewBox().StartRenderThread(); });
     ASSERT_TRUE(fullView_->Create(IDD_FULL_VIEW));
-    panel_ = std::make_unique<CControlPanelDlg>(state_, *camera_, *video_, *fullView_);
+    // Nothing is taken here, so the corrector's folder is never made.
+    corrector_ = std::make_unique<q7::imaging::FrameCorrector>(q7::imaging::FrameCorrector::Options{
+        (std::filesystem::temp_directory_path() / "q7-panel-test-corrections").wstring(), L""});
+    panel_ = std::make_unique<CControlPanelDlg>(state_, *camera_, *video_, *fullView_, nullptr, corrector_.get());
     app_.m_pMainWnd = panel_.get();
   }
 
@@ -84,6 +89,7 @@ class ControlPanel : public ::testing::Test {
   std::unique_ptr<CCamera> camera_;
   std::unique_ptr<CFloaterDlg> video_;
   std::unique_ptr<CQ7Fullview> fullView_;
+  std::unique_ptr<q7::imaging::FrameCorrector> corrector_;
   std::unique_ptr<CControlPanelDlg> panel_;
 };
 
@@ -288,6 +294,27 @@ TEST_F(ControlPanel, ContextMenuSwitchesTheMeasuringOverlaysAndStoresTheChoice) 
   LoadMeasureSwitches(reloaded);
   EXPECT_TRUE(reloaded.grid && reloaded.burnIn);
   EXPECT_FALSE(reloaded.scaleBar);
+}
+
+// A mnemonic given twice in one menu only moves between its items, so its key never chooses.
+TEST_F(ControlPanel, NoTwoItemsOfTheRightClickMenuShareAMnemonic) {
+  OpenPanel();
+  const std::function<void(const std::vector<MenuItem>&)> check = [&](const std::vector<MenuItem>& menu) {
+    std::wstring seen;
+    for (const MenuItem& item : menu) {
+      for (std::size_t at = item.text.find(L'&'); at != std::wstring::npos && at + 1 < item.text.size();
+           at = item.text.find(L'&', at + 2)) {
+        if (item.text[at + 1] == L'&') continue;
+        const wchar_t key = static_cast<wchar_t>(towupper(item.text[at + 1]));
+        EXPECT_EQ(seen.find(key), std::wstring::npos)
+            << "'" << static_cast<char>(key) << "' again in " << std::string(item.text.begin(), item.text.end());
+        seen += key;
+        break;
+      }
+      check(item.submenu);
+    }
+  };
+  check(panel_->ContextMenuItems());
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ TEST_F(SnapshotControl, ASeriesThatCannotWriteStopsNamingTheFile) {
   std::vector<MenuItem> items;
   controller_->AddMenuItems(items, false);
   ASSERT_EQ(items.size(), 2u);  // and the JPEG quality
-  EXPECT_EQ(items[0].text, L"&Capture series\u2026");
+  EXPECT_EQ(items[0].text, L"Ca&pture series\u2026");
   EXPECT_FALSE(items[0].enabled) << "a series needs the camera playing";
   EXPECT_TRUE(controller_->OnMenuCommand(kMenuCaptureSeries));
   items.clear();

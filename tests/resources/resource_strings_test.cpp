@@ -34,7 +34,7 @@ const std::map<UINT, std::wstring>& ExpectedStrings() {
       {IDS_SNAPSHOT_SUCCESS, L"Success for snapshot."},
       {IDS_ZOOM_IN_STATUS, L"Zoom In 10%"},
       {IDS_ZOOM_OUT_STATUS, L"Zoom Out 10%"},
-      {IDS_MENU_CAPTURE_SERIES, L"&Capture series\x2026"},
+      {IDS_MENU_CAPTURE_SERIES, L"Ca&pture series\x2026"},
       {IDS_MENU_STOP_SERIES, L"&Stop series"},
       {IDS_MENU_TAKE_DARK, L"Take &dark frame\x2026"},
       {IDS_MENU_TAKE_FLAT, L"Take &flat field\x2026"},
