@@ -89,8 +89,11 @@ void CCamera::WriteProperties(const PropertyRecord& record, bool force) {
   current_ = r;
   SaveRecord();
   PublishPlacement();
-  // The averaging starts again, so the new settings show at once.
-  if (corrector_) corrector_->Restart();
+  if (corrector_) {
+    corrector_->SetMirroring({current_.flipHorizontal != 0, current_.flipVertical != 0});
+    // The averaging starts again, so the new settings show at once.
+    corrector_->Restart();
+  }
   ReportRefusals(w);
 }
 

@@ -157,4 +157,32 @@ void ComputeFlatGains(const std::uint16_t* flatSum, int frames, const std::uint8
   }
 }
 
+namespace {
+
+template <typename Value>
+void MirrorValues(Value* values, int width, int height, Mirroring m) {
+  if (!values || width <= 0 || height <= 0) return;
+  const std::size_t rowValues = 3 * static_cast<std::size_t>(width);
+  if (m.vertical) {
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+      std::swap_ranges(values + top * rowValues, values + (top + 1) * rowValues, values + bottom * rowValues);
+  }
+  if (m.horizontal) {
+    for (int y = 0; y < height; ++y) {
+      Value* row = values + y * rowValues;
+      for (int left = 0, right = width - 1; left < right; ++left, --right)
+        std::swap_ranges(row + 3 * left, row + 3 * left + 3, row + 3 * right);
+    }
+  }
+}
+
+}  // namespace
+
+void MirrorPicture(std::uint8_t* values, int width, int height, Mirroring mirroring) {
+  MirrorValues(values, width, height, mirroring);
+}
+void MirrorPicture(std::uint16_t* values, int width, int height, Mirroring mirroring) {
+  MirrorValues(values, width, height, mirroring);
+}
+
 }  // namespace q7::imaging

@@ -85,4 +85,17 @@ void AverageOfSum(const std::uint16_t* sum, int frames, std::uint8_t* out, std::
 void ComputeFlatGains(const std::uint16_t* flatSum, int frames, const std::uint8_t* dark, std::size_t pixels,
                       std::uint16_t* gains);
 
+// The camera's mirroring: it turns the picture within its area of the sensor, so a sensor
+// pixel's dark offset and flat gain move with it.
+struct Mirroring {
+  bool horizontal = false;
+  bool vertical = false;
+  bool Any() const { return horizontal || vertical; }
+  friend bool operator==(const Mirroring&, const Mirroring&) = default;
+};
+// Mirrors a picture of `width` x `height` pixels of 3 values each in place. Mirroring twice
+// gives the picture back, so one call turns the sensor's orientation into `mirroring` and back.
+void MirrorPicture(std::uint8_t* values, int width, int height, Mirroring mirroring);
+void MirrorPicture(std::uint16_t* values, int width, int height, Mirroring mirroring);
+
 }  // namespace q7::imaging

@@ -4,6 +4,7 @@
 // the user's local application data. A file is a 32-byte header and the values:
 //   "Q7CORR\0\0", then little-endian 32-bit version (1), kind (0 dark, 1 flat), width, height,
 //   frames averaged, bytes per value (1: a dark frame's averages; 2: a flat field's sums).
+// The values are as the sensor sees them: not mirrored, whatever the mirroring at the take.
 // A file that does not hold exactly what its name and header promise is refused, never used.
 #include <windows.h>
 

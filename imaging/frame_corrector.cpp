@@ -48,24 +48,42 @@ struct FrameCorrector::Planes {
   int width = 0;
   int height = 0;
   std::wstring calibration;
-  std::shared_ptr<const CorrectionPicture> dark;  // null: none
+  Mirroring mirroring;                            // of the pictures `applied` is for
+  std::shared_ptr<const CorrectionPicture> dark;  // null: none; as the sensor sees it
   std::shared_ptr<const CorrectionPicture> flat;  // null: none; its sums give the gains
   CorrectionPlanes applied;                       // the dark values and the flat's gains, as applied
   StoredSize elsewhere;                           // with neither: a size there are some for
 
-  Planes(int w, int h, std::wstring cal, std::shared_ptr<const CorrectionPicture> d,
+  Planes(int w, int h, std::wstring cal, Mirroring m, std::shared_ptr<const CorrectionPicture> d,
          std::shared_ptr<const CorrectionPicture> f)
-      : width(w), height(h), calibration(std::move(cal)), dark(std::move(d)), flat(std::move(f)) {
+      : width(w), height(h), calibration(std::move(cal)), mirroring(m), dark(std::move(d)), flat(std::move(f)) {
     const std::size_t values = static_cast<std::size_t>(width) * height * 3;
+    // Turned as the picture is; the sensor's own stay as they are, shared.
+    std::vector<std::uint8_t> darkTurned;
+    std::vector<std::uint16_t> sumTurned;
+    const std::uint8_t* darkValues = dark ? dark->dark.data() : nullptr;
+    const std::uint16_t* flatSum = flat ? flat->flatSum.data() : nullptr;
+    if (mirroring.Any() && dark) {
+      darkTurned = dark->dark;
+      MirrorPicture(darkTurned.data(), width, height, mirroring);
+      darkValues = darkTurned.data();
+    }
+    if (mirroring.Any() && flat) {
+      sumTurned = flat->flatSum;
+      MirrorPicture(sumTurned.data(), width, height, mirroring);
+      flatSum = sumTurned.data();
+    }
     std::vector<std::uint16_t> gains;
     if (flat) {
       gains.resize(values);
-      ComputeFlatGains(flat->flatSum.data(), flat->frames, dark ? dark->dark.data() : nullptr, values / 3,
-                       gains.data());
+      ComputeFlatGains(flatSum, flat->frames, darkValues, values / 3, gains.data());
     }
-    applied = LayOutPlanes(dark ? dark->dark.data() : nullptr, flat ? gains.data() : nullptr, values);
+    applied = LayOutPlanes(darkValues, flat ? gains.data() : nullptr, values);
   }
   bool Any() const { return applied.hasDark || applied.hasGain; }
+  bool Fits(int w, int h, const std::wstring& cal, Mirroring m) const {
+    return width == w && height == h && calibration == cal && mirroring == m;
+  }
 };
 
 struct FrameCorrector::Job {
@@ -74,6 +92,7 @@ struct FrameCorrector::Job {
   int width = 0;
   int height = 0;
   std::wstring calibration;
+  Mirroring mirroring;  // Load: of the picture; FinishTake: of the frames taken
   // FinishTake: the sums of the take's frames.
   CorrectionKind what = CorrectionKind::Dark;
   std::vector<std::uint16_t> sum;
@@ -118,6 +137,7 @@ void FrameCorrector::Apply(std::uint8_t* pixels, std::size_t stride, int width, 
     bool notify = false;
     int averaging = 0;
     bool on = false;
+    Mirroring mirroring;
     std::shared_ptr<const Planes> planes;
     std::optional<std::uint64_t> take;
     {
@@ -132,6 +152,7 @@ void FrameCorrector::Apply(std::uint8_t* pixels, std::size_t stride, int width, 
       }
       averaging = averaging_;
       on = correctionOn_;
+      mirroring = mirroring_;
       planes = planes_;
       if (take_) take = take_->number;
     }
@@ -163,7 +184,8 @@ void FrameCorrector::Apply(std::uint8_t* pixels, std::size_t stride, int width, 
       std::vector<std::uint16_t>().swap(mean_);  // 30 MB at full size: not kept while off
       meanLength_ = 0;
     }
-    const bool fits = on && planes && planes->width == width && planes->height == height;
+    const bool fits =
+        on && planes && planes->width == width && planes->height == height && planes->mirroring == mirroring;
     if (fits && planes->Any()) stages.planes = &planes->applied;
     if (stride == rowValues) {
       CorrectValues(pixels, count, stages);
@@ -183,6 +205,7 @@ void FrameCorrector::Apply(std::uint8_t* pixels, std::size_t stride, int width, 
           job->kind = Job::Kind::FinishTake;
           job->width = width, job->height = height;
           job->calibration = calibration_;
+          job->mirroring = mirroring_;
           job->what = take_->kind;
           job->sum = std::move(takeSum_);
           job->frames = takeSumFrames_;
@@ -275,6 +298,16 @@ void FrameCorrector::SetCalibration(const std::wstring& name) {
   Notify();
 }
 
+void FrameCorrector::SetMirroring(Mirroring mirroring) {
+  {
+    std::lock_guard lock(mutex_);
+    if (mirroring == mirroring_) return;
+    mirroring_ = mirroring;
+    LoadIfNeededLocked();
+  }
+  Notify();
+}
+
 bool FrameCorrector::Take(CorrectionKind kind) {
   {
     std::lock_guard lock(mutex_);
@@ -337,8 +370,7 @@ void FrameCorrector::EndTakeLocked(const std::wstring& why) {
 }
 
 bool FrameCorrector::PlanesFitLocked() const {
-  return planes_ && planes_->width == status_.pictureWidth && planes_->height == status_.pictureHeight &&
-         planes_->calibration == calibration_;
+  return planes_ && planes_->Fits(status_.pictureWidth, status_.pictureHeight, calibration_, mirroring_);
 }
 
 void FrameCorrector::LoadIfNeededLocked() {
@@ -347,13 +379,15 @@ void FrameCorrector::LoadIfNeededLocked() {
   if (planes_ && planes_->calibration != calibration_) planes_.reset();
   for (const auto& queued : jobs_) {
     if (queued->kind == Job::Kind::Load && queued->width == status_.pictureWidth &&
-        queued->height == status_.pictureHeight && queued->calibration == calibration_)
+        queued->height == status_.pictureHeight && queued->calibration == calibration_ &&
+        queued->mirroring == mirroring_)
       return;
   }
   auto job = std::make_unique<Job>();
   job->kind = Job::Kind::Load;
   job->width = status_.pictureWidth, job->height = status_.pictureHeight;
   job->calibration = calibration_;
+  job->mirroring = mirroring_;
   jobs_.push_back(std::move(job));
   work_.notify_all();
 }
@@ -431,7 +465,8 @@ void FrameCorrector::Load(const Job& job) {
   };
   auto dark = read(CorrectionKind::Dark);
   auto flat = read(CorrectionKind::Flat);
-  auto planes = std::make_shared<Planes>(job.width, job.height, job.calibration, std::move(dark), std::move(flat));
+  auto planes =
+      std::make_shared<Planes>(job.width, job.height, job.calibration, job.mirroring, std::move(dark), std::move(flat));
   if (!planes->dark && !planes->flat)
     planes->elsewhere = StoredSizeOtherThan(folder, job.width, job.height, job.calibration);
   {
@@ -443,10 +478,8 @@ void FrameCorrector::Load(const Job& job) {
 
 void FrameCorrector::Install(std::shared_ptr<const Planes> planes) {
   std::lock_guard lock(mutex_);
-  // The picture may have changed size (or calibration) meanwhile: then a load for it follows.
-  if (planes->width == status_.pictureWidth && planes->height == status_.pictureHeight &&
-      planes->calibration == calibration_)
-    planes_ = std::move(planes);
+  // The picture may have changed size, calibration or mirroring meanwhile: then a load for it follows.
+  if (planes->Fits(status_.pictureWidth, status_.pictureHeight, calibration_, mirroring_)) planes_ = std::move(planes);
 }
 
 void FrameCorrector::FinishTake(Job& job) {
@@ -490,6 +523,9 @@ void FrameCorrector::FinishTake(Job& job) {
     taken.dark.clear();
     taken.flatSum = std::move(job.sum);
   }
+  // Kept as the sensor sees it, whatever the mirroring it was taken with.
+  MirrorPicture(taken.dark.empty() ? nullptr : taken.dark.data(), job.width, job.height, job.mirroring);
+  MirrorPicture(taken.flatSum.empty() ? nullptr : taken.flatSum.data(), job.width, job.height, job.mirroring);
   const std::wstring folder = options_.folder.empty() ? DefaultCorrectionFolder() : options_.folder;
   const std::wstring unsaved = SaveCorrection(folder, taken, job.calibration);
 
@@ -504,11 +540,13 @@ void FrameCorrector::FinishTake(Job& job) {
   auto picture = std::make_shared<const CorrectionPicture>(std::move(taken));
   auto dark = job.what == CorrectionKind::Dark ? picture : sameKind ? held->dark : nullptr;
   auto flat = job.what == CorrectionKind::Flat ? picture : sameKind ? held->flat : nullptr;
-  Install(std::make_shared<Planes>(job.width, job.height, job.calibration, std::move(dark), std::move(flat)));
+  Install(std::make_shared<Planes>(job.width, job.height, job.calibration, job.mirroring, std::move(dark),
+                                   std::move(flat)));
   std::lock_guard lock(mutex_);
   correctionOn_ = true;
   status_.correctionOn = true;
   StoreChoicesLocked();
+  LoadIfNeededLocked();  // the mirroring changed while it was being written
   ReportLocked({CorrectionReport::Kind::Taken, job.what,
                 Capitalised(kind.c_str()) + L" taken (" + summary + L"); correction on."});
   if (!unsaved.empty()) ReportLocked({CorrectionReport::Kind::StoreProblem, job.what, unsaved});

@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "imaging/correction_arithmetic.h"
 #include "imaging/correction_file.h"
 
 namespace q7::imaging {
@@ -110,6 +111,9 @@ class FrameCorrector {
   bool CorrectionOn() const;
   // The calibration in use (the objective), which the flat fields are kept under; empty: none.
   void SetCalibration(const std::wstring& name);
+  // The camera's mirroring. Dark frames and flat fields are kept as the sensor sees them, and
+  // turned to match the picture, so one taken mirrored still fits after the mirroring changes.
+  void SetMirroring(Mirroring mirroring);
   // Starts taking a dark frame or flat field from the next frames; false while one is taken.
   bool Take(CorrectionKind kind);
   // Ends a take under way, telling why ("the camera was stopped").
@@ -154,6 +158,7 @@ class FrameCorrector {
   int averaging_ = 0;
   bool correctionOn_ = false;
   std::wstring calibration_;
+  Mirroring mirroring_;
   std::shared_ptr<const Planes> planes_;  // what Apply uses; replaced whole, never changed
   std::optional<TakeInHand> take_;
   std::uint64_t takes_ = 0;

@@ -92,6 +92,15 @@ TEST_F(CorrectedCamera, ADarkFrameTakesACappedLensToBlackWithNoHotPixelLeft) {
   const PictureMeasures after = Measure(Frame());
   EXPECT_LE(after.mean, 1.0);
   EXPECT_LE(after.highest, 4);
+
+  // Mirrored the other way, the hot pixels move on the picture and the dark frame with them.
+  PropertyRecord mirrored = camera->CurrentRecord();
+  mirrored.flipHorizontal = !mirrored.flipHorizontal;
+  mirrored.flipVertical = !mirrored.flipVertical;
+  camera->ApplyProperties(mirrored, false);
+  corrector_->WaitUntilIdle();
+  WaitForFrames(2);
+  EXPECT_LE(Measure(Frame()).highest, 4);
 }
 
 TEST_F(CorrectedCamera, AveragingSixteenFramesCutsTheNoiseOfAStillSceneThreefold) {

@@ -183,6 +183,43 @@ TEST_F(Corrector, AveragingStepsThroughItsLengthsAndStartsAgainWhenTheCameraChan
   EXPECT_EQ(CorrectionInfoText(c.Status()), L"avg 8");
 }
 
+// What the sensor's photosite under output pixel (x, y) gives, with the picture mirrored as
+// the camera does it: `sensor` is a pattern indexed as the unmirrored picture.
+std::function<int(std::size_t)> Mirrored(Mirroring m, std::function<int(std::size_t)> sensor) {
+  return [m, sensor](std::size_t i) {
+    const std::size_t x = i % kStride / 3, y = i / kStride, c = i % 3;
+    const std::size_t sx = m.horizontal ? kW - 1 - x : x, sy = m.vertical ? kH - 1 - y : y;
+    return sensor(sy * kStride + 3 * sx + c);
+  };
+}
+
+// The camera mirrors within its area of the sensor, so a photosite's dark offset and flat gain
+// move with the mirroring; what was taken under one mirroring fits the picture under any other.
+TEST_F(Corrector, DarkFramesAndFlatFieldsFollowTheMirroring) {
+  // A lamp brighter to the right, over the sensor's dark pattern.
+  const auto lamp = [](std::size_t i) { return 100 + static_cast<int>(i % kStride) / 3 + DarkPattern(i); };
+  const auto zeros = Frame([](std::size_t) { return 0; });
+  FrameCorrector& c = Make();
+  c.SetMirroring({true, false});
+  EXPECT_EQ(TakeFrom(CorrectionKind::Dark, Mirrored({true, false}, DarkPattern))[0].kind, Kind::Taken);
+  EXPECT_EQ(TakeFrom(CorrectionKind::Flat, Mirrored({true, false}, lamp))[0].kind, Kind::Taken);
+  EXPECT_EQ(Apply(Frame(Mirrored({true, false}, DarkPattern))), zeros);
+
+  c.SetMirroring({});
+  c.WaitUntilIdle();
+  EXPECT_EQ(Apply(Frame(DarkPattern)), zeros);
+  const auto even = Apply(Frame(lamp));
+  const auto [least, most] = std::minmax_element(even.begin(), even.end());
+  EXPECT_LE(*most - *least, 2);
+
+  // Read back from the files by a program started with the picture mirrored both ways.
+  Make().SetMirroring({true, true});
+  corrector_->SetCorrectionOn(true);
+  Apply(zeros);
+  corrector_->WaitUntilIdle();
+  EXPECT_EQ(Apply(Frame(Mirrored({true, true}, DarkPattern))), zeros);
+}
+
 TEST(CorrectionFile, RoundTripsAndRefusesWhatItsNameDoesNotPromise) {
   CorrectionPicture flat;
   flat.kind = CorrectionKind::Flat, flat.width = 8, flat.height = 2, flat.frames = 16;
