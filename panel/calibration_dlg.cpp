@@ -172,8 +172,9 @@ void CCalibrationDlg::OnFromLine() {
     Show(Selected(), L"That gives a pixel size out of range: " + *PixelSizeProblem(0), L"");
     return;
   }
-  SetText(IDC_CAL_SIZE, Number(*size));
+  // Shown after the list, which puts the chosen calibration's own size in the box.
   Show(Selected(), std::nullopt, L"Now Add it, or Set size of the chosen one.");
+  SetText(IDC_CAL_SIZE, Number(*size));
 }
 
 void CCalibrationDlg::Show(int select, const std::optional<std::wstring>& problem, const std::wstring& done) {

@@ -83,17 +83,20 @@ TEST_F(CalibrationDialog, AddUseRenameAndDeleteThenOkKeepsThemForTheNextRun) {
   EXPECT_EQ(ReadStoredCalibrations().set, expected);
 }
 
+// With a calibration chosen in the list too: the size worked out is what the box keeps.
 TEST_F(CalibrationDialog, APixelSizeComesFromTheLastLineMeasuredAndItsTypedLength) {
+  state_.measuring.calibrations.Set({{{L"10x", 0.22}}, L"10x"});
   Measure(1000);
   ASSERT_NO_FATAL_FAILURE(Open());
-  EXPECT_EQ(Text(IDC_CAL_LINE), L"Last line measured: 1000.0 px");
+  EXPECT_EQ(Text(IDC_CAL_LINE), L"Last line measured: 1000.0 px = 220.0 \u00B5m with 10x");
   Type(IDC_CAL_LENGTH, L"2,5");
   ::SendDlgItemMessageW(dialog_->m_hWnd, IDC_CAL_UNIT, CB_SETCURSEL, 1, 0);  // mm
   Click(IDC_CAL_FROM_LINE);
   EXPECT_EQ(Text(IDC_CAL_SIZE), L"2.5");
   Type(IDC_CAL_NAME, L"4x");
   Click(IDC_CAL_ADD);
-  Measure(500);  // drawn in the picture while the dialog is open: it shows as it comes
+  Click(IDC_CAL_USE);  // the one just added is chosen
+  Measure(500);        // drawn in the picture while the dialog is open: it shows as it comes
   EXPECT_TRUE(testing_support::PumpUntil(
       [&] { return Text(IDC_CAL_LINE) == L"Last line measured: 500.0 px = 1.250 mm with 4x"; }, 5000))
       << Text(IDC_CAL_LINE);
