@@ -82,17 +82,26 @@ HRESULT AviWriter::WriteFrame(std::span<const std::uint8_t> jpeg) {
   if (!sink_) return FAILED(failure_) ? failure_ : E_UNEXPECTED;
   const auto size = static_cast<std::uint32_t>(jpeg.size());
   const std::uint64_t chunk = PaddedChunkSize(size);
-  const std::uint64_t reserve = StandardIndexSize(pending_.size() + 1) +
-                                (FirstRiffOpen() ? LegacyIndexSize(firstRiffFrames_.size() + 1) : 0) + kAvixHeaderSize;
+  // The room the frame's index entries and a next RIFF's header will need.
+  const auto reserve = [&] {
+    return StandardIndexSize(pending_.size() + 1) +
+           (FirstRiffOpen() ? LegacyIndexSize(firstRiffFrames_.size() + 1) : 0) + kAvixHeaderSize;
+  };
+  const bool segmentFull = described_ - segmentRiff_ + chunk + reserve() > options_.segmentBytes && segmentFrames_ > 0;
+  // In a new RIFF the frame comes after this one's index (and idx1) and the new header.
+  const std::uint64_t needed = segmentFull ? described_ + (pending_.empty() ? 0 : StandardIndexSize(pending_.size())) +
+                                                 (FirstRiffOpen() ? LegacyIndexSize(firstRiffFrames_.size()) : 0) +
+                                                 kAvixHeaderSize + chunk + StandardIndexSize(1) + kAvixHeaderSize
+                                           : described_ + chunk + reserve();
   HRESULT hr = S_OK;
   if (superIndex_.size() + 1 >= options_.superIndexRoom ||
-      (options_.fileBytes > 0 && described_ + chunk + reserve > options_.fileBytes && fileFrames_ > 0)) {
+      (options_.fileBytes > 0 && needed > options_.fileBytes && fileFrames_ > 0)) {
     hr = NextFile();
-  } else if (described_ - segmentRiff_ + chunk + reserve > options_.segmentBytes && segmentFrames_ > 0) {
+  } else if (segmentFull) {
     hr = NextSegment();
   }
   if (FAILED(hr)) return hr;  // the file is ended already
-  if (options_.fileBytes > 0 && described_ + chunk + reserve > options_.fileBytes)
+  if (options_.fileBytes > 0 && described_ + chunk + reserve() > options_.fileBytes)
     return Fail(HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE));  // not even one frame fits the limit
 
   const AviIndexEntry entry{described_ + 8, size};
@@ -211,6 +220,12 @@ HRESULT AviWriter::Close() {
 HRESULT AviWriter::Fail(HRESULT hr) {
   failure_ = hr;
   if (!sink_) return hr;
+  if (described_ == 0) {
+    // Not even the header went in: there is no AVI to keep, so no file is left behind.
+    sink_.reset();
+    ::DeleteFileW(path_.c_str());
+    return hr;
+  }
   // Cut off what a failed append left, then index the frames written whole when there is
   // room; frames that stay outside every index are given up (cut off when the disk lets us).
   if (SUCCEEDED(sink_->Truncate(described_)) && FAILED(IndexPending()) && SUCCEEDED(sink_->Truncate(pendingStart_))) {

@@ -26,9 +26,11 @@ Recorder::Recorder(const FrameExchange& frames, RecorderSettings settings)
 Recorder::~Recorder() { Stop(); }
 
 HRESULT Recorder::Start() {
+  // The generation first: a re-fit after it ends the recording at its first frame, where one
+  // between the two reads would have frames of the new size recorded under the old.
+  generation_ = frames_.Generation();
   const FrameSize size = frames_.Size();
   if (writer_ || size.width <= 0 || size.height <= 0) return E_UNEXPECTED;
-  generation_ = frames_.Generation();
   const std::uint64_t seen = frames_.NewestNumber();
   writer_ =
       std::make_unique<AviWriter>(settings_.path, size.width, size.height, settings_.framesPerSecond, settings_.file);
@@ -60,7 +62,9 @@ void Recorder::Stop() {
 void Recorder::End(RecordingEnd end, HRESULT error) {
   {
     std::lock_guard lock(mutex_);
-    if (end_ == RecordingEnd::None) {
+    // A failed write outweighs the reason the recording was ending for (a stop, a re-fit):
+    // the file may lack its last frames, and the user must not read "saved".
+    if (end_ == RecordingEnd::None || (end == RecordingEnd::WriteFailed && !writeFailed_)) {
       end_ = end;
       error_ = error;
     }

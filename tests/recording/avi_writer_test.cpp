@@ -54,6 +54,28 @@ TEST_F(AviWriting, AFailureEndsTheFileAndEveryLaterCallReportsIt) {
   EXPECT_EQ(writer.WriteFrame(frame_), full);
   EXPECT_EQ(writer.Commit(), full);
   EXPECT_EQ(writer.Close(), full);
+
+  // A disk too full for even the header leaves no file behind.
+  options.create = testing_support::FailingDisk(100, ERROR_DISK_FULL);
+  AviWriter none(Path(L"none.avi"), 64, 48, 30, options);
+  EXPECT_EQ(none.Open(), full);
+  EXPECT_FALSE(fs::exists(Path(L"none.avi")));
+}
+
+// Wherever a size limit falls against the RIFF boundaries, a frame that fits a new file goes
+// on in one, and every frame is kept.
+TEST_F(AviWriting, ASizeLimitAnywhereGoesOnInNumberedFilesAndKeepsEveryFrame) {
+  AviWriterOptions options;
+  options.segmentBytes = 3000;  // two frames a RIFF
+  for (std::uint64_t extra = 3000; extra < 6000; extra += 61) {
+    options.fileBytes = AviHeaderSize(options.superIndexRoom) + extra;
+    const std::wstring path = Path((L"limit" + std::to_wstring(extra) + L".avi").c_str());
+    AviWriter writer(path, 64, 48, 30, options);
+    ASSERT_EQ(writer.Open(), S_OK);
+    for (int i = 0; i < 9; ++i) ASSERT_EQ(writer.WriteFrame(frame_), S_OK) << "limit +" << extra << ", frame " << i;
+    ASSERT_EQ(writer.Close(), S_OK);
+    EXPECT_EQ(writer.Frames(), 9u);
+  }
 }
 
 TEST_F(AviWriting, AFileThatIsFullGoesOnInANumberedFile) {

@@ -181,6 +181,29 @@ TEST_F(Recording, AFullDiskEndsTheRecordingWithTheReasonAndAPlayableFile) {
   ExpectPlayable(status);
 }
 
+// The user stops, and the index the closing writes does not fit: that is told, never "saved".
+TEST_F(Recording, AWriteThatFailsAsTheStoppedFileIsClosedIsToldNotSaved) {
+  RecorderSettings settings;
+  settings.encode = [](const FrameBlock&, std::vector<std::uint8_t>& jpeg) {
+    jpeg.assign(1000, 0x55);
+    return S_OK;
+  };
+  settings.commitEvery = std::chrono::hours(1);
+  settings.file.superIndexRoom = 64;
+  settings.file.create =
+      testing_support::FailingDisk(AviHeaderSize(64) + 2 * PaddedChunkSize(1000) + 10, ERROR_DISK_FULL);
+  StartRecording(settings);
+  for (std::uint64_t n = 1; n <= 2; ++n) {
+    Publish(n);
+    ASSERT_TRUE(Eventually([&] { return recorder_->Status().frames == n; }));
+  }
+  recorder_->Stop();
+  const RecordingStatus status = recorder_->Status();
+  EXPECT_EQ(status.end, RecordingEnd::WriteFailed);
+  EXPECT_NE(RecordingEndText(status).find(SystemMessage(ERROR_DISK_FULL)), std::wstring::npos)
+      << RecordingEndText(status);
+}
+
 TEST(RecordingStatusText, ReadsAsTheStatusLineShowsIt) {
   EXPECT_EQ(FormatRecordingStatus(83.6, 1234, 0, 812'400'000),
             L"Recording 00:01:23 \u00B7 1,234 frames \u00B7 0 dropped \u00B7 812 MB");
