@@ -296,6 +296,8 @@ SettingsFileResult ParseSettingsFile(std::string_view text, const PropertyRecord
     if (name == kCalibrationName) {
       ParsedCalibration parsed = ParseCalibration(Utf8ToWide(value));
       if (!parsed.calibration) return fail(n, "\"calibration\": " + WideToUtf8(parsed.problem));
+      if (calibrations.items.size() >= kMaxCalibrations)
+        return fail(n, "more than " + std::to_string(kMaxCalibrations) + " calibrations");
       if (const int taken = calibrations.IndexOf(parsed.calibration->name); taken >= 0) {
         return fail(n, "a second calibration called " + Quoted(WideToUtf8(parsed.calibration->name)) +
                            " (first on line " + std::to_string(calibrationLines[taken]) + ")");

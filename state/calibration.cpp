@@ -73,6 +73,8 @@ std::optional<std::wstring> PixelSizeProblem(double micronsPerPixel) {
 }
 
 std::optional<std::wstring> AddCalibration(CalibrationSet& set, std::wstring name, double micronsPerPixel) {
+  if (set.items.size() >= kMaxCalibrations)
+    return L"There can be at most " + std::to_wstring(kMaxCalibrations) + L" calibrations: delete one first.";
   if (auto problem = CalibrationNameProblem(name, set)) return problem;
   if (auto problem = PixelSizeProblem(micronsPerPixel)) return problem;
   set.items.push_back({std::move(name), micronsPerPixel});
@@ -107,10 +109,13 @@ CalibrationSet MergeCalibrations(const CalibrationSet& base, const CalibrationSe
     const int index = merged.IndexOf(c.name);
     if (index >= 0)
       merged.items[static_cast<std::size_t>(index)].micronsPerPixel = c.micronsPerPixel;
-    else
+    else if (merged.items.size() < kMaxCalibrations)
       merged.items.push_back(c);
   }
-  if (const Calibration* inUse = incoming.InUse()) merged.inUse = merged.items[merged.IndexOf(inUse->name)].name;
+  if (const Calibration* inUse = incoming.InUse()) {
+    if (const int index = merged.IndexOf(inUse->name); index >= 0)
+      merged.inUse = merged.items[static_cast<std::size_t>(index)].name;
+  }
   return merged;
 }
 
@@ -171,6 +176,8 @@ ParsedCalibrationList ParseCalibrationList(std::wstring_view text) {
       list.problems.push_back(where + parsed.problem);
     } else if (seen.IndexOf(parsed.calibration->name) >= 0) {
       list.problems.push_back(where + L"a second calibration called " + Quoted(parsed.calibration->name));
+    } else if (list.items.size() >= kMaxCalibrations) {
+      list.problems.push_back(where + L"more than " + std::to_wstring(kMaxCalibrations) + L" calibrations");
     } else {
       seen.items.push_back(*parsed.calibration);
       list.items.push_back(std::move(*parsed.calibration));

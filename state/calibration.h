@@ -13,6 +13,8 @@
 inline constexpr double kMinPixelSizeUm = 0.001;
 inline constexpr double kMaxPixelSizeUm = 1000.0;
 inline constexpr std::size_t kMaxCalibrationNameLength = 40;
+// So many, each at its longest, stay well inside what the stored list may hold (64 KB).
+inline constexpr std::size_t kMaxCalibrations = 200;
 
 struct Calibration {
   std::wstring name;
@@ -47,7 +49,8 @@ std::optional<std::wstring> SetPixelSize(CalibrationSet& set, int index, double 
 void DeleteCalibration(CalibrationSet& set, int index);
 
 // `incoming`'s calibrations over `base`'s: one of the same name takes the incoming pixel size,
-// the others are added after base's; the incoming one in use, if any, becomes the one in use.
+// the others are added after base's, up to kMaxCalibrations; the incoming one in use, if it is
+// there, becomes the one in use.
 CalibrationSet MergeCalibrations(const CalibrationSet& base, const CalibrationSet& incoming);
 
 // A number as a person types it into a box: blanks around it, a decimal point or comma.

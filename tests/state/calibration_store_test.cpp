@@ -31,6 +31,26 @@ TEST(StoredCalibrations, WhatIsSavedAndChosenIsThereInTheNextRun) {
   EXPECT_TRUE(nextChoices.grid && nextChoices.burnIn && !nextChoices.scaleBar);
 }
 
+// However many come in (a settings file merged, the dialog), the list stays one the next run
+// reads back whole: past the most there may be, none is added.
+TEST(StoredCalibrations, TheLongestListThereMayBeIsReadBackWhole) {
+  testing_support::PrivateCurrentUser registry;
+  CalibrationSet incoming;
+  for (int i = 0; i < 250; ++i)
+    incoming.items.push_back(
+        {std::wstring(kMaxCalibrationNameLength - 4, L'x') + std::to_wstring(1000 + i), 123.456789});
+  incoming.inUse = incoming.items.back().name;
+  const CalibrationSet merged = MergeCalibrations({{{L"10x", 0.22}}, L"10x"}, incoming);
+  ASSERT_EQ(merged.items.size(), kMaxCalibrations);
+  EXPECT_EQ(merged.inUse, L"10x") << "the one in use did not come in";
+  CalibrationSet full = merged;
+  EXPECT_TRUE(AddCalibration(full, L"one more", 0.5));
+  CalibrationBook thisRun, nextRun;
+  SaveCalibrations(thisRun, merged);
+  EXPECT_EQ(LoadCalibrations(nextRun), L"");
+  EXPECT_EQ(nextRun.Get(), merged);
+}
+
 TEST(StoredCalibrations, DamageIsLeftOutWithOneMessageThatDoesNotComeBack) {
   testing_support::PrivateCurrentUser registry;
   StoreText(kCalibrationListValue, L"4x, 0.55\n10x, 0.2x2\n40x, 0.055\n");
