@@ -62,7 +62,7 @@ class ViewerSnapshots : public e2e::Viewer {
     ::SetCursorPos(panel.left + 250, panel.top + 140);  // the face, away from every button
     e2e::RightClick();
     EXPECT_NE(session_->FindOtherWindow([](HWND w) { return testing_support::ClassName(w) == L"#32768"; }), nullptr);
-    e2e::PressKey('C');
+    e2e::PressKey('P');  // "Ca&pture series…"
     HWND dialog = session_->FindOtherWindow([](HWND w) { return testing_support::WindowText(w) == L"Capture series"; });
     EXPECT_NE(dialog, nullptr) << "the menu did not open the series dialog";
     const auto formats = SnapshotFormats();

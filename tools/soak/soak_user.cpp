@@ -355,7 +355,7 @@ std::string SoakUser::TimedSeries() {
   std::this_thread::sleep_for(100ms);
   e2e::RightClick();
   if (!session_.FindOtherWindow([](HWND w) { return ClassName(w) == L"#32768"; }, 5s)) return "timed series: no menu";
-  e2e::PressKey('C');
+  e2e::PressKey('P');  // "Ca&pture series…"
   HWND dialog = session_.FindOtherWindow([](HWND w) { return WindowText(w) == kSeriesTitle; }, 5s);
   if (!dialog) {
     e2e::PressKey(VK_ESCAPE);  // a series already running: the menu offers no new one
