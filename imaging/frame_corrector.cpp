@@ -454,6 +454,17 @@ void FrameCorrector::RunJob(Job& job) {
 }
 
 void FrameCorrector::Load(const Job& job) {
+  std::shared_ptr<const Planes> held;
+  {
+    std::lock_guard lock(mutex_);
+    held = planes_;
+  }
+  if (held && held->width == job.width && held->height == job.height && held->calibration == job.calibration &&
+      (held->dark || held->flat)) {
+    // Only the mirroring changed: what is held is turned anew, with no file read.
+    Install(std::make_shared<Planes>(job.width, job.height, job.calibration, job.mirroring, held->dark, held->flat));
+    return;
+  }
   const std::wstring folder = options_.folder.empty() ? DefaultCorrectionFolder() : options_.folder;
   std::vector<CorrectionReport> refusals;
   const auto read = [&](CorrectionKind kind) -> std::shared_ptr<const CorrectionPicture> {
