@@ -42,6 +42,18 @@ std::wstring Format(const wchar_t* format, Args... args) {
 
 std::wstring Size(int width, int height) { return Format(L"%d x %d", width, height); }
 
+// The stored dark frame or flat field for a picture, if there is a usable one; a refused file
+// adds its message to `refusals`.
+std::shared_ptr<const CorrectionPicture> ReadStored(const std::wstring& folder, CorrectionKind kind, int width,
+                                                    int height, const std::wstring& calibration,
+                                                    std::vector<CorrectionReport>& refusals) {
+  LoadedCorrection loaded = LoadCorrection(folder, kind, width, height, calibration);
+  if (loaded.outcome == LoadedCorrection::Outcome::Refused)
+    refusals.push_back({CorrectionReport::Kind::StoreProblem, kind, loaded.message});
+  if (loaded.outcome != LoadedCorrection::Outcome::Loaded) return nullptr;
+  return std::make_shared<const CorrectionPicture>(std::move(loaded.picture));
+}
+
 }  // namespace
 
 struct FrameCorrector::Planes {
@@ -467,15 +479,8 @@ void FrameCorrector::Load(const Job& job) {
   }
   const std::wstring folder = options_.folder.empty() ? DefaultCorrectionFolder() : options_.folder;
   std::vector<CorrectionReport> refusals;
-  const auto read = [&](CorrectionKind kind) -> std::shared_ptr<const CorrectionPicture> {
-    LoadedCorrection loaded = LoadCorrection(folder, kind, job.width, job.height, job.calibration);
-    if (loaded.outcome == LoadedCorrection::Outcome::Refused)
-      refusals.push_back({CorrectionReport::Kind::StoreProblem, kind, loaded.message});
-    if (loaded.outcome != LoadedCorrection::Outcome::Loaded) return nullptr;
-    return std::make_shared<const CorrectionPicture>(std::move(loaded.picture));
-  };
-  auto dark = read(CorrectionKind::Dark);
-  auto flat = read(CorrectionKind::Flat);
+  auto dark = ReadStored(folder, CorrectionKind::Dark, job.width, job.height, job.calibration, refusals);
+  auto flat = ReadStored(folder, CorrectionKind::Flat, job.width, job.height, job.calibration, refusals);
   auto planes =
       std::make_shared<Planes>(job.width, job.height, job.calibration, job.mirroring, std::move(dark), std::move(flat));
   if (!planes->dark && !planes->flat)
@@ -489,8 +494,12 @@ void FrameCorrector::Load(const Job& job) {
 
 void FrameCorrector::Install(std::shared_ptr<const Planes> planes) {
   std::lock_guard lock(mutex_);
-  // The picture may have changed size, calibration or mirroring meanwhile: then a load for it follows.
-  if (planes->Fits(status_.pictureWidth, status_.pictureHeight, calibration_, mirroring_)) planes_ = std::move(planes);
+  // The picture may have changed size or calibration meanwhile: then a load for it follows. Planes
+  // of another mirroring are kept (Apply leaves them out), so the load that follows turns them
+  // rather than reading older files.
+  if (planes->width == status_.pictureWidth && planes->height == status_.pictureHeight &&
+      planes->calibration == calibration_)
+    planes_ = std::move(planes);
 }
 
 void FrameCorrector::FinishTake(Job& job) {
@@ -540,17 +549,23 @@ void FrameCorrector::FinishTake(Job& job) {
   const std::wstring folder = options_.folder.empty() ? DefaultCorrectionFolder() : options_.folder;
   const std::wstring unsaved = SaveCorrection(folder, taken, job.calibration);
 
-  // In use at once, with what is held of the other kind for this picture.
+  // In use at once, with the other kind for this picture: the one held, or else the stored one
+  // (nothing is held while the correction was off).
   std::shared_ptr<const Planes> held;
   {
     std::lock_guard lock(mutex_);
     held = planes_;
   }
-  const bool sameKind =
+  const bool holdsThisPicture =
       held && held->width == job.width && held->height == job.height && held->calibration == job.calibration;
+  const CorrectionKind otherKind = job.what == CorrectionKind::Dark ? CorrectionKind::Flat : CorrectionKind::Dark;
+  std::vector<CorrectionReport> refusals;
+  std::shared_ptr<const CorrectionPicture> other =
+      holdsThisPicture ? (otherKind == CorrectionKind::Dark ? held->dark : held->flat)
+                       : ReadStored(folder, otherKind, job.width, job.height, job.calibration, refusals);
   auto picture = std::make_shared<const CorrectionPicture>(std::move(taken));
-  auto dark = job.what == CorrectionKind::Dark ? picture : sameKind ? held->dark : nullptr;
-  auto flat = job.what == CorrectionKind::Flat ? picture : sameKind ? held->flat : nullptr;
+  auto dark = job.what == CorrectionKind::Dark ? picture : other;
+  auto flat = job.what == CorrectionKind::Flat ? picture : other;
   Install(std::make_shared<Planes>(job.width, job.height, job.calibration, job.mirroring, std::move(dark),
                                    std::move(flat)));
   std::lock_guard lock(mutex_);
@@ -561,6 +576,7 @@ void FrameCorrector::FinishTake(Job& job) {
   ReportLocked({CorrectionReport::Kind::Taken, job.what,
                 Capitalised(kind.c_str()) + L" taken (" + summary + L"); correction on."});
   if (!unsaved.empty()) ReportLocked({CorrectionReport::Kind::StoreProblem, job.what, unsaved});
+  for (CorrectionReport& r : refusals) ReportLocked(std::move(r));
 }
 
 // ---------------------------------------------------------------------------------------

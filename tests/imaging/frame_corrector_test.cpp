@@ -220,6 +220,31 @@ TEST_F(Corrector, DarkFramesAndFlatFieldsFollowTheMirroring) {
   EXPECT_EQ(Apply(Frame(Mirrored({true, true}, DarkPattern))), zeros);
 }
 
+// The mirroring changes while a new dark frame is being written: the new one is applied, turned,
+// not the one held before it.
+TEST_F(Corrector, ADarkFrameTakenAsTheMirroringChangesIsTheOneApplied) {
+  FrameCorrector& c = Make();
+  TakeFrom(CorrectionKind::Dark, [](std::size_t) { return 5; });
+  ASSERT_TRUE(c.Take(CorrectionKind::Dark));
+  for (int i = 0; i < FrameCorrector::kTakeFrames; ++i) Apply(Frame(DarkPattern));
+  c.SetMirroring({true, false});  // as the worker writes it
+  c.WaitUntilIdle();
+  EXPECT_EQ(Apply(Frame(Mirrored({true, false}, DarkPattern))), Frame([](std::size_t) { return 0; }));
+}
+
+// With the correction off nothing is held; a dark frame taken then goes with the flat field
+// stored for the picture.
+TEST_F(Corrector, TakingOneKindAppliesTheOtherKindStoredForThePicture) {
+  CorrectionPicture flat;
+  flat.kind = CorrectionKind::Flat, flat.width = kW, flat.height = kH, flat.frames = 16;
+  flat.flatSum.assign(flat.Values(), 16 * 150);
+  ASSERT_EQ(SaveCorrection(folder_, flat, L""), L"");
+  FrameCorrector& c = Make();
+  TakeFrom(CorrectionKind::Dark, DarkPattern);
+  Apply(Frame(DarkPattern));
+  EXPECT_EQ(CorrectionInfoText(c.Status()), L"Corrected: dark, flat");
+}
+
 TEST(CorrectionFile, RoundTripsAndRefusesWhatItsNameDoesNotPromise) {
   CorrectionPicture flat;
   flat.kind = CorrectionKind::Flat, flat.width = 8, flat.height = 2, flat.frames = 16;
