@@ -138,12 +138,14 @@ void RenderThread::Run() {
     const bool flowing = state_.frameReady.load() != 0 || (drawn && now.frameNumber != drawn->frameNumber);
     if (flowing) {
       lastPicture.Reset();
-    } else if (!lastPicture && drawn && now.bufferGeneration == drawn->bufferGeneration) {
+    } else if (!lastPicture && (drawn ? now.bufferGeneration == drawn->bufferGeneration : now.noSignal)) {
       // Not flowing means no frame stored since the draw: the buffer still holds that picture.
+      // A view started while the camera is lost (full screen entered, or left) has drawn
+      // nothing yet: it shows the last picture the camera gave, as the view before it did.
       lastPicture = state_.frames.Read();
     }
     const bool still = !flowing && lastPicture;
-    if (still) now.bufferGeneration = drawn->bufferGeneration;  // a re-fit does not change the picture shown
+    if (still && drawn) now.bufferGeneration = drawn->bufferGeneration;  // a re-fit does not change the picture shown
     const bool repaint = repaintRequested_.exchange(false);
     if (repaint) renderer.PresentWholeViewNext();  // the repaint drew the view its own way
     if ((flowing || still) && (!drawn || repaint || !(now == *drawn))) {

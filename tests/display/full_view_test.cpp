@@ -146,6 +146,18 @@ TEST_F(FullViewTest, AnUncoveredViewShowsTheLastPictureWhileStopped) {
   EXPECT_TRUE(display_test::ColourNear(shot->At(shot->width() / 2, shot->height() / 2 + 80), RGB(200, 40, 40), 12));
 }
 
+// Full screen entered after the camera was unplugged shows the last picture it gave.
+TEST_F(FullViewTest, EnteredWhileTheCameraIsLostItShowsTheLastPicture) {
+  display_test::PublishSolid(state_.frames, RGB(40, 160, 40));
+  state_.frameReady = 0;
+  state_.noSignal = true;
+  state_.displayScale = 50;
+  Enter();
+  ASSERT_TRUE(display_test::PumpUntil([&] { return viewer_.RenderThreadControl().FramesDrawn() >= 1; }));
+  const auto shot = display_test::CaptureClient(viewer_.m_hWnd);
+  EXPECT_TRUE(display_test::ColourNear(shot->At(shot->width() / 2, shot->height() / 2 + 80), RGB(40, 160, 40), 12));
+}
+
 TEST_F(FullViewTest, EscapeEnterAndAltF4CloseAndTellThePanel) {
   const std::pair<UINT, WPARAM> keys[] = {{WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, VK_RETURN}, {WM_SYSKEYDOWN, VK_F4}};
   int expected = 0;
