@@ -197,8 +197,10 @@ void CapturePath::OnGoodImage(const void* data, std::size_t size, std::int64_t r
     case StagingSlot::StageResult::Staged: storeCopyTicks_ = Ticks() - start; break;
     // The hand-off has not taken the previous frame yet: this one is lost, never that one.
     case StagingSlot::StageResult::Busy: state_.live.meter.OnDropped(FrameRateMeter::Clock::now()); break;
-    // An image of another size (one taken before a resolution change) is dropped.
-    case StagingSlot::StageResult::WrongSize: break;
+    // An image of another size (one taken before a resolution change), or one that came as
+    // acquisition stopped, is dropped.
+    case StagingSlot::StageResult::WrongSize:
+    case StagingSlot::StageResult::Interrupted: break;
   }
   {
     std::lock_guard lock(receivedMutex_);

@@ -29,6 +29,7 @@ StagingSlot::StageResult StagingSlot::Stage(const void* data, std::size_t size, 
   FrameLayout layout;
   {
     std::lock_guard lock(mutex_);
+    if (interrupted_) return StageResult::Interrupted;
     if (full_) return StageResult::Busy;
     if (size == 0 || size != layout_.imageSize) return StageResult::WrongSize;
     if (!free_.empty()) {
@@ -44,6 +45,8 @@ StagingSlot::StageResult StagingSlot::Stage(const void* data, std::size_t size, 
   {
     std::lock_guard lock(mutex_);
     if (shape != shape_) return StageResult::WrongSize;  // resized while copying: the block goes
+    // Stopped while copying: kept, it would be the first frame after the next start.
+    if (interrupted_) return StageResult::Interrupted;
     staged_ = std::move(block);
     full_ = true;
     stagedAt_ = capturedAt;

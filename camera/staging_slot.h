@@ -16,7 +16,8 @@
 
 class StagingSlot {
  public:
-  enum class StageResult { Staged, Busy, WrongSize };
+  // Interrupted: acquisition stopped before or while the frame was copied; it is not handed on.
+  enum class StageResult { Staged, Busy, WrongSize, Interrupted };
 
   // The size of the frames to stage from now on: a staged frame of another size is
   // dropped, and so is a copy under way. Called while acquisition is stopped.
