@@ -22,7 +22,8 @@ struct SeriesPlan {
 };
 
 // How a series came to its end.
-enum class SeriesEnd { Completed, Stopped, Failed };
+// CameraGone: stopped because the camera was unplugged (its last picture would only repeat).
+enum class SeriesEnd { Completed, Stopped, CameraGone, Failed };
 
 // "shot_0001.png": the number has at least four digits, more when it needs them.
 std::wstring SeriesFileName(const std::wstring& prefix, int number, const std::wstring& extension);

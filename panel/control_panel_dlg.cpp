@@ -174,6 +174,8 @@ void CControlPanelDlg::OnCameraLink(CameraLinkEvent event) {
       // The last picture, zoom, full screen and snapshot stay; the camera's own buttons
       // wait for it, and the status line says why.
       EnableButtons({IDC_PLAY, IDC_STOP, IDC_IMAGE, IDC_RESOLUTION}, FALSE);
+      // A series would only repeat the last picture until the camera is back.
+      if (snapshots_) snapshots_->CameraGone();
       ShowStatus(IDS_SIGNAL_BROKEN);
       return;
     case CameraLinkEvent::Waiting: statusLine_.SetWindowText(kWaitingForCameraText); return;

@@ -182,7 +182,9 @@ LimitCheck CheckLimit(PropertyRecord& record, int editId, long long value) noexc
       record.gainLowerLimit = v / 1000;
       break;
     case IDC_GAIN_MAX:
-      if (v < LimitValueOf(record, IDC_GAIN_MIN)) return LimitCheck::Rejected;
+      // As kept, in whole dB: a lower limit with a fraction (from a settings file) may lie
+      // between the typed value and its whole part.
+      if (v / 1000 * 1000 < LimitValueOf(record, IDC_GAIN_MIN)) return LimitCheck::Rejected;
       record.gainUpperLimit = v / 1000;
       break;
     default: return LimitCheck::Rejected;

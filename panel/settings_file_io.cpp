@@ -28,7 +28,8 @@ LoadedSettings NotLoaded(const std::wstring& path, const std::wstring& why) {
 std::wstring WriteSettingsFile(const std::wstring& path, const PropertyRecord& record,
                                const CalibrationSet& calibrations) {
   const std::string text = FormatSettingsFile(record, calibrations);
-  const HRESULT written = q7::imaging::WriteFileBytes(
+  // Written whole under another name first: a failure leaves the file it replaces as it was.
+  const HRESULT written = q7::imaging::SaveFileBytes(
       path.c_str(), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   if (SUCCEEDED(written)) return {};
   return L"The camera settings could not be saved to \"" + path + L"\".\n" + SystemMessage(static_cast<DWORD>(written));

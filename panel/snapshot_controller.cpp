@@ -108,6 +108,8 @@ void SnapshotController::AddMenuItems(std::vector<MenuItem>& items, bool playing
 
 void SnapshotController::StopSeries() { worker_.StopSeries(); }
 
+void SnapshotController::CameraGone() { worker_.StopSeries(SeriesEnd::CameraGone); }
+
 bool SnapshotController::HoldClose(UINT command) {
   if (worker_.Idle()) return false;
   closing_ = true;

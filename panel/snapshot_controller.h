@@ -60,6 +60,8 @@ class SnapshotController {
   void AddMenuItems(std::vector<MenuItem>& items, bool playing) const;
   // The camera stopped: a series running ends after the picture in hand.
   void StopSeries();
+  // The camera was unplugged: a series running ends after the picture in hand, saying why.
+  void CameraGone();
   // The panel is asked to close with `command` (IDOK or IDCANCEL). True when the close must
   // wait: a series is stopped, the snapshots in hand are written, the status line says so, and
   // then `command` is posted to the panel again.

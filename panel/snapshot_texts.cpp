@@ -31,8 +31,9 @@ std::wstring SeriesText(int saved, int count, std::int64_t skipped) {
 }
 
 std::wstring SeriesEndText(SeriesEnd end, int saved, std::int64_t skipped) {
-  const wchar_t* how = end == SeriesEnd::Completed ? L"done" : end == SeriesEnd::Stopped ? L"stopped" : L"failed";
-  return std::wstring(L"Series ") + how + L": " + std::to_wstring(saved) + L" saved" + SkippedSuffix(skipped);
+  const wchar_t* how = end == SeriesEnd::Completed ? L"done" : end == SeriesEnd::Failed ? L"failed" : L"stopped";
+  return std::wstring(L"Series ") + how + L": " + std::to_wstring(saved) + L" saved" + SkippedSuffix(skipped) +
+         (end == SeriesEnd::CameraGone ? L"; the camera is gone" : L"");
 }
 
 std::wstring SeriesFailedMessage(const std::wstring& error) { return L"The series has stopped.\n" + error; }

@@ -58,9 +58,12 @@ bool SnapshotWorker::StartSeries(const SeriesPlan& plan, FrameSource frames, Pre
   return true;
 }
 
-void SnapshotWorker::StopSeries() {
+void SnapshotWorker::StopSeries(SeriesEnd why) {
   std::lock_guard lock(mutex_);
-  if (series_) series_->stopRequested = true;
+  if (series_ && !series_->stopRequested) {
+    series_->stopRequested = true;
+    series_->stopReason = why;
+  }
   wake_.notify_one();
 }
 
@@ -128,7 +131,7 @@ void SnapshotWorker::WriteSnapshot(std::unique_lock<std::mutex>& lock) {
 void SnapshotWorker::ServeSeries(std::unique_lock<std::mutex>& lock) {
   Series& series = *series_;
   if (series.stopRequested || finishing_) {
-    EndSeries(SeriesEnd::Stopped);
+    EndSeries(lock, series.stopRequested ? series.stopReason : SeriesEnd::Stopped);
     return;
   }
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - series.start).count();
@@ -174,12 +177,12 @@ void SnapshotWorker::TakeSeriesPicture(std::unique_lock<std::mutex>& lock) {
   lock.lock();
   series.nextNumber = number + 1;
   if (!outcome.saved) {
-    EndSeries(SeriesEnd::Failed, path, outcome);
+    EndSeries(lock, SeriesEnd::Failed, path, outcome);
     return;
   }
   ++series.counts.saved;
   Report({SnapshotReport::Kind::SeriesPicture, path, {}, series.counts, SeriesEnd::Completed});
-  if (series.plan.count > 0 && series.counts.saved >= series.plan.count) EndSeries(SeriesEnd::Completed);
+  if (series.plan.count > 0 && series.counts.saved >= series.plan.count) EndSeries(lock, SeriesEnd::Completed);
 }
 
 SnapshotOutcome SnapshotWorker::AddToTimeLapse(Series& series, std::span<const std::uint8_t> frame,
@@ -215,15 +218,22 @@ SnapshotOutcome SnapshotWorker::AddToTimeLapse(Series& series, std::span<const s
   }
 }
 
-void SnapshotWorker::EndSeries(SeriesEnd end, const std::wstring& path, const SnapshotOutcome& failure) {
+void SnapshotWorker::EndSeries(std::unique_lock<std::mutex>& lock, SeriesEnd end, const std::wstring& path,
+                               const SnapshotOutcome& failure) {
   const SeriesCounts counts = series_->counts;
   std::wstring endPath = path;
   SnapshotOutcome endFailure = failure;
-  if (series_->movie) {
-    // A time-lapse's file gets its last index and its final header (a failed one is closed already).
-    if (const HRESULT hr = series_->movie->Close(); FAILED(hr) && end != SeriesEnd::Failed) {
+  if (std::unique_ptr<q7::recording::AviWriter> movie = std::move(series_->movie)) {
+    // A time-lapse's file gets its last index and its final header (a failed one is closed
+    // already). Only this thread ends the series, so the lock can go while the disk works.
+    const std::wstring moviePath = series_->moviePath;
+    lock.unlock();
+    const HRESULT hr = movie->Close();
+    movie.reset();
+    lock.lock();
+    if (FAILED(hr) && end != SeriesEnd::Failed) {
       end = SeriesEnd::Failed;
-      endPath = series_->moviePath;
+      endPath = moviePath;
       endFailure = SnapshotFailure(endPath, SystemMessage(static_cast<DWORD>(hr)));
     }
   }

@@ -64,8 +64,8 @@ class SnapshotWorker {
   // Starts a series that takes its pictures from `frames`, each after `prepare` (when given);
   // false while one runs or when finishing.
   bool StartSeries(const SeriesPlan& plan, FrameSource frames, Prepare prepare = {});
-  // The picture being written is finished, then the series ends as stopped.
-  void StopSeries();
+  // The picture being written is finished, then the series ends as stopped (or `why`).
+  void StopSeries(SeriesEnd why = SeriesEnd::Stopped);
   // Ends a series, writes every snapshot in hand and stops the thread. Safe to call again.
   void Finish();
 
@@ -93,6 +93,7 @@ class SnapshotWorker {
     int nextNumber = 1;
     SeriesCounts counts;
     bool stopRequested = false;
+    SeriesEnd stopReason = SeriesEnd::Stopped;
     // A time-lapse's file, open from its first picture on, and the compressor for its frames.
     std::unique_ptr<q7::recording::AviWriter> movie;
     std::wstring moviePath;
@@ -108,7 +109,9 @@ class SnapshotWorker {
   // Encodes a time-lapse's picture and adds it to its file; called without the lock.
   static SnapshotOutcome AddToTimeLapse(Series& series, std::span<const std::uint8_t> frame,
                                         const std::wstring& path) noexcept;
-  void EndSeries(SeriesEnd end, const std::wstring& path = {}, const SnapshotOutcome& failure = {});
+  // With the lock held; it is let go while a time-lapse's file is finished on the disk.
+  void EndSeries(std::unique_lock<std::mutex>& lock, SeriesEnd end, const std::wstring& path = {},
+                 const SnapshotOutcome& failure = {});
   void Report(SnapshotReport report);
   SnapshotOutcome SaveSafely(std::span<const std::uint8_t> frame, const std::wstring& path,
                              const SnapshotWriteOptions& options) const noexcept;

@@ -72,6 +72,10 @@ TEST(PropertyLimitChecks, GainLimitsAreKeptInWholeDecibels) {
   EXPECT_EQ(CheckLimit(r, IDC_GAIN_MAX, 32001), LimitCheck::Rejected);
   EXPECT_DOUBLE_EQ(r.gainLowerLimit, 1.0);
   EXPECT_DOUBLE_EQ(r.gainUpperLimit, 20.0);
+  // A lower limit of 2.5 dB (a settings file may hold one): 2.9 would be kept as 2.
+  r.gainLowerLimit = 2.5;
+  EXPECT_EQ(CheckLimit(r, IDC_GAIN_MAX, 2900), LimitCheck::Rejected);
+  EXPECT_DOUBLE_EQ(r.gainUpperLimit, 20.0);
 }
 
 TEST(PropertyLimitChecks, EditTextReadsAsADecimalNumberAsFarAsItGoes) {

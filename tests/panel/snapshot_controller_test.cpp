@@ -115,4 +115,17 @@ TEST_F(SnapshotControl, ASeriesThatCannotWriteStopsNamingTheFile) {
   EXPECT_NE(told_[0].find(L"C:\\fail\\shot_0001.bmp"), std::wstring::npos);
 }
 
+// Unplugged, the camera leaves its last picture in the frame buffer: a series ends rather than
+// save it again and again, and says why on the status line, not in a box.
+TEST_F(SnapshotControl, ASeriesEndsWhenTheCameraIsGoneAndSaysWhy) {
+  MakeController(SeriesChoices{L"C:\\shots", L"BMP", 500, 0, L"shot"});
+  EXPECT_TRUE(controller_->OnMenuCommand(kMenuCaptureSeries));
+  controller_->CameraGone();
+  Release(1);
+  // Its first picture may or may not be under way by then.
+  EXPECT_TRUE(PumpUntil([&] { return Status().ends_with(L" saved; the camera is gone"); }, 10000)) << Status();
+  EXPECT_TRUE(Status().starts_with(L"Series stopped: ")) << Status();
+  EXPECT_TRUE(told_.empty());
+}
+
 }  // namespace
