@@ -4,13 +4,15 @@
 
 namespace display {
 
-bool IsPlainKeyDown(UINT message) {
-  return message == WM_KEYDOWN && ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_MENU) >= 0;
+bool IsPlainKeyDown(const MSG& msg) {
+  constexpr LPARAM kWasDown = 0x40000000;  // bit 30: the key was down before this message
+  return msg.message == WM_KEYDOWN && (msg.lParam & kWasDown) == 0 && ::GetKeyState(VK_CONTROL) >= 0 &&
+         ::GetKeyState(VK_MENU) >= 0;
 }
 
-std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key) {
-  if (!IsPlainKeyDown(message)) return std::nullopt;
-  switch (key) {
+std::optional<LiveView> LiveViewOfKey(const MSG& msg) {
+  if (!IsPlainKeyDown(msg)) return std::nullopt;
+  switch (msg.wParam) {
     case 'I': return LiveView::InfoLine;
     case 'H': return LiveView::Histogram;
     case 'F': return LiveView::Focus;
@@ -18,10 +20,10 @@ std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key) {
   }
 }
 
-bool IsRecordKey(const MSG& msg) { return IsPlainKeyDown(msg.message) && msg.wParam == 'R'; }
+bool IsRecordKey(const MSG& msg) { return IsPlainKeyDown(msg) && msg.wParam == 'R'; }
 
 bool HandleLiveViewKey(AppState& state, const MSG& msg) {
-  const auto view = LiveViewOfKey(msg.message, msg.wParam);
+  const auto view = LiveViewOfKey(msg);
   if (!view) return false;
   ToggleLiveView(state.live, *view);
   state.redraw.Notify();
@@ -29,7 +31,7 @@ bool HandleLiveViewKey(AppState& state, const MSG& msg) {
 }
 
 std::optional<int> HandleAveragingKey(q7::imaging::FrameCorrector* corrector, const MSG& msg) {
-  if (!corrector || !IsPlainKeyDown(msg.message) || msg.wParam != 'A') return std::nullopt;
+  if (!corrector || !IsPlainKeyDown(msg) || msg.wParam != 'A') return std::nullopt;
   return corrector->StepAveraging();
 }
 

@@ -15,11 +15,12 @@ class FrameCorrector;
 
 namespace display {
 
-// A key pressed without Ctrl or Alt: what the picture views' letter keys answer to.
-bool IsPlainKeyDown(UINT message);
+// A key pressed without Ctrl or Alt, and not the repeat of a key held down: what the picture
+// views' letter keys answer to (a held R would start and stop recordings many times a second).
+bool IsPlainKeyDown(const MSG& msg);
 
 // The view a key message switches, if it is one of those keys (without Ctrl or Alt).
-std::optional<LiveView> LiveViewOfKey(UINT message, WPARAM key);
+std::optional<LiveView> LiveViewOfKey(const MSG& msg);
 
 // Switches that view, stores the choice and has the picture drawn again; false for other messages.
 bool HandleLiveViewKey(AppState& state, const MSG& msg);

@@ -4,9 +4,9 @@
 
 namespace display {
 
-std::optional<MeasureSwitch> MeasureSwitchOfKey(UINT message, WPARAM key) {
-  if (!IsPlainKeyDown(message)) return std::nullopt;
-  switch (key) {
+std::optional<MeasureSwitch> MeasureSwitchOfKey(const MSG& msg) {
+  if (!IsPlainKeyDown(msg)) return std::nullopt;
+  switch (msg.wParam) {
     case 'S': return MeasureSwitch::ScaleBar;
     case 'C': return MeasureSwitch::Crosshair;
     case 'G': return MeasureSwitch::Grid;
@@ -16,7 +16,7 @@ std::optional<MeasureSwitch> MeasureSwitchOfKey(UINT message, WPARAM key) {
 }
 
 bool HandleMeasureKey(AppState& state, const MSG& msg) {
-  if (const auto which = MeasureSwitchOfKey(msg.message, msg.wParam)) {
+  if (const auto which = MeasureSwitchOfKey(msg)) {
     ToggleMeasureSwitch(state.measuring, *which);
     state.redraw.Notify();
     return true;

@@ -11,7 +11,7 @@
 namespace display {
 
 // The overlay a key message switches, if it is one of those keys (without Ctrl or Alt).
-std::optional<MeasureSwitch> MeasureSwitchOfKey(UINT message, WPARAM key);
+std::optional<MeasureSwitch> MeasureSwitchOfKey(const MSG& msg);
 
 // Switches that overlay or clears the lines, stores the choice and has the picture drawn
 // again; false for other messages, and for Escape when there was nothing to clear.

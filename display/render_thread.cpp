@@ -138,10 +138,12 @@ void RenderThread::Run() {
     const bool flowing = state_.frameReady.load() != 0 || (drawn && now.frameNumber != drawn->frameNumber);
     if (flowing) {
       lastPicture.Reset();
-    } else if (!lastPicture && (drawn ? now.bufferGeneration == drawn->bufferGeneration : now.noSignal)) {
+    } else if (!lastPicture &&
+               (drawn ? now.bufferGeneration == drawn->bufferGeneration : now.noSignal || frames_.load() > 0)) {
       // Not flowing means no frame stored since the draw: the buffer still holds that picture.
-      // A view started while the camera is lost (full screen entered, or left) has drawn
-      // nothing yet: it shows the last picture the camera gave, as the view before it did.
+      // A thread started while no frames flow (full screen left while stopped, or entered or
+      // left while the camera is lost) has drawn nothing yet: it shows the last picture the
+      // camera gave, as the view did before, or as the view before it did.
       lastPicture = state_.frames.Read();
     }
     const bool still = !flowing && lastPicture;

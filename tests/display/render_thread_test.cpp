@@ -187,6 +187,13 @@ TEST_F(RenderThreadTest, WhileNoFramesFlowTheLastPictureIsDrawnAgainWithItsLiveV
   thread.Repaint(dc.get(), window_.get());
   EXPECT_TRUE(PumpUntil(lineShown));
   EXPECT_TRUE(ColourNear(display_test::CaptureClient(window_.get())->At(200, 200), kPicture, 12));
+
+  // Started again while stopped (full screen left): the views still follow.
+  thread.Stop();
+  ASSERT_TRUE(thread.Start(window_.get()));
+  state_.live.showInfoLine = false;
+  state_.redraw.Notify();
+  EXPECT_TRUE(PumpUntil([&] { return !lineShown(); }));
 }
 
 TEST_F(RenderThreadTest, WritesTheClampedPanOffsetBack) {

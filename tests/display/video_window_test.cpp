@@ -112,11 +112,13 @@ TEST_F(VideoWindowTest, EscapeEnterAndAltF4DoNothing) {
   EXPECT_TRUE(::IsWindow(video_.m_hWnd));
 }
 
-// R goes to whoever records (the panel), from the window and from its picture.
+// R goes to whoever records (the panel), from the window and from its picture; held down, its
+// repeats are not new presses.
 TEST_F(VideoWindowTest, RIsHandedToTheRecordKeysHandler) {
   int presses = 0;
   video_.SetRecordKeyHandler([&] { ++presses; });
   for (HWND target : {video_.m_hWnd, Picture()}) ::PostMessageW(target, WM_KEYDOWN, 'R', 0);
+  for (int repeat = 0; repeat < 5; ++repeat) ::PostMessageW(Picture(), WM_KEYDOWN, 'R', 0x40000001);
   display_test::PumpFor(100);
   EXPECT_EQ(presses, 2);
   video_.SetRecordKeyHandler({});
