@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "framework/win_app.h"
 #include "framework/wnd.h"
 
 namespace {
@@ -177,6 +178,11 @@ bool CFileDialog::NameFits(HWND dialog) const noexcept {
 }
 
 INT_PTR CFileDialog::DoModal() {
+  // Without a parent the main window owns it, as a dialog's does: otherwise the always-on-top
+  // panel stays usable (and on top) behind it.
+  if (!m_ofn.hwndOwner) {
+    if (CWnd* main = AfxGetMainWnd()) m_ofn.hwndOwner = main->m_hWnd;
+  }
   const BOOL chosen = open_ ? ::GetOpenFileNameW(&m_ofn) : ::GetSaveFileNameW(&m_ofn);
   if (!chosen) return IDCANCEL;
   path_ = buffer_;

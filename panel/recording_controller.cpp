@@ -23,8 +23,8 @@ RecordingController::RecordingController(HWND panel, HWND statusLine, AppState& 
       options_(std::move(options)),
       folder_(LoadRecordingFolder()) {
   if (!options_.askForFolder)
-    options_.askForFolder = [](const std::wstring& current) {
-      return BrowseForFolder(nullptr, L"Folder for recordings", current);
+    options_.askForFolder = [panel](const std::wstring& current) {
+      return BrowseForFolder(panel, L"Folder for recordings", current);
     };
   if (!options_.tellUser) {
     options_.tellUser = [panel](const std::wstring& text) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/win_app.h"
+#include "framework/wnd.h"
+
 namespace {
 
 using namespace std::string_literals;
@@ -203,17 +206,34 @@ TEST_F(FileDialogNameLength, LongerNameIsRefusedWithAMessageAndTheDialogStays) {
 }
 
 // The save dialog ends with IDOK and hands back the chosen path; driven by closing it
-// from a timer, as a user pressing Cancel would.
-TEST(FileDialogRun, CancelGivesNoPath) {
+// from a timer, as a user pressing Cancel would. Given no parent, the main window owns it
+// (and cannot be used meanwhile).
+TEST(FileDialogRun, CancelGivesNoPathAndTheMainWindowOwnsTheDialog) {
+  struct MainWindow : CWnd {
+    bool Make() {
+      return Attach(::CreateWindowExW(0, L"STATIC", L"main", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                                      nullptr, nullptr),
+                    true);
+    }
+  };
+  CWinApp app;
+  MainWindow main;
+  ASSERT_TRUE(main.Make());
+  app.m_pMainWnd = &main;
+  static HWND owner;
+  owner = nullptr;
   CFileDialog dialog(FALSE, L"Capture File", L"", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, L"BMP|*.BMP|");
   ::SetTimer(nullptr, 1, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
     HWND box = ::GetActiveWindow();
     if (!box) return;
     ::KillTimer(nullptr, id);
+    owner = ::GetWindow(box, GW_OWNER);
     ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
   });
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_EQ(dialog.GetPathName(), L"");
+  EXPECT_EQ(owner, main.m_hWnd);
+  app.m_pMainWnd = nullptr;
 }
 
 }  // namespace
