@@ -196,8 +196,14 @@ void CControlPanelDlg::EnableButtons(std::initializer_list<int> controlIds, BOOL
 
 void CControlPanelDlg::ShowPlaying(bool playing) {
   Button(IDC_PLAY).EnableWindow(!playing);
-  EnableButtons({IDC_STOP, IDC_SNAPSHOT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FULL_SCREEN}, playing);
+  EnableButtons({IDC_STOP, IDC_SNAPSHOT, IDC_FULL_SCREEN}, playing);
   EnableButtons({IDC_IMAGE, IDC_RESOLUTION}, playing);
+  ShowZoom(playing);
+}
+
+void CControlPanelDlg::ShowZoom(bool enabled) {
+  Button(IDC_ZOOM_OUT).EnableWindow(enabled && display::CanZoomOut(state_.displayScale));
+  Button(IDC_ZOOM_IN).EnableWindow(enabled && display::CanZoomIn(state_.displayScale));
 }
 
 void CControlPanelDlg::OnPlay() {
@@ -217,16 +223,14 @@ void CControlPanelDlg::OnZoomOut() {
   state_.displayScale = display::StepDisplayScale(state_.displayScale, -1);
   state_.redraw.Notify();
   ShowStatus(IDS_ZOOM_OUT_STATUS);
-  if (!display::CanZoomOut(state_.displayScale)) Button(IDC_ZOOM_OUT).EnableWindow(FALSE);
-  Button(IDC_ZOOM_IN).EnableWindow(TRUE);
+  ShowZoom(true);
 }
 
 void CControlPanelDlg::OnZoomIn() {
   state_.displayScale = display::StepDisplayScale(state_.displayScale, +1);
   state_.redraw.Notify();
   ShowStatus(IDS_ZOOM_IN_STATUS);
-  Button(IDC_ZOOM_OUT).EnableWindow(TRUE);
-  if (!display::CanZoomIn(state_.displayScale)) Button(IDC_ZOOM_IN).EnableWindow(FALSE);
+  ShowZoom(true);
 }
 
 void CControlPanelDlg::OnSnapshot() {
@@ -419,10 +423,14 @@ bool CControlPanelDlg::Playing() const { return ::IsWindowEnabled(GetDlgItem(IDC
 
 bool CControlPanelDlg::FullViewVisible() const { return fullView_.m_hWnd && fullView_.IsWindowVisible(); }
 
-void CControlPanelDlg::OnFullScreen() { display::ToggleFullScreen(fullView_, videoWindow_, state_, this); }
+void CControlPanelDlg::OnFullScreen() {
+  display::ToggleFullScreen(fullView_, videoWindow_, state_, this);
+  ShowZoom(Playing());
+}
 
 LRESULT CControlPanelDlg::OnLeaveFullScreen() {
   display::LeaveFullScreen(fullView_, videoWindow_);
+  ShowZoom(Playing());
   return 1;
 }
 

@@ -97,6 +97,8 @@ class CControlPanelDlg : public CBitmapSkinDlg {
   void EnableButtons(std::initializer_list<int> controlIds, BOOL enable);
   // The buttons of the playing or the stopped camera.
   void ShowPlaying(bool playing);
+  // The zoom buttons as the scale allows, whoever changed it (the full-screen view's wheel too).
+  void ShowZoom(bool enabled);
   bool FullViewVisible() const;
   // The camera plays: the buttons of a playing camera are on.
   bool Playing() const;

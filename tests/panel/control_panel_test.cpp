@@ -146,6 +146,16 @@ TEST_F(ControlPanel, ZoomStopsAtItsBoundsAndKeepsTheButtonsInStep) {
   EXPECT_EQ(state_.displayScale, 10.0);
   EXPECT_EQ(panel_->StatusText(), L"Zoom Out 10%");
   EXPECT_FALSE(Enabled(IDC_ZOOM_OUT));
+  // The wheel in full screen took it to 50: back in the video window, the panel zooms out again.
+  state_.displayScale = 50.0;
+  panel_->SendMessage(WM_LEAVE_FULL_SCREEN);
+  EXPECT_TRUE(Enabled(IDC_ZOOM_OUT));
+  // Stopped and played again at 300 %: zoom in stays off.
+  state_.displayScale = 300.0;
+  Command(IDC_STOP);
+  Command(IDC_PLAY);
+  EXPECT_FALSE(Enabled(IDC_ZOOM_IN));
+  EXPECT_TRUE(Enabled(IDC_ZOOM_OUT));
 }
 
 TEST_F(ControlPanel, FullScreenRunsOneRenderThreadAtATime) {
