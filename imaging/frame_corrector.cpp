@@ -42,6 +42,17 @@ std::wstring Format(const wchar_t* format, Args... args) {
 
 std::wstring Size(int width, int height) { return Format(L"%d x %d", width, height); }
 
+// A correction's values (as the sensor sees them) turned as the picture is: in `copy` when
+// mirrored, so the sensor's own stay as they are, shared; the sensor's own otherwise.
+template <typename Value>
+const Value* Turned(const std::vector<Value>& sensor, std::vector<Value>& copy, int width, int height,
+                    Mirroring mirroring) {
+  if (!mirroring.Any()) return sensor.data();
+  copy = sensor;
+  MirrorPicture(copy.data(), width, height, mirroring);
+  return copy.data();
+}
+
 // The stored dark frame or flat field for a picture, if there is a usable one; a refused file
 // adds its message to `refusals`.
 std::shared_ptr<const CorrectionPicture> ReadStored(const std::wstring& folder, CorrectionKind kind, int width,
@@ -70,21 +81,10 @@ struct FrameCorrector::Planes {
          std::shared_ptr<const CorrectionPicture> f)
       : width(w), height(h), calibration(std::move(cal)), mirroring(m), dark(std::move(d)), flat(std::move(f)) {
     const std::size_t values = static_cast<std::size_t>(width) * height * 3;
-    // Turned as the picture is; the sensor's own stay as they are, shared.
     std::vector<std::uint8_t> darkTurned;
     std::vector<std::uint16_t> sumTurned;
-    const std::uint8_t* darkValues = dark ? dark->dark.data() : nullptr;
-    const std::uint16_t* flatSum = flat ? flat->flatSum.data() : nullptr;
-    if (mirroring.Any() && dark) {
-      darkTurned = dark->dark;
-      MirrorPicture(darkTurned.data(), width, height, mirroring);
-      darkValues = darkTurned.data();
-    }
-    if (mirroring.Any() && flat) {
-      sumTurned = flat->flatSum;
-      MirrorPicture(sumTurned.data(), width, height, mirroring);
-      flatSum = sumTurned.data();
-    }
+    const std::uint8_t* darkValues = dark ? Turned(dark->dark, darkTurned, width, height, mirroring) : nullptr;
+    const std::uint16_t* flatSum = flat ? Turned(flat->flatSum, sumTurned, width, height, mirroring) : nullptr;
     std::vector<std::uint16_t> gains;
     if (flat) {
       gains.resize(values);
@@ -93,9 +93,9 @@ struct FrameCorrector::Planes {
     applied = LayOutPlanes(darkValues, flat ? gains.data() : nullptr, values);
   }
   bool Any() const { return applied.hasDark || applied.hasGain; }
-  bool Fits(int w, int h, const std::wstring& cal, Mirroring m) const {
-    return width == w && height == h && calibration == cal && mirroring == m;
-  }
+  // For pictures of this size through this objective, whatever their mirroring.
+  bool IsFor(int w, int h, const std::wstring& cal) const { return width == w && height == h && calibration == cal; }
+  bool Fits(int w, int h, const std::wstring& cal, Mirroring m) const { return IsFor(w, h, cal) && mirroring == m; }
 };
 
 struct FrameCorrector::Job {
@@ -404,6 +404,10 @@ void FrameCorrector::LoadIfNeededLocked() {
   work_.notify_all();
 }
 
+std::wstring FrameCorrector::Folder() const {
+  return options_.folder.empty() ? DefaultCorrectionFolder() : options_.folder;
+}
+
 void FrameCorrector::StoreChoicesLocked() const {
   if (options_.registryKey.empty()) return;
   const DWORD averaging = static_cast<DWORD>(averaging_), on = correctionOn_ ? 1 : 0;
@@ -471,13 +475,12 @@ void FrameCorrector::Load(const Job& job) {
     std::lock_guard lock(mutex_);
     held = planes_;
   }
-  if (held && held->width == job.width && held->height == job.height && held->calibration == job.calibration &&
-      (held->dark || held->flat)) {
+  if (held && held->IsFor(job.width, job.height, job.calibration) && (held->dark || held->flat)) {
     // Only the mirroring changed: what is held is turned anew, with no file read.
     Install(std::make_shared<Planes>(job.width, job.height, job.calibration, job.mirroring, held->dark, held->flat));
     return;
   }
-  const std::wstring folder = options_.folder.empty() ? DefaultCorrectionFolder() : options_.folder;
+  const std::wstring folder = Folder();
   std::vector<CorrectionReport> refusals;
   auto dark = ReadStored(folder, CorrectionKind::Dark, job.width, job.height, job.calibration, refusals);
   auto flat = ReadStored(folder, CorrectionKind::Flat, job.width, job.height, job.calibration, refusals);
@@ -497,9 +500,7 @@ void FrameCorrector::Install(std::shared_ptr<const Planes> planes) {
   // The picture may have changed size or calibration meanwhile: then a load for it follows. Planes
   // of another mirroring are kept (Apply leaves them out), so the load that follows turns them
   // rather than reading older files.
-  if (planes->width == status_.pictureWidth && planes->height == status_.pictureHeight &&
-      planes->calibration == calibration_)
-    planes_ = std::move(planes);
+  if (planes->IsFor(status_.pictureWidth, status_.pictureHeight, calibration_)) planes_ = std::move(planes);
 }
 
 void FrameCorrector::FinishTake(Job& job) {
@@ -546,7 +547,7 @@ void FrameCorrector::FinishTake(Job& job) {
   // Kept as the sensor sees it, whatever the mirroring it was taken with.
   MirrorPicture(taken.dark.empty() ? nullptr : taken.dark.data(), job.width, job.height, job.mirroring);
   MirrorPicture(taken.flatSum.empty() ? nullptr : taken.flatSum.data(), job.width, job.height, job.mirroring);
-  const std::wstring folder = options_.folder.empty() ? DefaultCorrectionFolder() : options_.folder;
+  const std::wstring folder = Folder();
   const std::wstring unsaved = SaveCorrection(folder, taken, job.calibration);
 
   // In use at once, with the other kind for this picture: the one held, or else the stored one
@@ -556,8 +557,7 @@ void FrameCorrector::FinishTake(Job& job) {
     std::lock_guard lock(mutex_);
     held = planes_;
   }
-  const bool holdsThisPicture =
-      held && held->width == job.width && held->height == job.height && held->calibration == job.calibration;
+  const bool holdsThisPicture = held && held->IsFor(job.width, job.height, job.calibration);
   const CorrectionKind otherKind = job.what == CorrectionKind::Dark ? CorrectionKind::Flat : CorrectionKind::Dark;
   std::vector<CorrectionReport> refusals;
   std::shared_ptr<const CorrectionPicture> other =

@@ -150,6 +150,8 @@ class FrameCorrector {
   void LoadIfNeededLocked();
   bool PlanesFitLocked() const;
   void StoreChoicesLocked() const;
+  // Where the dark frames and flat fields are kept.
+  std::wstring Folder() const;
   void Notify();
 
   const Options options_;
