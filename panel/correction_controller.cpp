@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "framework/win_app.h"
+#include "panel/panel_message_box.h"
 #include "panel/take_correction_dlg.h"
 #include "resources/resource_ids.h"
 
@@ -42,10 +43,7 @@ CorrectionController::CorrectionController(HWND panel, HWND statusLine, HMODULE 
     };
   }
   if (!options_.tellUser) {
-    options_.tellUser = [panel](const std::wstring& text) {
-      ::MessageBoxW(::IsWindowVisible(panel) ? panel : nullptr, text.c_str(), AfxProgramName().c_str(),
-                    MB_OK | MB_ICONEXCLAMATION);
-    };
+    options_.tellUser = [panel](const std::wstring& text) { TellUserOverPanel(panel, text); };
   }
   corrector_.SetListener([this] {
     if (!newsPosted_.exchange(true)) ::PostMessageW(panel_, WM_CORRECTION_NEWS, 0, 0);

@@ -4,6 +4,7 @@
 #include "framework/win_app.h"
 #include "panel/folder_browser.h"
 #include "panel/jpeg_quality.h"
+#include "panel/panel_message_box.h"
 #include "panel/recording_choices.h"
 #include "resources/resource_ids.h"
 #include "state/stored_switch.h"
@@ -27,11 +28,7 @@ RecordingController::RecordingController(HWND panel, HWND statusLine, AppState& 
       return BrowseForFolder(panel, L"Folder for recordings", current);
     };
   if (!options_.tellUser) {
-    options_.tellUser = [panel](const std::wstring& text) {
-      HWND owner = ::IsWindowVisible(panel) ? ::GetLastActivePopup(panel) : nullptr;
-      if (owner && !::IsWindowEnabled(owner)) owner = panel;
-      ::MessageBoxW(owner, text.c_str(), AfxProgramName().c_str(), MB_OK | MB_ICONEXCLAMATION);
-    };
+    options_.tellUser = [panel](const std::wstring& text) { TellUserOverPanel(panel, text); };
   }
 }
 

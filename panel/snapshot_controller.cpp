@@ -8,6 +8,7 @@
 #include "framework/win_app.h"
 #include "panel/jpeg_quality.h"
 #include "panel/jpeg_quality_dlg.h"
+#include "panel/panel_message_box.h"
 #include "panel/panel_messages.h"
 #include "panel/series_dlg.h"
 #include "panel/snapshot_texts.h"
@@ -47,13 +48,7 @@ SnapshotController::SnapshotController(HWND panel, HWND statusLine, HMODULE libr
   if (!options_.askForSeries) options_.askForSeries = [] { return AskForSeries(nullptr); };
   if (!options_.askForJpegQuality) options_.askForJpegQuality = [] { return AskForJpegQuality(nullptr); };
   if (!options_.tellUser) {
-    options_.tellUser = [panel](const std::wstring& text) {
-      // Owned by what the user works in: the panel, or a dialog it has open; ownerless once the
-      // panel is gone from the screen.
-      HWND owner = ::IsWindowVisible(panel) ? ::GetLastActivePopup(panel) : nullptr;
-      if (owner && !::IsWindowEnabled(owner)) owner = panel;
-      ::MessageBoxW(owner, text.c_str(), AfxProgramName().c_str(), MB_OK | MB_ICONEXCLAMATION);
-    };
+    options_.tellUser = [panel](const std::wstring& text) { TellUserOverPanel(panel, text); };
   }
 }
 
