@@ -5,23 +5,8 @@
 set -euo pipefail
 build_dir=$1
 test_program=$2
-prefix=${WINEPREFIX:-$build_dir/wineprefix}
-disk=$(mktemp -d /tmp/q7-full-disk.XXXXXX)
-if ! mount -t tmpfs -o size=1m q7-full-disk "$disk" 2>/dev/null; then
-  rmdir "$disk"
-  echo "cannot mount a tmpfs here: skipped"
-  exit 77
-fi
-drive="$prefix/dosdevices/q:"
-cleanup() {
-  rm -f "$drive"
-  umount "$disk"
-  rmdir "$disk"
-}
-trap cleanup EXIT
-ln -sfn "$disk" "$drive"
-# Wine answers nothing about the root of a drive it did not mount itself: use a folder on it.
-mkdir "$disk/shots"
+. "$(cd "$(dirname "$0")" && pwd)/../support/full_disk_drive.sh"
+q7_full_disk_drive "$build_dir" 1m q shots
 cd "$build_dir/bin"
 Q7_FULL_DISK='Q:\shots' "$build_dir/wine-run.sh" "$test_program" \
   --gtest_filter='SnapshotSaving.RealFullDiskKeepsOnlyWholeFiles'

@@ -7,22 +7,7 @@ set -euo pipefail
 build_dir=$1
 writer=$2
 here=$(cd "$(dirname "$0")" && pwd)
-prefix=${WINEPREFIX:-$build_dir/wineprefix}
-disk=$(mktemp -d /tmp/q7-avi-full-disk.XXXXXX)
-if ! mount -t tmpfs -o size=2m q7-avi-full-disk "$disk" 2>/dev/null; then
-  rmdir "$disk"
-  echo "cannot mount a tmpfs here: skipped"
-  exit 77
-fi
-drive="$prefix/dosdevices/r:"
-cleanup() {
-  rm -f "$drive"
-  umount "$disk"
-  rmdir "$disk"
-}
-trap cleanup EXIT
-ln -sfn "$disk" "$drive"
-# Wine answers nothing about the root of a drive it did not mount itself: use a folder on it.
-mkdir "$disk/rec"
+. "$here/../support/full_disk_drive.sh"
+q7_full_disk_drive "$build_dir" 2m r rec
 "$build_dir/wine-run.sh" "$writer" --full-disk 'R:\rec'
-"$here/check_avi_files.sh" "$disk/rec"
+"$here/check_avi_files.sh" "$q7_disk/rec"
